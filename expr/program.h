@@ -1,0 +1,101 @@
+// The linked form of a postfix array. Names are resolved to the addresses of
+// their values in the table, builtins to their math functions, operations on
+// constants alone are done once here (with the same functions), and the rest
+// becomes code for an accumulator machine: the value most recently computed
+// stays in a register, the other operands are read where they live (a
+// constant in the program, a variable in the table, or a value the code set
+// aside). The code performs exactly the operations of the postfix array on
+// exactly the same operands in the same order, so every value is the same to
+// the last bit.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "expr/expression.h"
+
+// Unary operations u and binary operations b, each in several operand modes:
+//   A:  acc = u(acc)           M:  acc = u(*a)
+//   M:  acc = acc b *b         R:  acc = *a b acc        MM: acc = *a b *b
+// The list is written once, here, and expanded both into the enumeration
+// and into the interpreter's handlers, so the two cannot disagree.
+#define ORVANTA_BINARY_MODES(X, NAME) X(NAME##M) X(NAME##R) X(NAME##MM)
+#define ORVANTA_PROGRAM_OPS(X)                                                           \
+    X(Stop)  /* the value is in acc */                                                   \
+    X(Load)  /* acc = *a */                                                              \
+    X(Spill) /* *dst = acc */                                                            \
+    X(NegA) X(SqrtA) X(AbsA) X(Call1A)                                                   \
+    X(NegM) X(SqrtM) X(AbsM) X(Call1M)                                                   \
+    ORVANTA_BINARY_MODES(X, Add) ORVANTA_BINARY_MODES(X, Sub)                            \
+    ORVANTA_BINARY_MODES(X, Mul) ORVANTA_BINARY_MODES(X, Div)                            \
+    ORVANTA_BINARY_MODES(X, Pow) ORVANTA_BINARY_MODES(X, Call2)
+
+#define ORVANTA_ENUMERATOR(name) name,
+enum class ProgramOp : uint8_t { ORVANTA_PROGRAM_OPS(ORVANTA_ENUMERATOR) };
+#undef ORVANTA_ENUMERATOR
+
+inline constexpr int kUnaryOps = 4;  // Neg, Sqrt, Abs, Call1
+inline constexpr int kBinaryOps = 6; // Add, Sub, Mul, Div, Pow, Call2
+
+// Where an operand lives.
+struct Operand {
+    enum class Kind : uint8_t { Accumulator, Register, Constant, Variable };
+    Kind kind = Kind::Accumulator;
+    uint32_t index = 0;          // register or constant number
+    const double* var = nullptr; // a variable's value in the table
+};
+
+struct ProgramStep {
+    ProgramOp op = ProgramOp::Stop;
+    Operand a, b;
+    uint32_t dst = 0; // the register a Spill writes
+    double (*f1)(double) = nullptr;
+    double (*f2)(double, double) = nullptr;
+};
+
+// A step with its operands resolved to addresses.
+struct ProgramInstr {
+    ProgramOp op = ProgramOp::Stop;
+    const double* a = nullptr;
+    const double* b = nullptr;
+    double* dst = nullptr;
+    union {
+        double (*f1)(double);
+        double (*f2)(double, double);
+    };
+    ProgramInstr() : f1(nullptr) {}
+};
+
+struct Expression::Program {
+    enum class State {
+        Unlinked,   // not linked yet
+        Linked,     // ready to run
+        Unresolved, // a name was missing when the table had `generation`
+        Broken,     // fails whatever the table holds (stack or operand errors)
+        ByToken,    // uses a callback that is not a builtin: run token by token
+    };
+    State state = State::Unlinked;
+    uint64_t generation = 0;
+
+    std::vector<ProgramStep> steps;
+    std::vector<double> constants;
+    uint32_t registerCount = 0;
+
+    // The steps resolved against `registers` and `constants`.
+    std::vector<ProgramInstr> code;
+    std::vector<double> registers;
+    const double* direct = nullptr; // the value itself when the code is only "Load"
+
+    bool assignment = false;
+    Symbol* target = nullptr; // the assignment target once it exists
+
+    // Block form, for evaluating many samples at once: every operand is an
+    // array of kBlock values (a constant or a variable other than the
+    // sampled one repeated), the accumulator too.
+    static constexpr size_t kBlock = 64;
+    const double* blockVariable = nullptr; // the sampled variable it was made for
+    std::vector<ProgramInstr> blockCode;
+    std::vector<double> blockData;        // registers, constants, variables, samples
+    std::vector<std::pair<const double*, double*>> blockScalars; // variable -> its array
+    double* blockSamples = nullptr;
+};

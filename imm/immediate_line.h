@@ -1,0 +1,26 @@
+// What the Immediate window does with one submitted line, without the window.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "expr/expression.h"
+
+// Characters of the input field that are read.
+inline constexpr size_t ImmediateLineLimit = 999;
+
+struct ImmediateEntry {
+    std::string text;       // the line as kept in the history
+    bool evaluated = false; // both Compile and Evaluate succeeded
+    double value = 0.0;     // the result when evaluated
+};
+
+// Cuts the line to its first 999 characters, empties a line that holds only
+// white space, and evaluates a non-empty line with `expression` (whose table
+// keeps the variables between lines).
+ImmediateEntry SubmitImmediateLine(Expression& expression, std::string_view line);
+
+// The result row under a line: "" for an empty line, " Error" when the line
+// failed, "  NaN" for a non-finite value and otherwise the value as "  %f"
+// (in full, however many digits that takes).
+std::string ImmediateResultText(const ImmediateEntry& entry);
