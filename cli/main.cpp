@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cli/eval.h"
+#include "cli/plot.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -13,6 +14,7 @@ namespace {
 
 const char kUsage[] =
     "usage: orvanta-cli eval [FILE]\n"
+    "       orvanta-cli plot [OPTIONS] -o FILE EQUATION...   (orvanta-cli plot --help)\n"
     "       orvanta-cli --help\n";
 
 const char kHelp[] =
@@ -54,10 +56,13 @@ int main(int argc, char** argv) {
     if (argc >= 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
         fputs(kUsage, stdout);
         fputs(kHelp, stdout);
+        fputs(kPlotHelp, stdout);
         return 0;
     }
     if (argc >= 2 && strcmp(argv[1], "eval") == 0)
         return Eval(argc, argv);
+    if (argc >= 2 && strcmp(argv[1], "plot") == 0)
+        return RunPlot(argc, argv);
     fputs(kUsage, stderr);
     return 2;
 }

@@ -1,0 +1,43 @@
+#include "plot/plot_checks.h"
+
+#include <cctype>
+#include <cmath>
+
+bool IsBlank(std::string_view text) {
+    for (char c : text)
+        if (!std::isspace(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
+
+std::optional<PlotRefusal> AcceptRange(Plotter& plotter, double xMin, double xMax, double yMin,
+                                       double yMax) {
+    if (plotter.SetRange(xMin, xMax, yMin, yMax))
+        return std::nullopt;
+    return PlotRefusal{kInvalidRange, kErrorCaption};
+}
+
+std::optional<PlotRefusal> AcceptStep(Plotter& plotter, double start, double stop) {
+    if (!std::isfinite(start) || !std::isfinite(stop))
+        return PlotRefusal{kInvalidStartStop, kErrorCaption};
+    plotter.SetStep(start, stop);
+    return std::nullopt;
+}
+
+std::optional<PlotRefusal> AcceptEquations(const Plotter& plotter, EquationSlots& texts) {
+    EquationSlots checked;
+    for (int i = 0; i < 8; ++i)
+        checked[i] = IsBlank(texts[i]) ? std::string() : texts[i];
+    for (const std::string& text : checked) {
+        double value;
+        if (!text.empty() && !plotter.CheckExpression(text, 0.0, value))
+            return PlotRefusal{kUnableToEvaluate + text, kExpressionCaption};
+    }
+    if (plotter.mode == Parametric)
+        for (int k = 0; k < 4; ++k)
+            if (checked[2 * k].empty() != checked[2 * k + 1].empty())
+                return PlotRefusal{kUnpairedEquations, kErrorCaption};
+    for (int i = 0; i < 8; ++i)
+        texts[i] = std::move(checked[i]);
+    return std::nullopt;
+}

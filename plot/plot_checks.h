@@ -1,0 +1,38 @@
+// The checks of the Plot command, shared by the main window and orvanta-cli.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "plot/plotter.h"
+#include "plot/render.h"
+
+// A refusal as the user sees it: a warning box with this text and caption.
+struct PlotRefusal {
+    std::string text;
+    std::string caption;
+};
+
+inline constexpr char kInvalidRange[] = "Invalid range";
+inline constexpr char kInvalidStartStop[] = "Invalid start and stop";
+inline constexpr char kUnableToEvaluate[] = "Unable to evaluate the expression ";
+inline constexpr char kUnpairedEquations[] = "Parametric equations must be in pairs";
+inline constexpr char kErrorCaption[] = "Error";
+inline constexpr char kExpressionCaption[] = "Error in expression";
+
+// True when every character is white space (so also for the empty text).
+bool IsBlank(std::string_view text);
+
+// Sets the view range, or refuses it ("Invalid range").
+std::optional<PlotRefusal> AcceptRange(Plotter& plotter, double xMin, double xMax, double yMin,
+                                       double yMax);
+
+// Sets the parameter range, or refuses a start or stop that is not finite
+// ("Invalid start and stop").
+std::optional<PlotRefusal> AcceptStep(Plotter& plotter, double start, double stop);
+
+// Empties blank texts, checks every other one in slot order by evaluating it
+// once with the mode's variable at 0, then, in Parametric mode, that no pair
+// has exactly one empty member. On success the texts are the ones to plot.
+std::optional<PlotRefusal> AcceptEquations(const Plotter& plotter, EquationSlots& texts);

@@ -1,0 +1,258 @@
+#include "plot/plotter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "expr/builtins.h"
+#include "expr/expression.h"
+#include "src/log.h"
+#include "src/zr_line.h"
+
+namespace {
+
+// Rows are limited to this many canvas heights above and below the canvas.
+constexpr int64_t kRowClamp = 3;
+// The parameter range is first cut into this many intervals ...
+constexpr int kIntervals = 3;
+// ... each halved while its pieces are longer than sqrt(3) pixels, at most
+// this deep.
+constexpr double kMaxSquaredLength = 3;
+constexpr int kMaxDepth = 10;
+
+// trunc(v) as a 32-bit integer, saturated by sign; NaN gives INT32_MIN.
+int32_t SaturatedTrunc(double v) {
+    if (std::isnan(v))
+        return std::numeric_limits<int32_t>::min();
+    if (v >= 2147483648.0)
+        return std::numeric_limits<int32_t>::max();
+    if (v <= -2147483649.0)
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(v);
+}
+
+int32_t Saturate(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+// A symbol table with the builtins and one compiled expression over it, with
+// the plotted variable bound.
+struct Curve {
+    SymbolTable table;
+    Expression expression{table};
+    double* variable = nullptr;
+
+    Curve(const char* name) {
+        RegisterBuiltins(table);
+        table.SetVariable(name, 0.0);
+        variable = &table.FindVariable(name)->value;
+    }
+    bool Compile(std::string_view text) { return expression.Compile(text); }
+    double At(double t) {
+        *variable = t;
+        expression.result = 0.0;
+        expression.Evaluate();
+        return expression.result;
+    }
+};
+
+bool Finite(double v) { return std::isfinite(v); }
+
+} // namespace
+
+void Plotter::Reset() {
+    pixels = nullptr;
+    stride = 0;
+    width = 0;
+    height = 0;
+    mode = Rectangular;
+}
+
+void Plotter::SetCanvas(uint32_t* newPixels, int32_t newStride, int32_t newWidth, int32_t newHeight) {
+    pixels = newPixels;
+    stride = newStride;
+    width = newWidth;
+    height = newHeight;
+}
+
+void Plotter::SetMode(GraphMode newMode) { mode = newMode; }
+
+bool Plotter::SetRange(double newXMin, double newXMax, double newYMin, double newYMax) {
+    // Also refused: bounds that are not finite (typed nan or 1e999) and spans
+    // that overflow, which would leave nothing to map.
+    if (!(newXMin < newXMax) || !(newYMin < newYMax) || !Finite(newXMax - newXMin) ||
+        !Finite(newYMax - newYMin))
+        return false;
+    LogBuilder(LogDebug)
+        .append("range set to x(").append(newXMin).append(",").append(newXMax)
+        .append(") y(").append(newYMin).append(",").append(newYMax).append(")");
+    xMin = newXMin;
+    xMax = newXMax;
+    yMin = newYMin;
+    yMax = newYMax;
+    return true;
+}
+
+void Plotter::SetStep(double newStart, double newStop) {
+    tStart = newStart;
+    tStop = newStop;
+}
+
+int32_t Plotter::XToColumn(double x) const {
+    return SaturatedTrunc((x - xMin) / (xMax - xMin) * width + 0.5);
+}
+
+int32_t Plotter::YToRow(double y) const {
+    const double t = std::trunc((y - yMin) / (yMax - yMin) * height + 0.5);
+    if (std::isnan(t))
+        return std::numeric_limits<int32_t>::min();
+    // Beyond 2^62 the difference saturates whatever height is.
+    if (t >= 4611686018427387904.0)
+        return std::numeric_limits<int32_t>::min();
+    if (t <= -4611686018427387904.0)
+        return std::numeric_limits<int32_t>::max();
+    return Saturate(static_cast<int64_t>(height) - static_cast<int64_t>(t));
+}
+
+bool Plotter::CheckExpression(std::string_view text, double value, double& output) const {
+    SymbolTable table;
+    RegisterBuiltins(table);
+    if (mode == Rectangular)
+        table.SetVariable("x", value);
+    else if (mode == Parametric || mode == Polar)
+        table.SetVariable("t", value);
+    Expression expression(table);
+    if (!expression.Compile(text) || !expression.Evaluate())
+        return false;
+    output = expression.result;
+    return true;
+}
+
+double Plotter::EvaluateAt(Expression& expression, double t) {
+    expression.Symbols().SetVariable("t", t);
+    expression.result = 0.0;
+    expression.Evaluate();
+    return expression.result;
+}
+
+void Plotter::DrawSegment(int64_t c0, int64_t r0, int64_t c1, int64_t r1, uint32_t color) {
+    const int64_t limit = kRowClamp * height;
+    r0 = std::clamp(r0, -limit, limit);
+    r1 = std::clamp(r1, -limit, limit);
+    ZrLine line;
+    begin(line, r1, r0, c1, c0);
+
+    // Only the stretch of the major axis that crosses the buffer can hold
+    // visible points; jump to it and stop after it, so a segment reaching far
+    // outside costs no more than its visible part.
+    const bool yMajor = line.octant & 2;
+    int64_t low = 0, high = static_cast<int64_t>(yMajor ? height : width) - 1;
+    if (line.octant & 1) {
+        const int64_t negatedLow = -high;
+        high = -low;
+        low = negatedLow;
+    }
+    const int64_t first = std::max<int64_t>(low, line.majorStart);
+    const int64_t last = std::min<int64_t>(high, line.majorEnd);
+    if (first > last || !pixels)
+        return;
+    advance(line, static_cast<uint64_t>(first - line.majorStart));
+
+    auto* const base = reinterpret_cast<unsigned char*>(pixels);
+    for (int64_t count = last - first + 1; count > 0; --count) {
+        int64_t x, y;
+        step(x, y, line);
+        if (x >= 0 && x < width && y >= 0 && y < height)
+            *reinterpret_cast<uint32_t*>(base + y * stride + 4 * x) = color;
+    }
+}
+
+void Plotter::PlotRectangular(std::string_view text, uint32_t color) {
+    Curve curve("x");
+    if (!curve.Compile(text) || width <= 0)
+        return;
+    // Column i samples the left edge of the column; all columns are evaluated
+    // in one series, which gives exactly the values of one call per column.
+    sampleX.resize(static_cast<size_t>(width));
+    sampleY.resize(static_cast<size_t>(width));
+    for (int32_t i = 0; i < width; ++i)
+        sampleX[i] = (xMax - xMin) * i / width + xMin;
+    curve.expression.EvaluateSeries(*curve.variable, sampleX.data(), sampleY.data(), sampleY.size());
+
+    int32_t previousRow = 0;
+    for (int32_t i = 0; i < width; ++i) {
+        const double v = sampleY[i];
+        const int32_t row = YToRow(v);
+        if (i > 0 && Finite(v) && Finite(sampleY[i - 1]))
+            DrawSegment(i - 1, previousRow, i, row, color);
+        previousRow = row;
+    }
+}
+
+template <class PointAt>
+void Plotter::Subdivide(PointAt& pointAt, double t0, PlotPoint p0, double t1, PlotPoint p1,
+                        int depth, uint32_t color) {
+    auto squaredLength = [](const PlotPoint& a, const PlotPoint& b) {
+        const double dc = static_cast<double>(static_cast<int64_t>(b.column) - a.column);
+        const double dr = static_cast<double>(static_cast<int64_t>(b.row) - a.row);
+        return dc * dc + dr * dr;
+    };
+    while (depth < kMaxDepth && squaredLength(p0, p1) > kMaxSquaredLength) {
+        const double tm = (t0 + t1) * 0.5;
+        const PlotPoint pm = pointAt(tm);
+        ++depth;
+        Subdivide(pointAt, t0, p0, tm, pm, depth, color);
+        t0 = tm;
+        p0 = pm;
+    }
+    if (Finite(p0.x) && Finite(p0.y) && Finite(p1.x) && Finite(p1.y))
+        DrawSegment(p0.column, p0.row, p1.column, p1.row, color);
+}
+
+template <class PointAt>
+void Plotter::PlotAdaptive(PointAt pointAt, uint32_t color) {
+    const double h = (tStop - tStart) / kIntervals;
+    double t0 = tStart, t1 = t0 + h;
+    PlotPoint p0 = pointAt(t0);
+    for (int i = 0; i < kIntervals; ++i) {
+        const PlotPoint p1 = pointAt(t1);
+        Subdivide(pointAt, t0, p0, t1, p1, 0, color);
+        t0 = t1;
+        p0 = p1;
+        t1 = t1 + h;
+    }
+}
+
+void Plotter::PlotParametric(std::string_view xText, std::string_view yText, uint32_t color) {
+    Curve xCurve("t"), yCurve("t");
+    if (!xCurve.Compile(xText) || !yCurve.Compile(yText))
+        return;
+    PlotAdaptive(
+        [&](double t) {
+            PlotPoint p;
+            p.x = xCurve.At(t);
+            p.y = yCurve.At(t);
+            p.column = XToColumn(p.x);
+            p.row = YToRow(p.y);
+            return p;
+        },
+        color);
+}
+
+void Plotter::PlotPolar(std::string_view text, uint32_t color) {
+    Curve curve("t");
+    if (!curve.Compile(text))
+        return;
+    PlotAdaptive(
+        [&](double t) {
+            const double r = curve.At(t);
+            PlotPoint p;
+            p.x = std::cos(t) * r;
+            p.y = std::sin(t) * r;
+            p.column = XToColumn(p.x);
+            p.row = YToRow(p.y);
+            return p;
+        },
+        color);
+}

@@ -1,0 +1,77 @@
+// The graph model (mode, view range, parameter range, pixel buffer) and the
+// computation that turns equations into pixels.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+class Expression;
+
+enum GraphMode : int32_t { Rectangular = 0, Parametric = 1, Polar = 2 };
+
+// One curve point: its world coordinates and its pixel.
+struct PlotPoint {
+    double x = 0, y = 0;
+    int32_t column = 0, row = 0;
+};
+
+class Plotter {
+public:
+    Plotter() { Reset(); }
+
+    // Buffer description zero and Rectangular mode; the ranges keep their
+    // values (-10 .. 10 from construction on).
+    void Reset();
+    // The 32-bit top-down buffer curves are drawn into; stride in bytes.
+    void SetCanvas(uint32_t* pixels, int32_t stride, int32_t width, int32_t height);
+    void SetMode(GraphMode mode);
+    // False, and nothing changes, unless xMin < xMax and yMin < yMax with all
+    // four bounds and both spans finite.
+    bool SetRange(double xMin, double xMax, double yMin, double yMax);
+    // Any pair is stored, a start above the stop included.
+    void SetStep(double tStart, double tStop);
+
+    // World to pixel: trunc((x - xMin) / (xMax - xMin) * width + 0.5), and
+    // height - trunc((y - yMin) / (yMax - yMin) * height + 0.5). Computed
+    // exactly, then saturated to the 32-bit range by sign; NaN gives INT32_MIN.
+    int32_t XToColumn(double x) const;
+    int32_t YToRow(double y) const;
+
+    // Compiles `text` and evaluates it once with the mode's variable ("x" in
+    // Rectangular mode, "t" in the others) set to `value`; true when both
+    // succeed, and then `output` receives the result.
+    bool CheckExpression(std::string_view text, double value, double& output) const;
+
+    // Draw one curve in `color`; a text that does not compile draws nothing.
+    void PlotRectangular(std::string_view text, uint32_t color);
+    void PlotParametric(std::string_view xText, std::string_view yText, uint32_t color);
+    void PlotPolar(std::string_view text, uint32_t color);
+
+    // Sets the expression's "t" to `t`, clears result and evaluates; the
+    // result, 0 when the evaluation failed.
+    static double EvaluateAt(Expression& expression, double t);
+
+    // Draws the segment between two pixels, rows limited to -3 .. 3 heights,
+    // into the buffer; points outside it are skipped.
+    void DrawSegment(int64_t column0, int64_t row0, int64_t column1, int64_t row1, uint32_t color);
+
+    uint32_t* pixels = nullptr;
+    int32_t stride = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    double yMin = -10, yMax = 10;
+    double xMin = -10, xMax = 10;
+    double tStart = -10, tStop = 10;
+    GraphMode mode = Rectangular;
+
+private:
+    template <class PointAt>
+    void PlotAdaptive(PointAt pointAt, uint32_t color);
+    template <class PointAt>
+    void Subdivide(PointAt& pointAt, double t0, PlotPoint p0, double t1, PlotPoint p1, int depth,
+                   uint32_t color);
+
+    // Per-column scratch of rectangular plots, kept between plots.
+    std::vector<double> sampleX, sampleY;
+};
