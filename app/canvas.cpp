@@ -9,7 +9,10 @@ Canvas::Canvas(int32_t newWidth, int32_t newHeight) : width(newWidth), height(ne
     Allocate();
 }
 
-Canvas::~Canvas() { Release(); }
+Canvas::~Canvas() {
+    Release();
+    ReleaseDevice();
+}
 
 void Canvas::Resize(int32_t newWidth, int32_t newHeight) {
     if (newWidth == width && newHeight == height)

@@ -25,14 +25,34 @@ public:
     // close, memory). A file whose writing failed part-way stays on disk.
     bool SaveBMP(const char* path) const;
 
+#ifdef _WIN32
+    // The window whose device context Blit uses when it is given none.
+    void SetWindow(void* window);
+    // Copies a rectangle of the canvas to (x, y) of the device context `dc`
+    // (an HDC; null: the window's), halftoned on palette displays. A width or
+    // height of 0 means the whole canvas's.
+    void Blit(int32_t x, int32_t y, int32_t sourceX, int32_t sourceY, int32_t width, int32_t height,
+              void* dc) const;
+#endif
+
     uint32_t* bits() const { return pixels; }
     int32_t Width() const { return width; }
     int32_t Height() const { return height; }
     int32_t Stride() const { return 4 * width; }
 
 private:
-    void Allocate();
-    void Release();
+    void Allocate();       // pixels for the current size (and the device context once)
+    void Release();        // the pixels
+    void ReleaseDevice();  // the device context
+
+#ifdef _WIN32
+    // Windows handles kept opaque here so that this header stays portable:
+    // the memory DC (HDC), the top-down 32-bit DIB section holding the
+    // pixels (HBITMAP) and the default Blit window (HWND).
+    void* memoryDC = nullptr;
+    void* bitmap = nullptr;
+    void* window = nullptr;
+#endif
 
     int32_t width = 0;
     int32_t height = 0;

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -19,6 +20,11 @@ namespace {
 std::map<std::string, std::map<int, std::string>>& Labels() {
     static std::map<std::string, std::map<int, std::string>> labels;
     return labels;
+}
+
+std::vector<std::function<void(const CellLookup&)>>& Summaries() {
+    static std::vector<std::function<void(const CellLookup&)>> summaries;
+    return summaries;
 }
 
 class TableReporter : public benchmark::ConsoleReporter {
@@ -104,6 +110,17 @@ public:
         }
     }
 
+    double Lookup(const std::string& group, const std::string& engine, int index) const {
+        auto g = groups.find(group);
+        if (g == groups.end())
+            return 0;
+        auto c = g->second.find(index);
+        if (c == g->second.end())
+            return 0;
+        auto e = c->second.find(engine);
+        return e == c->second.end() ? 0 : e->second.ns;
+    }
+
 private:
     struct Cell {
         double ns = 0;
@@ -116,6 +133,10 @@ private:
 
 } // namespace
 
+void AddSummary(std::function<void(const CellLookup&)> summary) {
+    Summaries().push_back(std::move(summary));
+}
+
 void SetCaseLabel(const std::string& group, int index, const std::string& label) {
     Labels()[group][index] = label;
 }
@@ -127,6 +148,12 @@ int main(int argc, char** argv) {
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintTables();
+    printf("\n");
+    const CellLookup lookup = [&](const std::string& group, const std::string& engine, int index) {
+        return reporter.Lookup(group, engine, index);
+    };
+    for (const auto& summary : Summaries())
+        summary(lookup);
     benchmark::Shutdown();
     return 0;
 }

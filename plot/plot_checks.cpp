@@ -17,11 +17,17 @@ std::optional<PlotRefusal> AcceptRange(Plotter& plotter, double xMin, double xMa
     return PlotRefusal{kInvalidRange, kErrorCaption};
 }
 
-std::optional<PlotRefusal> AcceptStep(Plotter& plotter, double start, double stop) {
+std::optional<PlotRefusal> CheckStep(double start, double stop) {
     if (!std::isfinite(start) || !std::isfinite(stop))
         return PlotRefusal{kInvalidStartStop, kErrorCaption};
-    plotter.SetStep(start, stop);
     return std::nullopt;
+}
+
+std::optional<PlotRefusal> AcceptStep(Plotter& plotter, double start, double stop) {
+    auto refusal = CheckStep(start, stop);
+    if (!refusal)
+        plotter.SetStep(start, stop);
+    return refusal;
 }
 
 std::optional<PlotRefusal> AcceptEquations(const Plotter& plotter, EquationSlots& texts) {

@@ -28,8 +28,10 @@ bool IsBlank(std::string_view text);
 std::optional<PlotRefusal> AcceptRange(Plotter& plotter, double xMin, double xMax, double yMin,
                                        double yMax);
 
-// Sets the parameter range, or refuses a start or stop that is not finite
-// ("Invalid start and stop").
+// Refuses a start or stop that is not finite ("Invalid start and stop");
+// any finite pair is fine, a start above the stop included.
+std::optional<PlotRefusal> CheckStep(double start, double stop);
+// CheckStep, then sets the parameter range when it passes.
 std::optional<PlotRefusal> AcceptStep(Plotter& plotter, double start, double stop);
 
 // Empties blank texts, checks every other one in slot order by evaluating it

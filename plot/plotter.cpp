@@ -36,6 +36,17 @@ int32_t Saturate(int64_t v) {
                                                     std::numeric_limits<int32_t>::max()));
 }
 
+// height - trunc(v), exactly, saturated to 32 bits; NaN gives INT32_MIN.
+int32_t RowOf(double v, int32_t height) {
+    // Within +-2^62 the conversion truncates exactly and the difference with
+    // the height fits 64 bits; beyond, the row saturates by sign either way.
+    if (v < 4611686018427387904.0 && v > -4611686018427387904.0)
+        return Saturate(static_cast<int64_t>(height) - static_cast<int64_t>(v));
+    if (std::isnan(v))
+        return std::numeric_limits<int32_t>::min();
+    return v > 0 ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
+}
+
 // A symbol table with the builtins and one compiled expression over it, with
 // the plotted variable bound.
 struct Curve {
@@ -43,7 +54,7 @@ struct Curve {
     Expression expression{table};
     double* variable = nullptr;
 
-    Curve(const char* name) {
+    explicit Curve(const char* name) {
         RegisterBuiltins(table);
         table.SetVariable(name, 0.0);
         variable = &table.FindVariable(name)->value;
@@ -104,15 +115,7 @@ int32_t Plotter::XToColumn(double x) const {
 }
 
 int32_t Plotter::YToRow(double y) const {
-    const double t = std::trunc((y - yMin) / (yMax - yMin) * height + 0.5);
-    if (std::isnan(t))
-        return std::numeric_limits<int32_t>::min();
-    // Beyond 2^62 the difference saturates whatever height is.
-    if (t >= 4611686018427387904.0)
-        return std::numeric_limits<int32_t>::min();
-    if (t <= -4611686018427387904.0)
-        return std::numeric_limits<int32_t>::max();
-    return Saturate(static_cast<int64_t>(height) - static_cast<int64_t>(t));
+    return RowOf((y - yMin) / (yMax - yMin) * height + 0.5, height);
 }
 
 bool Plotter::CheckExpression(std::string_view text, double value, double& output) const {
@@ -140,6 +143,11 @@ void Plotter::DrawSegment(int64_t c0, int64_t r0, int64_t c1, int64_t r1, uint32
     const int64_t limit = kRowClamp * height;
     r0 = std::clamp(r0, -limit, limit);
     r1 = std::clamp(r1, -limit, limit);
+    // The points of a segment stay between its ends on both axes, so a
+    // segment wholly beside the buffer has nothing to draw.
+    if ((c0 < 0 && c1 < 0) || (c0 >= width && c1 >= width) || (r0 < 0 && r1 < 0) ||
+        (r0 >= height && r1 >= height) || !pixels)
+        return;
     ZrLine line;
     begin(line, r1, r0, c1, c0);
 
@@ -155,16 +163,36 @@ void Plotter::DrawSegment(int64_t c0, int64_t r0, int64_t c1, int64_t r1, uint32
     }
     const int64_t first = std::max<int64_t>(low, line.majorStart);
     const int64_t last = std::min<int64_t>(high, line.majorEnd);
-    if (first > last || !pixels)
+    if (first > last)
         return;
     advance(line, static_cast<uint64_t>(first - line.majorStart));
 
+    // The same walk as calling step for each point, written out: the major
+    // coordinate stays inside the buffer all along, so only the minor one
+    // needs checking, and the pixel offset moves with the two coordinates.
+    const int64_t majorSign = (line.octant & 1) ? -1 : 1;
+    const int64_t minorSign = line.minorStart < line.minorEnd ? 1 : -1;
+    const int64_t major = majorSign * line.majorCurrent; // in buffer coordinates
+    int64_t minor = line.minorCurrent;
+    const int64_t minorLimit = yMajor ? width : height;
+    const int64_t majorStride = yMajor ? majorSign * stride : majorSign * 4;
+    const int64_t minorStride = yMajor ? minorSign * 4 : minorSign * stride;
+    int64_t offset = yMajor ? major * stride + 4 * minor : minor * stride + 4 * major;
+    int64_t decision = line.decision;
     auto* const base = reinterpret_cast<unsigned char*>(pixels);
-    for (int64_t count = last - first + 1; count > 0; --count) {
-        int64_t x, y;
-        step(x, y, line);
-        if (x >= 0 && x < width && y >= 0 && y < height)
-            *reinterpret_cast<uint32_t*>(base + y * stride + 4 * x) = color;
+    for (int64_t count = last - first + 1;;) {
+        if (minor >= 0 && minor < minorLimit)
+            *reinterpret_cast<uint32_t*>(base + offset) = color;
+        if (--count == 0)
+            break;
+        offset += majorStride;
+        if (decision < 0) {
+            decision += line.straightIncrement;
+        } else {
+            minor += minorSign;
+            offset += minorStride;
+            decision += line.diagonalIncrement;
+        }
     }
 }
 
@@ -180,13 +208,25 @@ void Plotter::PlotRectangular(std::string_view text, uint32_t color) {
         sampleX[i] = (xMax - xMin) * i / width + xMin;
     curve.expression.EvaluateSeries(*curve.variable, sampleX.data(), sampleY.data(), sampleY.size());
 
+    // The rows, as YToRow computes them; the divisions of all columns in one
+    // pass, which the compiler can do two at a time.
+    sampleRow.resize(static_cast<size_t>(width));
+    const double span = yMax - yMin;
+    for (int32_t i = 0; i < width; ++i)
+        sampleX[i] = (sampleY[i] - yMin) / span * height + 0.5;
+    for (int32_t i = 0; i < width; ++i)
+        sampleRow[i] = RowOf(sampleX[i], height);
+
     int32_t previousRow = 0;
+    bool previousFinite = false;
     for (int32_t i = 0; i < width; ++i) {
         const double v = sampleY[i];
-        const int32_t row = YToRow(v);
-        if (i > 0 && Finite(v) && Finite(sampleY[i - 1]))
+        const int32_t row = sampleRow[i];
+        const bool finite = Finite(v);
+        if (finite && previousFinite)
             DrawSegment(i - 1, previousRow, i, row, color);
         previousRow = row;
+        previousFinite = finite;
     }
 }
 

@@ -74,4 +74,5 @@ private:
 
     // Per-column scratch of rectangular plots, kept between plots.
     std::vector<double> sampleX, sampleY;
+    std::vector<int32_t> sampleRow;
 };

@@ -52,28 +52,7 @@ void begin(ZrLine& line, int64_t endY, int64_t startY, int64_t endX, int64_t sta
     line.active = true;
 }
 
-bool step(int64_t& x, int64_t& y, ZrLine& line) {
-    if (!line.active)
-        throw ZrErrorCode(38, 0, "src\\ZrLine", 105);
-    switch (line.octant) {
-    case 0: x = line.majorCurrent; y = line.minorCurrent; break;
-    case 1: x = -line.majorCurrent; y = line.minorCurrent; break;
-    case 2: x = line.minorCurrent; y = line.majorCurrent; break;
-    default: x = line.minorCurrent; y = -line.majorCurrent; break;
-    }
-    if (line.majorCurrent >= line.majorEnd) {
-        line.active = false;
-        return false;
-    }
-    line.majorCurrent += 1;
-    if (line.decision < 0) {
-        line.decision += line.straightIncrement;
-    } else {
-        line.minorCurrent += line.minorStart < line.minorEnd ? 1 : -1;
-        line.decision += line.diagonalIncrement;
-    }
-    return true;
-}
+void zrLineFinished() { throw ZrErrorCode(38, 0, "src\\ZrLine", 105); }
 
 uint64_t remaining(const ZrLine& line) {
     return line.active ? static_cast<uint64_t>(line.majorEnd - line.majorCurrent) + 1 : 0;

@@ -1,0 +1,231 @@
+// The application object: construction, start-up in its fixed order, the
+// message loop, shutdown, preferences; and the program's entry point.
+#include "app/graphapp.h"
+
+#include "app/vendor.h"
+#include "prefs/graph_prefs.h"
+#include "res/resource.h"
+#include "src/log.h"
+
+namespace {
+
+const char kGraphClass[] = "Graph";
+const char kHorzScaleClass[] = "HorzScale";
+const char kVertScaleClass[] = "VertScale";
+
+// The frame's placement and the display values stored between runs.
+const char kMainWindowDim[] = "Main_Window_Dim";
+const char kGraphMode[] = "Graph_Mode";
+const char* const kGraphColorNames[8] = {"Graph_Color_1", "Graph_Color_2", "Graph_Color_3",
+                                         "Graph_Color_4", "Graph_Color_5", "Graph_Color_6",
+                                         "Graph_Color_7", "Graph_Color_8"};
+const char kBackColor[] = "Back_Color";
+const char kAxisColor[] = "Axis_Color";
+const char kShowAxes[] = "Show_Axes";
+
+// The rectangle of a control in its parent's client coordinates.
+bool ControlRectInParent(HWND control, HWND parent, RECT& rect) {
+    if (!GetWindowRect(control, &rect))
+        return false;
+    POINT corners[2] = {{rect.left, rect.top}, {rect.right, rect.bottom}};
+    if (!ScreenToClient(parent, &corners[0]) || !ScreenToClient(parent, &corners[1]))
+        return false;
+    rect = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+    return true;
+}
+
+} // namespace
+
+GraphApp& App() { return static_cast<GraphApp&>(*GetApp()); }
+
+const char* GraphApp::WebSite() const { return kVendorWebSite; }
+
+GraphApp::GraphApp() { plotter.Reset(); }
+
+GraphApp::~GraphApp() {
+    if (frameWindow)
+        DestroyWindow(frameWindow);
+    frameWindow = nullptr;
+    UnregisterClasses();
+}
+
+void GraphApp::Init(HINSTANCE newInstance, GraphPrefs* newPrefs) {
+    prefs = newPrefs;
+    instance = newInstance;
+    BuildKeyPath(CompanyName(), ProductName(), MajorVersion());
+}
+
+void GraphApp::Message(const char* text, const char* caption, UINT icon) const {
+    MessageBoxA(frameWindow, text, caption, MB_OK | icon);
+}
+
+void GraphApp::Run() {
+    if (!InitWindows()) {
+        Message("Application failed in startup", "Startup failed", MB_ICONERROR);
+        return;
+    }
+    MessageLoop();
+    SavePreferences();
+}
+
+void GraphApp::MessageLoop() {
+    MSG message;
+    for (;;) {
+        const BOOL result = GetMessageA(&message, nullptr, 0, 0);
+        if (result == 0)
+            break;
+        if (result == -1)
+            continue;
+        if (TranslateAcceleratorA(frameWindow, accelerators, &message)) {
+            DispatchMessageA(&message);
+            continue;
+        }
+        if (activeDialog && IsDialogMessageA(activeDialog, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+bool GraphApp::RegisterClasses() {
+    const struct {
+        const char* name;
+        WNDPROC procedure;
+        HICON icon;
+        HBRUSH background;
+        const char* menu;
+    } classes[4] = {
+        {ProductName(), FrameWindowProc, LoadIconA(instance, MAKEINTRESOURCEA(IDI_ORVANTA)),
+         static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), MAKEINTRESOURCEA(IDR_MAINMENU)},
+        {kGraphClass, GraphWindowProc, nullptr, nullptr, nullptr},
+        {kHorzScaleClass, HorzScaleWindowProc, nullptr, faceBrush.get(), nullptr},
+        {kVertScaleClass, VertScaleWindowProc, nullptr, faceBrush.get(), nullptr},
+    };
+    for (int i = 0; i < 4; ++i) {
+        WNDCLASSA wc = {};
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = classes[i].procedure;
+        wc.hInstance = instance;
+        wc.hIcon = classes[i].icon;
+        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+        wc.hbrBackground = classes[i].background;
+        wc.lpszMenuName = classes[i].menu;
+        wc.lpszClassName = classes[i].name;
+        if (!RegisterClassA(&wc))
+            return false;
+        registeredClasses[i] = true;
+    }
+    return true;
+}
+
+// The classes go with the application object, so that a later one in the
+// same process (the tests make several) can register them again.
+void GraphApp::UnregisterClasses() {
+    const char* names[4] = {ProductName(), kGraphClass, kHorzScaleClass, kVertScaleClass};
+    for (int i = 0; i < 4; ++i)
+        if (registeredClasses[i])
+            UnregisterClassA(names[i], instance);
+    for (bool& registered : registeredClasses)
+        registered = false;
+}
+
+bool GraphApp::InitWindows() {
+    faceBrush.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+    if (!faceBrush || !RegisterClasses())
+        return false;
+    frameWindow = CreateWindowExA(0, ProductName(), ProductName(),
+                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                  instance, nullptr);
+    if (!frameWindow)
+        return false;
+    mainDialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), frameWindow,
+                                    MainDialogProc, 0);
+    if (!mainDialog)
+        return false;
+    graphControl = GetDlgItem(mainDialog, IDC_GRAPH);
+    horzScale = GetDlgItem(mainDialog, IDC_HORZ_SCALE);
+    vertScale = GetDlgItem(mainDialog, IDC_VERT_SCALE);
+    if (!graphControl || !horzScale || !vertScale)
+        return false;
+    canvas.SetWindow(graphControl);
+
+    RECT client, control;
+    if (!GetClientRect(mainDialog, &client) ||
+        !ControlRectInParent(graphControl, mainDialog, control))
+        return false;
+    graphMargins[0] = control.left - client.left;
+    graphMargins[1] = control.top - client.top;
+    graphMargins[2] = client.right - control.right;
+    graphMargins[3] = client.bottom - control.bottom;
+
+    LoadPreferences();
+    SetViewRange(-10, 10, -10, 10, false);
+    SetStepRange(-10, 10, false);
+    LayoutMainWindow();
+
+    accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    if (!accelerators)
+        return false;
+    ShowWindow(mainDialog, SW_SHOWNORMAL);
+    SetFocus(mainDialog);
+    ShowWindow(frameWindow, SW_SHOWNORMAL);
+    if (showImmediate)
+        ToggleImmediate();
+    return true;
+}
+
+void GraphApp::SetDefaults() {
+    SetGraphMode(Rectangular);
+    const GraphOptions defaults;
+    for (int i = 0; i < 8; ++i)
+        graphColors[i] = defaults.graphColors[i];
+    backColor = defaults.backColor;
+    axisColor = defaults.axisColor;
+    zoomFactor = 1.5;
+    showAxes = true;
+    showImmediate = false;
+    GetOptions(defaultOptions);
+}
+
+void GraphApp::LoadPreferences() {
+    SetDefaults();
+    if (!prefs)
+        return;
+    int32_t mode = plotter.mode;
+    prefs->GetInt(kGraphMode, &mode, mode);
+    SetGraphMode(mode);
+    for (int i = 0; i < 8; ++i) {
+        int32_t color = static_cast<int32_t>(graphColors[i]);
+        prefs->GetInt(kGraphColorNames[i], &color, color);
+        graphColors[i] = static_cast<uint32_t>(color);
+    }
+    int32_t back = static_cast<int32_t>(backColor), axis = static_cast<int32_t>(axisColor);
+    prefs->GetInt(kBackColor, &back, back);
+    prefs->GetInt(kAxisColor, &axis, axis);
+    backColor = static_cast<uint32_t>(back);
+    axisColor = static_cast<uint32_t>(axis);
+    showAxes = prefs->GetBool(kShowAxes, showAxes);
+    prefs->RestoreWindowPlacement(kMainWindowDim, frameWindow);
+}
+
+void GraphApp::SavePreferences() {
+    if (!prefs)
+        return;
+    prefs->SetInt(kGraphMode, plotter.mode);
+    for (int i = 0; i < 8; ++i)
+        prefs->SetInt(kGraphColorNames[i], static_cast<int32_t>(graphColors[i]));
+    prefs->SetInt(kBackColor, static_cast<int32_t>(backColor));
+    prefs->SetInt(kAxisColor, static_cast<int32_t>(axisColor));
+    prefs->SetInt(kShowAxes, showAxes ? 1 : 0);
+    prefs->SaveWindowPlacement(kMainWindowDim, frameWindow);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    logMessage(LogDebug, "Graph console!");
+    GraphApp app;
+    OrvantaPrefs prefs(&app);
+    app.Init(instance, &prefs);
+    app.Run();
+    return 0;
+}

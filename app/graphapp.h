@@ -1,0 +1,122 @@
+// The application object: owns the main window, the plot state, the canvas
+// and the display settings, and carries out every command.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "app/canvas.h"
+#include "app/wapp.h"
+#include "app/win_handles.h"
+#include "plot/plotter.h"
+#include "plot/render.h"
+#include "prefs/graph_options.h"
+
+class GraphPrefs;
+
+class GraphApp : public WApp {
+public:
+    GraphApp();
+    ~GraphApp() override;
+
+    const char* CompanyName() const override { return "Pellmora"; }
+    const char* WebSite() const override;
+    const char* ProductName() const override { return "Orvanta"; }
+    const char* VersionText() const override { return "1.1"; }
+    const char* MajorVersion() const override { return "1"; }
+    const char* Title() const override { return "Orvanta 1.1"; }
+
+    // Start-up, message loop, saving.
+    void Init(HINSTANCE instance, GraphPrefs* prefs);
+    void Run();
+    // Creates the window classes, the frame, the main dialog and its
+    // controls, loads the preferences and lays out; false at the first failure.
+    bool InitWindows();
+    // Runs the message loop until WM_QUIT.
+    void MessageLoop();
+
+    // Main window.
+    void LayoutMainWindow();
+    void OnCommand(int id);
+    void ToggleImmediate();
+    void OptionsCommand();
+    void ExportCommand();
+    void ZoomIn();
+    void ZoomOut();
+
+    // Graph pane and rulers.
+    void Render();
+    void RefreshGraph();
+    void RefreshRulers();
+    void PaintHorzScale();
+    void PaintVertScale();
+
+    // View fields and the Plot command.
+    bool SetViewRange(double xMin, double xMax, double yMin, double yMax, bool redraw);
+    bool SetStepRange(double start, double stop, bool redraw);
+    bool ReadRange();
+    bool ReadStep();
+    bool ReadEquations();
+    void PlotCommand();
+    void SetGraphMode(int32_t mode);
+    void GetOptions(GraphOptions& options) const;
+    void ApplyOptions(const GraphOptions& options);
+
+    // Preferences.
+    void SetDefaults();
+    void LoadPreferences();
+    void SavePreferences();
+
+    // Shows a warning or error box owned by the frame window.
+    void Message(const char* text, const char* caption, UINT icon) const;
+
+    GraphPrefs* prefs = nullptr;
+    Plotter plotter;
+    HWND activeDialog = nullptr;
+    HWND frameWindow = nullptr;
+    HWND mainDialog = nullptr;
+    HWND graphControl = nullptr;
+    HWND vertScale = nullptr;
+    HWND horzScale = nullptr;
+    int32_t graphMargins[4] = {};
+    Canvas canvas{1, 1};
+    HACCEL accelerators = nullptr;
+    GdiObject<HBRUSH> faceBrush;
+    GraphOptions defaultOptions;
+    uint32_t graphColors[8] = {};
+    uint32_t backColor = 0;
+    uint32_t axisColor = 0;
+    bool showAxes = true;
+    bool showImmediate = false;
+    double zoomFactor = 1.5;
+    EquationSlots equations;
+    bool dragging = false;
+    int32_t dragX = 0, dragY = 0;
+
+private:
+    bool RegisterClasses();
+    void UnregisterClasses();
+    bool registeredClasses[4] = {};
+};
+
+// The application object, for window procedures.
+GraphApp& App();
+
+// Window and dialog procedures of the main window and its controls.
+LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK GraphWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK HorzScaleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK VertScaleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Field functions of dialogs: nothing happens (0 or "" is returned) when the
+// control does not exist.
+// Sets the text to the value in "%f" form (any double fits).
+void SetFieldNumber(HWND dialog, int id, double value);
+// The leading number of the first 99 characters as atof reads it; 0 for
+// empty or non-numeric text.
+double GetFieldNumber(HWND dialog, int id);
+// The first 999 characters of the text.
+std::string GetFieldText(HWND dialog, int id);

@@ -1,0 +1,155 @@
+// The frame window, the main dialog, the command table and the layout.
+#include "app/graphapp.h"
+#include "res/resource.h"
+
+namespace {
+
+// The frame's user data holds its modeless dialog, which the message loop
+// offers keyboard messages to while the frame is active.
+void OnActivate(HWND window, WPARAM wParam) {
+    App().activeDialog =
+        LOWORD(wParam) != WA_INACTIVE ? reinterpret_cast<HWND>(GetWindowLongPtrA(window, GWLP_USERDATA))
+                                      : nullptr;
+}
+
+void OnPaintFrame(HWND window) {
+    PaintScope paint(window);
+    App().RefreshRulers();
+}
+
+void StoreInParent(HWND dialog) {
+    SetWindowLongPtrA(GetParent(dialog), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog));
+}
+
+} // namespace
+
+LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLOSE:
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_CREATE:
+    case WM_NOTIFY:
+    case WM_RBUTTONDOWN:
+        return 0;
+    case WM_SIZE:
+        App().LayoutMainWindow();
+        return 0;
+    case WM_ACTIVATE:
+        OnActivate(window, wParam);
+        return 0;
+    case WM_PAINT:
+        OnPaintFrame(window);
+        return 0;
+    case WM_COMMAND:
+        App().OnCommand(LOWORD(wParam));
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        StoreInParent(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_ZOOM_IN:
+        case IDC_ZOOM_OUT:
+        case IDC_OPTIONS:
+        case IDC_EXPORT:
+        case IDC_PLOT:
+            App().OnCommand(LOWORD(wParam));
+            break;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+void GraphApp::OnCommand(int id) {
+    switch (id) {
+    case IDM_EXPORT:
+    case IDA_EXPORT:
+    case IDC_EXPORT:
+        ExportCommand();
+        break;
+    case IDM_EXIT:
+        PostQuitMessage(0);
+        break;
+    case IDM_OPTIONS:
+    case IDC_OPTIONS:
+        OptionsCommand();
+        break;
+    case IDM_ZOOM_IN:
+    case IDA_ZOOM_IN:
+    case IDC_ZOOM_IN:
+        ZoomIn();
+        break;
+    case IDM_ZOOM_OUT:
+    case IDA_ZOOM_OUT:
+    case IDC_ZOOM_OUT:
+        ZoomOut();
+        break;
+    case IDM_PLOT:
+    case IDA_PLOT:
+    case IDC_PLOT:
+        PlotCommand();
+        break;
+    case IDM_RECTANGULAR:
+    case IDM_PARAMETRIC:
+    case IDM_POLAR:
+        SetGraphMode(id == IDM_RECTANGULAR ? Rectangular : id == IDM_PARAMETRIC ? Parametric : Polar);
+        Render();
+        RefreshGraph();
+        break;
+    case IDM_IMMEDIATE:
+    case IDA_IMMEDIATE:
+        ToggleImmediate();
+        break;
+    case IDM_HELP:
+    case IDM_ABOUT:
+        break; // the Help dialog and the About box come with their own windows
+    }
+}
+
+// The Immediate window, the Options dialog, export and zoom arrive with
+// their own parts of the program; until then these commands do nothing.
+void GraphApp::ToggleImmediate() {}
+void GraphApp::OptionsCommand() {}
+void GraphApp::ExportCommand() {}
+void GraphApp::ZoomIn() {}
+void GraphApp::ZoomOut() {}
+
+void GraphApp::LayoutMainWindow() {
+    if (!frameWindow || !mainDialog || !graphControl)
+        return; // a size message before start-up has made the windows
+    RECT frame;
+    GetClientRect(frameWindow, &frame);
+    SetWindowPos(mainDialog, nullptr, frame.left, frame.top, frame.right - frame.left,
+                 frame.bottom - frame.top, SWP_NOZORDER);
+
+    RECT d;
+    GetClientRect(mainDialog, &d);
+    RECT g = {d.left + graphMargins[0], d.top + graphMargins[1], d.right - graphMargins[2],
+              d.bottom - graphMargins[3]};
+    if (g.right <= g.left)
+        g.right = g.left + 10;
+    if (g.bottom <= g.top)
+        g.bottom = g.top + 10;
+    SetWindowPos(graphControl, nullptr, g.left, g.top, g.right - g.left, g.bottom - g.top,
+                 SWP_NOZORDER);
+
+    canvas.Resize(g.right - g.left, g.bottom - g.top);
+    plotter.SetCanvas(canvas.bits(), canvas.Stride(), canvas.Width(), canvas.Height());
+
+    SetWindowPos(horzScale, nullptr, g.left, g.bottom, g.right - g.left, d.bottom - g.bottom,
+                 SWP_NOZORDER);
+    SetWindowPos(vertScale, nullptr, g.right, g.top, d.right - g.right, g.bottom - g.top,
+                 SWP_NOZORDER);
+    Render();
+}

@@ -1,0 +1,104 @@
+// Small owners of Win32 handles: one release function each, copy deleted,
+// move allowed.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+// A GDI object (brush, bitmap, palette, pen) released with DeleteObject.
+template <class Handle>
+class GdiObject {
+public:
+    GdiObject() = default;
+    explicit GdiObject(Handle handle) : handle(handle) {}
+    ~GdiObject() { reset(); }
+    GdiObject(GdiObject&& other) noexcept : handle(std::exchange(other.handle, nullptr)) {}
+    GdiObject& operator=(GdiObject&& other) noexcept {
+        if (this != &other) {
+            reset();
+            handle = std::exchange(other.handle, nullptr);
+        }
+        return *this;
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+
+    void reset(Handle newHandle = nullptr) {
+        if (handle)
+            DeleteObject(handle);
+        handle = newHandle;
+    }
+    Handle get() const { return handle; }
+    explicit operator bool() const { return handle != nullptr; }
+
+private:
+    Handle handle = nullptr;
+};
+
+// A device context of a window, from GetDC, released with ReleaseDC.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window(window), dc(GetDC(window)) {}
+    ~WindowDC() {
+        if (dc)
+            ReleaseDC(window, dc);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+
+    HDC get() const { return dc; }
+    explicit operator bool() const { return dc != nullptr; }
+
+private:
+    HWND window;
+    HDC dc;
+};
+
+// A memory device context, released with DeleteDC.
+class MemoryDC {
+public:
+    MemoryDC() = default;
+    explicit MemoryDC(HDC dc) : dc(dc) {}
+    ~MemoryDC() {
+        if (dc)
+            DeleteDC(dc);
+    }
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+
+    HDC get() const { return dc; }
+    explicit operator bool() const { return dc != nullptr; }
+
+private:
+    HDC dc = nullptr;
+};
+
+// Selects an object into a device context and puts the previous one back.
+class SelectGuard {
+public:
+    SelectGuard(HDC dc, HGDIOBJ object) : dc(dc), previous(SelectObject(dc, object)) {}
+    ~SelectGuard() {
+        if (previous && previous != HGDI_ERROR)
+            SelectObject(dc, previous);
+    }
+    SelectGuard(const SelectGuard&) = delete;
+    SelectGuard& operator=(const SelectGuard&) = delete;
+
+private:
+    HDC dc;
+    HGDIOBJ previous;
+};
+
+// BeginPaint .. EndPaint.
+class PaintScope {
+public:
+    explicit PaintScope(HWND window) : window(window) { BeginPaint(window, &paint); }
+    ~PaintScope() { EndPaint(window, &paint); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+
+private:
+    HWND window;
+    PAINTSTRUCT paint;
+};
