@@ -37,7 +37,9 @@ double GetFieldNumber(HWND dialog, int id) {
         return 0;
     char text[100] = {};
     GetWindowTextA(control, text, sizeof text);
-    return text[0] ? atof(text) : 0;
+    // atof(text) is defined as strtod(text, nullptr); strtod is called so that
+    // the Windows build gets the C99 reading (nan, inf, correctly rounded).
+    return text[0] ? strtod(text, nullptr) : 0;
 }
 
 std::string GetFieldText(HWND dialog, int id) {
