@@ -1,4 +1,7 @@
 #include <algorithm>
+#include <cstring>
+#include <map>
+#include <tuple>
 #include <cmath>
 #include <new>
 #include <string_view>
@@ -132,24 +135,43 @@ op_Stop:
 #undef BINARY_ACTIONS
 #undef ALL_ACTIONS
 
+} // namespace
+
 // Follows the evaluation stack through the postfix array, recording where
 // each stack value lives and emitting code for every operation that needs a
 // value only known at run time. At most one stack value is in the
 // accumulator at a time; before another result takes its place it is spilled
 // to the register of its stack position, which nothing else uses.
+//
+// A value computed more than once (the same operation on the same operands,
+// such as x^2 written twice) is computed once: the operations are pure, so
+// the second computation would give the very same bits. A first pass counts
+// how often each value is computed; the second keeps those that recur in
+// registers of their own, above the stack's.
 class Linker {
 public:
-    explicit Linker(Expression::Program& program) : p(program) {}
+    // Values computed by earlier operations: operation and operands -> number.
+    struct Values {
+        std::map<std::tuple<int, int, uint64_t, int, uint64_t, uintptr_t>, uint32_t> numbers;
+        std::vector<uint32_t> uses{0};    // by number; the first pass fills it
+        std::vector<int64_t> keptIn{-1};  // by number: its register once computed
+        uint32_t firstKeptRegister = 0;
+        uint32_t keptCount = 0;
+        bool reuse = false;               // the second pass
+    };
+
+    Linker(Expression::Program& program, Values& values) : p(program), values(values) {}
 
     size_t Depth() const { return stack.size(); }
+    size_t MaxDepth() const { return maxDepth; }
 
-    void PushConstant(double value) { stack.push_back(Constant(value)); }
+    void PushConstant(double value) { Push(Constant(value)); }
 
     void PushVariable(const double* var) {
         Operand operand;
         operand.kind = Operand::Kind::Variable;
         operand.var = var;
-        stack.push_back(operand);
+        Push(operand);
     }
 
     void Unary(int index, double (*f)(double)) {
@@ -158,6 +180,9 @@ public:
             stack.back() = Constant(::Unary(index, f, p.constants[a.index]));
             return;
         }
+        const uint32_t number = Number(index, a, Operand(), reinterpret_cast<uintptr_t>(f));
+        if (Reused(number, stack.back()))
+            return;
         ProgramStep step;
         step.f1 = f;
         if (a.kind == Operand::Kind::Accumulator) {
@@ -168,7 +193,7 @@ public:
             step.a = a;
         }
         p.steps.push_back(step);
-        stack.back() = Operand(); // in the accumulator
+        stack.back() = Computed(number);
     }
 
     // `f` is the function of a two-argument builtin (index 5).
@@ -178,9 +203,14 @@ public:
         const Operand a = stack.back();
         stack.pop_back();
         if (a.kind == Operand::Kind::Constant && b.kind == Operand::Kind::Constant) {
-            stack.push_back(Constant(::Binary(index, f, p.constants[a.index], p.constants[b.index])));
+            Push(Constant(::Binary(index, f, p.constants[a.index], p.constants[b.index])));
             return;
         }
+        const uint32_t number = Number(16 + index, a, b, reinterpret_cast<uintptr_t>(f));
+        stack.emplace_back();
+        if (Reused(number, stack.back()))
+            return;
+        stack.pop_back();
         ProgramStep step;
         step.f2 = f;
         step.a = a;
@@ -194,7 +224,7 @@ public:
             step.op = BinaryOp(index, 2);
         }
         p.steps.push_back(step);
-        stack.push_back(Operand()); // in the accumulator
+        Push(Computed(number));
     }
 
     void Finish() {
@@ -208,11 +238,74 @@ public:
     }
 
 private:
+    void Push(const Operand& operand) {
+        stack.push_back(operand);
+        if (stack.size() > maxDepth)
+            maxDepth = stack.size();
+    }
+
     Operand Constant(double value) {
         Operand operand;
         operand.kind = Operand::Kind::Constant;
         operand.index = static_cast<uint32_t>(p.constants.size());
         p.constants.push_back(value);
+        return operand;
+    }
+
+    // The number of the value an operation computes; counts its uses in the
+    // first pass.
+    uint32_t Number(int operation, const Operand& a, const Operand& b, uintptr_t function) {
+        auto key = [&](const Operand& o) -> std::pair<int, uint64_t> {
+            switch (o.kind) {
+            case Operand::Kind::Constant: {
+                uint64_t bits;
+                std::memcpy(&bits, &p.constants[o.index], sizeof bits);
+                return {1, bits};
+            }
+            case Operand::Kind::Variable: return {2, reinterpret_cast<uintptr_t>(o.var)};
+            default: return {3, o.number};
+            }
+        };
+        const auto [aKind, aValue] = key(a);
+        const auto [bKind, bValue] = key(b);
+        auto [it, added] = values.numbers.try_emplace(
+            std::make_tuple(operation, aKind, aValue, bKind, bValue, function),
+            static_cast<uint32_t>(values.uses.size()));
+        if (added && !values.reuse) {
+            values.uses.push_back(0);
+            values.keptIn.push_back(-1);
+        }
+        if (!values.reuse)
+            ++values.uses[it->second];
+        return it->second;
+    }
+
+    // Second pass: an operation whose value is kept already becomes its
+    // register; `slot` receives it.
+    bool Reused(uint32_t number, Operand& slot) {
+        if (!values.reuse || number >= values.keptIn.size() || values.keptIn[number] < 0)
+            return false;
+        slot.kind = Operand::Kind::Register;
+        slot.index = static_cast<uint32_t>(values.keptIn[number]);
+        slot.number = number;
+        return true;
+    }
+
+    // The accumulator holding value `number`; a value used again is also
+    // copied to a register of its own.
+    Operand Computed(uint32_t number) {
+        Operand operand; // in the accumulator
+        operand.number = number;
+        if (values.reuse && number < values.uses.size() && values.uses[number] > 1) {
+            const uint32_t kept = values.firstKeptRegister + values.keptCount++;
+            ProgramStep spill;
+            spill.op = Op::Spill;
+            spill.dst = kept;
+            p.steps.push_back(spill);
+            if (kept + 1 > p.registerCount)
+                p.registerCount = kept + 1;
+            values.keptIn[number] = kept;
+        }
         return operand;
     }
 
@@ -233,8 +326,12 @@ private:
     }
 
     Expression::Program& p;
+    Values& values;
     std::vector<Operand> stack;
+    size_t maxDepth = 0;
 };
+
+namespace {
 
 const double* Address(const Expression::Program& p, const Operand& operand) {
     switch (operand.kind) {
@@ -293,7 +390,33 @@ bool Expression::Link() {
         p.target = symbols->FindVariable(postfix[0].text);
     }
 
-    Linker linker(p);
+    // Two passes over the tokens: the first finds the values computed more
+    // than once, the second builds the code that keeps them.
+    Linker::Values values;
+    std::unique_ptr<Linker> linker;
+    for (int pass = 0; pass < 2; ++pass) {
+        p.steps.clear();
+        p.constants.clear();
+        p.registerCount = 0;
+        if (pass == 1) {
+            values.reuse = true;
+            values.firstKeptRegister = static_cast<uint32_t>(linker->MaxDepth());
+        }
+        linker = std::make_unique<Linker>(p, values);
+        if (!LinkPass(*linker, first, last))
+            return false;
+    }
+    linker->Finish();
+    Resolve(p);
+    p.state = State::Linked;
+    return true;
+}
+
+// One walk over the postfix tokens to run, feeding the linker; false (with
+// the state set) when the evaluation cannot succeed now.
+bool Expression::LinkPass(Linker& linker, uint32_t first, uint32_t last) {
+    using State = Program::State;
+    Program& p = *program;
     for (uint32_t i = first; i < last; ++i) {
         const Token& token = postfix[i];
         const size_t depth = linker.Depth();
@@ -379,9 +502,6 @@ bool Expression::Link() {
         p.state = State::Broken;
         return false;
     }
-    linker.Finish();
-    Resolve(p);
-    p.state = State::Linked;
     return true;
 }
 

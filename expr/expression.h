@@ -69,6 +69,7 @@ public:
 private:
 
     bool Link();
+    bool LinkPass(class Linker& linker, uint32_t first, uint32_t last);
     bool EvaluateToken(const Token& token, double* stackBase, double*& top);
     bool Assign(double value);
 

@@ -43,6 +43,7 @@ struct Operand {
     Kind kind = Kind::Accumulator;
     uint32_t index = 0;          // register or constant number
     const double* var = nullptr; // a variable's value in the table
+    uint32_t number = 0;         // a computed value's number (0: none), for reuse
 };
 
 struct ProgramStep {

@@ -285,7 +285,11 @@ TEST(FastPath, ConstantSubexpressionsKeepTheirBits) {
     // the one the token-by-token evaluation computes each time.
     const char* texts[] = {"exp(-0.5*x^2)/sqrt(2*pi())*cos(3*x)+abs(x)/(1+x^2)",
                            "0.1+0.2+x", "x+0.1+0.2", "-(-(1/3))*x", "mod(10,3)^x",
-                           "arctan2(1,x)+arctan2(x,2)", "(1-2)-x-(3/7)"};
+                           "arctan2(1,x)+arctan2(x,2)", "(1-2)-x-(3/7)",
+                           // values computed more than once are computed once
+                           "x^2+x^2", "(x+1)^2*(x+1)^2-(x+1)", "sin(x)+sin(x)*sin(x)/sin(x)",
+                           "mod(x,3)-mod(x,3)^mod(x,3)", "-x*-x+(-x)", "x^x 2 x^x x^x",
+                           "exp(-x)/(exp(-x)+exp(-x)^2)+sqrt(abs(x))*sqrt(abs(x))"};
     for (const char* text : texts) {
         SCOPED_TRACE(text);
         BuiltinTable t1, t2;
