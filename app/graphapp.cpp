@@ -46,6 +46,7 @@ GraphApp::~GraphApp() {
     if (frameWindow)
         DestroyWindow(frameWindow);
     frameWindow = nullptr;
+    exportImage.reset();
     UnregisterClasses();
 }
 

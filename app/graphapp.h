@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/canvas.h"
@@ -13,6 +14,7 @@
 #include "plot/plotter.h"
 #include "plot/render.h"
 #include "prefs/graph_options.h"
+#include "src/zr_32bit_image.h"
 
 class GraphPrefs;
 
@@ -82,6 +84,9 @@ public:
     HWND horzScale = nullptr;
     int32_t graphMargins[4] = {};
     Canvas canvas{1, 1};
+    // The canvas pixels as an image for the export; null when it could not
+    // be made (the export then reports the failure).
+    std::unique_ptr<Zr32BitImage> exportImage;
     HACCEL accelerators = nullptr;
     GdiObject<HBRUSH> faceBrush;
     GraphOptions defaultOptions;

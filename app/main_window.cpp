@@ -1,6 +1,9 @@
 // The frame window, the main dialog, the command table and the layout.
+#include "app/export_image.h"
 #include "app/graphapp.h"
 #include "res/resource.h"
+#include "src/log.h"
+#include "src/zr_error.h"
 
 namespace {
 
@@ -145,6 +148,13 @@ void GraphApp::LayoutMainWindow() {
                  SWP_NOZORDER);
 
     canvas.Resize(g.right - g.left, g.bottom - g.top);
+    exportImage.reset();
+    try {
+        exportImage = MakeExportImage(canvas);
+    } catch (const ZrErrorCode& error) {
+        // The program goes on without an export image; the export reports it.
+        logMessage(LogWarning, "no export image for the canvas (error %d)", static_cast<int>(error.code));
+    }
     plotter.SetCanvas(canvas.bits(), canvas.Stride(), canvas.Width(), canvas.Height());
 
     SetWindowPos(horzScale, nullptr, g.left, g.bottom, g.right - g.left, d.bottom - g.bottom,

@@ -4,12 +4,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/canvas.h"
+#include "app/export_image.h"
 #include "plot/plot_checks.h"
 #include "plot/render.h"
+#include "src/zr_error.h"
 
 const char kPlotUsage[] =
     "usage: orvanta-cli plot [--mode rectangular|parametric|polar] [--x MIN MAX] [--y MIN MAX]\n"
@@ -19,8 +22,9 @@ const char kPlotUsage[] =
 const char kPlotHelp[] =
     "orvanta-cli plot ... -o FILE EQUATION...\n"
     "  Plots up to eight equations (slots 1 to 8 in order; \"\" leaves a slot\n"
-    "  empty) and writes the graph as FILE, a .bmp (24-bit) file. The pixels are\n"
-    "  those the graph pane shows at that size. Defaults: x, y and t from -10 to\n"
+    "  empty) and writes the graph as FILE: PNG when its name ends in .png, a\n"
+    "  24-bit BMP when it ends in .bmp (any case). The pixels are those the\n"
+    "  graph pane shows at that size. Defaults: x, y and t from -10 to\n"
     "  10, 800x600, axes on, the default colours. Parametric mode pairs the\n"
     "  slots (1,2), (3,4), (5,6), (7,8) as x(t), y(t).\n"
     "  The Plot command's checks apply; a refusal prints its message and exits\n"
@@ -188,9 +192,8 @@ bool ParseArguments(int argc, char** argv, PlotArguments& args, std::string& pro
         problem = "no output file (-o FILE)";
         return false;
     }
-    if (!EndsWith(args.output, ".bmp")) {
-        problem = EndsWith(args.output, ".png") ? "PNG output is not available yet; use .bmp"
-                                                : "the output file must end in .bmp";
+    if (!EndsWith(args.output, ".bmp") && !EndsWith(args.output, ".png")) {
+        problem = "the output file must end in .png or .bmp";
         return false;
     }
     if (args.equations.size() > 8) {
@@ -199,6 +202,7 @@ bool ParseArguments(int argc, char** argv, PlotArguments& args, std::string& pro
     }
     return true;
 }
+
 
 int Refuse(const PlotRefusal& refusal) {
     std::fprintf(stderr, "%s\n", refusal.text.c_str());
@@ -241,9 +245,23 @@ int RunPlot(int argc, char** argv) {
         std::fputs("Error saving image\n", stderr);
         return 1;
     }
+    // As the graph window lays out its canvas: the export image wraps the
+    // pixels (and clears them) before the graph is rendered into them.
+    const bool png = EndsWith(args.output, ".png");
+    std::unique_ptr<Zr32BitImage> exportImage;
+    if (png) {
+        try {
+            exportImage = MakeExportImage(canvas);
+        } catch (const ZrErrorCode&) {
+            std::fputs("Error saving image\n", stderr);
+            return 1;
+        }
+    }
     plotter.SetCanvas(canvas.bits(), canvas.Stride(), canvas.Width(), canvas.Height());
     RenderGraph(canvas, plotter, equations, args.style);
-    if (!canvas.SaveBMP(args.output.c_str())) {
+    const bool saved = png ? SavePNG(*exportImage, args.output.c_str())
+                           : canvas.SaveBMP(args.output.c_str());
+    if (!saved) {
         std::fputs("Error saving image\n", stderr);
         return 1;
     }

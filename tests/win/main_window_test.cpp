@@ -256,6 +256,10 @@ TEST_F(MainWindow, TinyFrameGivesATenByTenGraph) {
     EXPECT_GT(app->canvas.Width(), 100);
     EXPECT_EQ(app->plotter.width, app->canvas.Width());
     EXPECT_EQ(app->plotter.pixels, app->canvas.bits());
+    // The export image wraps the new pixels.
+    ASSERT_NE(app->exportImage, nullptr);
+    EXPECT_EQ(app->exportImage->getWidth(), app->canvas.Width());
+    EXPECT_EQ(app->exportImage->getHeight(), app->canvas.Height());
 }
 
 TEST_F(MainWindow, PreferencesAreSavedAndLoaded) {

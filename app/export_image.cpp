@@ -1,0 +1,38 @@
+#include "app/export_image.h"
+
+#include <cstdint>
+#include <new>
+
+#include "src/zr_error.h"
+#include "src/zr_file.h"
+#include "src/zr_image_converter.h"
+#include "src/zr_png_file.h"
+
+std::unique_ptr<Zr32BitImage> MakeExportImage(Canvas& canvas) {
+    const uint64_t bytes = 4ull * static_cast<uint64_t>(canvas.Width()) *
+                           static_cast<uint64_t>(canvas.Height());
+    if (bytes > UINT32_MAX)
+        throw ZrErrorCode(2, 0, "app\\ExportImage", __LINE__);
+    std::unique_ptr<ZrBaseBuffer> buffer(new (std::nothrow) ZrInPlaceBuffer(
+        reinterpret_cast<uint8_t*>(canvas.bits()), static_cast<uint32_t>(bytes), true));
+    if (!buffer)
+        throw ZrErrorCode(2, 0, "app\\ExportImage", __LINE__);
+    std::unique_ptr<Zr32BitImage> image(new (std::nothrow) Zr32BitImage(
+        canvas.Width(), canvas.Height(), kZrFormatBGRX, zrDefaultStride, std::move(buffer), true));
+    if (!image)
+        throw ZrErrorCode(2, 0, "app\\ExportImage", __LINE__);
+    return image;
+}
+
+bool SavePNG(const Zr32BitImage& exportImage, const char* path) {
+    try {
+        const std::unique_ptr<ZrRGBImage> rgb = convertToRGB(exportImage);
+        ZrWritePNG writer;
+        ZrFileLocator locator;
+        locator.setName(path);
+        writer.write(*rgb, locator);
+        return true;
+    } catch (const ZrErrorCode&) {
+        return false;
+    }
+}

@@ -1,0 +1,17 @@
+// The image object over the canvas pixels that the export writes, and the
+// PNG export itself. Shared by the main window and orvanta-cli.
+#pragma once
+
+#include <memory>
+
+#include "app/canvas.h"
+#include "src/zr_32bit_image.h"
+
+// The canvas pixels wrapped, not copied, as a format-6 image (each pixel the
+// word 0x00RRGGBB). Throws ZrErrorCode 2 when memory runs out or the canvas
+// is too large to wrap. The image is valid until the canvas is resized.
+std::unique_ptr<Zr32BitImage> MakeExportImage(Canvas& canvas);
+
+// Converts the image to RGB and writes it as a PNG file; false on any
+// library error (the file may then be left part-written).
+bool SavePNG(const Zr32BitImage& exportImage, const char* path);

@@ -1,0 +1,191 @@
+#include "src/zr_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "src/zr_error.h"
+#include "src/zr_file_calls.h"
+
+namespace {
+const char kSource[] = "src\\ZrFile";
+} // namespace
+
+// ZrFileLocator -------------------------------------------------------------
+
+ZrFileLocator::~ZrFileLocator() = default;
+
+void ZrFileLocator::clear() {
+    name.reset();
+    kind = kEmpty;
+}
+
+void ZrFileLocator::setName(const char* path) {
+    if (!path) {
+        clear();
+        return;
+    }
+    const size_t length = std::strlen(path);
+    std::unique_ptr<char[]> copy(new (std::nothrow) char[length + 1]);
+    if (!copy)
+        throw ZrErrorCode(2, 0, kSource, __LINE__);
+    std::memcpy(copy.get(), path, length + 1);
+    name = std::move(copy);
+    kind = kPath;
+}
+
+void ZrFileLocator::assign(const ZrFileLocator& other) {
+    if (this == &other)
+        return;
+    if (other.kind == kEmpty || !other.name) {
+        clear();
+        return;
+    }
+    setName(other.name.get());
+}
+
+// ZrFile ----------------------------------------------------------------------
+
+ZrFile::~ZrFile() {
+    if (open && ownsDescriptor && !(mode & kCountOnly))
+        zrCloseFile(descriptor);
+}
+
+void ZrFile::raiseForErrno(int e) {
+    switch (e) {
+    case ENOENT: throw ZrErrorCode(10, e, kSource, __LINE__);
+    case E2BIG: throw ZrErrorCode(21, e, kSource, __LINE__);
+    case EBADF: throw ZrErrorCode(20, e, kSource, __LINE__);
+    case EAGAIN: throw ZrErrorCode(9, e, kSource, __LINE__);
+    case ENOMEM: throw ZrErrorCode(2, e, kSource, __LINE__);
+    case EACCES: throw ZrErrorCode(5, e, kSource, __LINE__);
+    case EEXIST: throw ZrErrorCode(31, e, kSource, __LINE__);
+    case EXDEV: throw ZrErrorCode(17, e, kSource, __LINE__);
+    case EINVAL: throw ZrErrorCode(21, e, kSource, __LINE__);
+    case EMFILE: throw ZrErrorCode(9, e, kSource, __LINE__);
+    case ENOSPC: throw ZrErrorCode(22, e, kSource, __LINE__);
+    case ERANGE: throw ZrErrorCode(29, e, kSource, __LINE__);
+    default: throw ZrErrorCode(1, e, kSource, __LINE__);
+    }
+}
+
+void ZrFile::needName() const {
+    if (getKind() == kEmpty || !getName())
+        throw ZrErrorCode(4, 0, kSource, __LINE__);
+}
+
+void ZrFile::needClosed() const {
+    if (open)
+        throw ZrErrorCode(11, 0, kSource, __LINE__);
+}
+
+void ZrFile::needOpen() const {
+    if (!open)
+        throw ZrErrorCode(15, 0, kSource, __LINE__);
+}
+
+void ZrFile::createEmpty() {
+    needName();
+    needClosed();
+    const int fd = zrCreateFile(getName());
+    if (fd < 0)
+        raiseForErrno(errno);
+    if (zrCloseFile(fd) != 0)
+        raiseForErrno(errno);
+}
+
+void ZrFile::remove() {
+    needName();
+    needClosed();
+    zrUnlinkFile(getName());
+}
+
+void ZrFile::openWith(int (*call)(const char*), uint16_t openMode) {
+    needName();
+    needClosed(); // an open file stays as it is, count included
+    written = 0;
+    const int fd = call(getName());
+    if (fd < 0) {
+        const int e = errno;
+        switch (e) {
+        case ENOENT: throw ZrErrorCode(10, e, kSource, __LINE__);
+        case EACCES: throw ZrErrorCode(14, e, kSource, __LINE__);
+        case EEXIST:
+        case EINVAL: throw ZrErrorCode(12, e, kSource, __LINE__);
+        case EMFILE: throw ZrErrorCode(9, e, kSource, __LINE__);
+        default: throw ZrErrorCode(1, e, kSource, __LINE__);
+        }
+    }
+    descriptor = fd;
+    mode = openMode;
+    open = true;
+    ownsDescriptor = true;
+}
+
+void ZrFile::openForWrite() { openWith(zrOpenForWriting, kWrite); }
+
+void ZrFile::openForRead() { openWith(zrOpenForReading, kRead); }
+
+void ZrFile::openCountOnly() {
+    needClosed();
+    written = 0;
+    descriptor = -1;
+    ownsDescriptor = false;
+    mode = kWrite | kCountOnly;
+    open = true;
+}
+
+void ZrFile::close() {
+    needOpen();
+    if (!(mode & kCountOnly) && ownsDescriptor) {
+        // Whether or not close succeeds, the descriptor is released: it must
+        // not be closed a second time.
+        const int fd = descriptor;
+        descriptor = -1;
+        ownsDescriptor = false;
+        if (zrCloseFile(fd) != 0)
+            throw ZrErrorCode(20, EBADF, kSource, __LINE__);
+    }
+    open = false;
+}
+
+size_t ZrFile::read(void* buffer, size_t n) {
+    needOpen();
+    if (!(mode & kRead))
+        throw ZrErrorCode(12, 0, kSource, __LINE__);
+    if (n == 0)
+        return 0;
+    const int64_t got = zrReadFile(descriptor, buffer, n);
+    if (got < 0)
+        throw ZrErrorCode(20, EBADF, kSource, __LINE__);
+    if (got == 0)
+        throw ZrErrorCode(18, 0, kSource, __LINE__);
+    return static_cast<size_t>(got);
+}
+
+void ZrFile::write(const void* bytes, size_t n) {
+    needOpen();
+    if (!(mode & kWrite))
+        throw ZrErrorCode(12, 0, kSource, __LINE__);
+    written += n;
+    if ((mode & kCountOnly) || n == 0)
+        return;
+    if (zrWriteFile(descriptor, bytes, n) != 0)
+        raiseForErrno(errno);
+}
+
+void ZrFile::rewind() {
+    needOpen();
+    if (mode & kCountOnly)
+        return; // no file to move in
+    if (zrSeekToStart(descriptor) != 0)
+        raiseForErrno(errno);
+}
+
+void ZrFile::truncate() {
+    needOpen();
+    if (mode & kCountOnly)
+        return;
+    if (zrTruncateFile(descriptor) != 0)
+        raiseForErrno(errno);
+}

@@ -1,0 +1,142 @@
+// The descriptor calls of ZrFile, on the Windows runtime or POSIX.
+#include "src/zr_file_calls.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+#ifdef _WIN32
+int64_t RuntimeWrite(int descriptor, const void* bytes, size_t count) {
+    // _write takes an unsigned int count; larger writes go in pieces.
+    const unsigned int piece = count > INT_MAX ? INT_MAX : static_cast<unsigned int>(count);
+    return _write(descriptor, bytes, piece);
+}
+
+bool IsRegularFile(int descriptor) {
+    struct _stat64 status;
+    return _fstat64(descriptor, &status) != 0 || (status.st_mode & _S_IFMT) == _S_IFREG;
+}
+#else
+int64_t RuntimeWrite(int descriptor, const void* bytes, size_t count) {
+    return ::write(descriptor, bytes, count > SSIZE_MAX ? SSIZE_MAX : count);
+}
+
+bool IsRegularFile(int descriptor) {
+    struct stat status;
+    // When the type cannot be learnt, the call itself reports the problem.
+    return fstat(descriptor, &status) != 0 || S_ISREG(status.st_mode);
+}
+#endif
+
+ZrWriteFunction writeFunction = RuntimeWrite;
+
+} // namespace
+
+void zrSetWriteFunction(ZrWriteFunction function) {
+    writeFunction = function ? function : RuntimeWrite;
+}
+
+int zrWriteFile(int descriptor, const void* bytes, size_t count) {
+    const char* next = static_cast<const char*>(bytes);
+    while (count > 0) {
+        errno = 0;
+        const int64_t written = writeFunction(descriptor, next, count);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (written == 0) {
+            // A regular file that takes nothing has run out of room.
+            if (errno == 0)
+                errno = ENOSPC;
+            return -1;
+        }
+        next += written;
+        count -= static_cast<size_t>(written);
+    }
+    return 0;
+}
+
+#ifdef _WIN32
+
+int zrOpenForWriting(const char* name) {
+    return _open(name, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IWRITE);
+}
+
+int zrOpenForReading(const char* name) { return _open(name, _O_RDONLY | _O_BINARY); }
+
+int zrCreateFile(const char* name) { return _creat(name, _S_IREAD | _S_IWRITE); }
+
+int zrCloseFile(int descriptor) { return _close(descriptor); }
+
+int64_t zrReadFile(int descriptor, void* buffer, size_t count) {
+    return _read(descriptor, buffer, count > INT_MAX ? INT_MAX : static_cast<unsigned int>(count));
+}
+
+int zrSeekToStart(int descriptor) {
+    if (!IsRegularFile(descriptor))
+        return 0;
+    return _lseeki64(descriptor, 0, SEEK_SET) < 0 ? -1 : 0;
+}
+
+int zrTruncateFile(int descriptor) {
+    if (!IsRegularFile(descriptor))
+        return 0;
+    return _chsize(descriptor, 0);
+}
+
+int zrUnlinkFile(const char* name) { return _unlink(name); }
+
+#else
+
+int zrOpenForWriting(const char* name) {
+    return ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+}
+
+int zrOpenForReading(const char* name) { return ::open(name, O_RDONLY | O_CLOEXEC); }
+
+int zrCreateFile(const char* name) {
+    return ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+}
+
+int zrCloseFile(int descriptor) { return ::close(descriptor); }
+
+int64_t zrReadFile(int descriptor, void* buffer, size_t count) {
+    for (;;) {
+        const ssize_t n = ::read(descriptor, buffer, count > SSIZE_MAX ? SSIZE_MAX : count);
+        if (n >= 0 || errno != EINTR)
+            return n;
+    }
+}
+
+int zrSeekToStart(int descriptor) {
+    if (!IsRegularFile(descriptor))
+        return 0;
+    return ::lseek(descriptor, 0, SEEK_SET) < 0 ? -1 : 0;
+}
+
+int zrTruncateFile(int descriptor) {
+    if (!IsRegularFile(descriptor))
+        return 0;
+    int result;
+    do
+        result = ::ftruncate(descriptor, 0);
+    while (result != 0 && errno == EINTR);
+    return result;
+}
+
+int zrUnlinkFile(const char* name) { return ::unlink(name); }
+
+#endif

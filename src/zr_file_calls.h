@@ -1,0 +1,38 @@
+// The runtime's descriptor-based file calls that ZrFile makes, with the same
+// meaning on every system: a negative result (or -1) and errno on failure.
+// On Windows they are the runtime's _open, _write, _chsize... family; on
+// other systems the POSIX calls.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Opens for writing: write-only, created when missing, truncated, bytes
+// untranslated, created writable. A descriptor, or -1.
+int zrOpenForWriting(const char* name);
+// Opens an existing file for reading, bytes untranslated. A descriptor, or -1.
+int zrOpenForReading(const char* name);
+// Creates (or truncates) a file readable and writable. A descriptor, or -1.
+int zrCreateFile(const char* name);
+// 0, or -1.
+int zrCloseFile(int descriptor);
+// Bytes read (0 at the end of the file), or -1.
+int64_t zrReadFile(int descriptor, void* buffer, size_t count);
+// Writes all `count` bytes, continuing after partial writes and
+// interruptions. 0, or -1 with errno of the write that failed (ENOSPC when a
+// write stored nothing without a reason).
+int zrWriteFile(int descriptor, const void* bytes, size_t count);
+// Moves to the start of the file; 0, or -1. Nothing to do (0) for what is
+// not a regular file, such as a device.
+int zrSeekToStart(int descriptor);
+// Changes the size of the file to 0 bytes; 0, or -1. Nothing to do (0) for
+// what is not a regular file.
+int zrTruncateFile(int descriptor);
+// Deletes the file; 0, or -1.
+int zrUnlinkFile(const char* name);
+
+// One write call as the runtime makes it: bytes written (at most `count`),
+// or -1 with errno. Replaceable so that tests can make writes fail.
+using ZrWriteFunction = int64_t (*)(int descriptor, const void* bytes, size_t count);
+// Installs the write call zrWriteFile uses; null restores the runtime's.
+void zrSetWriteFunction(ZrWriteFunction function);
