@@ -67,10 +67,13 @@ LRESULT CALLBACK GraphWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     }
 }
 
-LRESULT CALLBACK HorzScaleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+// The two rulers behave alike; only what they paint differs.
+LRESULT ScaleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool horizontal) {
     switch (message) {
     case WM_PAINT:
-        OnPaintScale(window, true);
+        OnPaintScale(window, horizontal);
         return 0;
     case WM_CREATE:
     case WM_DESTROY:
@@ -81,18 +84,14 @@ LRESULT CALLBACK HorzScaleWindowProc(HWND window, UINT message, WPARAM wParam, L
     }
 }
 
+} // namespace
+
+LRESULT CALLBACK HorzScaleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return ScaleWindowProc(window, message, wParam, lParam, true);
+}
+
 LRESULT CALLBACK VertScaleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_PAINT:
-        OnPaintScale(window, false);
-        return 0;
-    case WM_CREATE:
-    case WM_DESTROY:
-    case WM_CLOSE:
-        return 0;
-    default:
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
+    return ScaleWindowProc(window, message, wParam, lParam, false);
 }
 
 void GraphApp::Render() {
