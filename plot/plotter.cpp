@@ -47,14 +47,16 @@ int32_t RowOf(double v, int32_t height) {
     return v > 0 ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
 }
 
+} // namespace
+
 // A symbol table with the builtins and one compiled expression over it, with
 // the plotted variable bound.
-struct Curve {
+struct PlotCurve {
     SymbolTable table;
     Expression expression{table};
     double* variable = nullptr;
 
-    explicit Curve(const char* name) {
+    explicit PlotCurve(const char* name) {
         RegisterBuiltins(table);
         table.SetVariable(name, 0.0);
         variable = &table.FindVariable(name)->value;
@@ -67,6 +69,8 @@ struct Curve {
         return expression.result;
     }
 };
+
+namespace {
 
 bool Finite(double v) { return std::isfinite(v); }
 
@@ -197,7 +201,7 @@ void Plotter::DrawSegment(int64_t c0, int64_t r0, int64_t c1, int64_t r1, uint32
 }
 
 void Plotter::PlotRectangular(std::string_view text, uint32_t color) {
-    Curve curve("x");
+    PlotCurve curve("x");
     if (!curve.Compile(text) || width <= 0)
         return;
     // Column i samples the left edge of the column; all columns are evaluated
@@ -250,49 +254,67 @@ void Plotter::Subdivide(PointAt& pointAt, double t0, PlotPoint p0, double t1, Pl
         DrawSegment(p0.column, p0.row, p1.column, p1.row, color);
 }
 
-template <class PointAt>
-void Plotter::PlotAdaptive(PointAt pointAt, uint32_t color) {
+template <class PointAt, class SubdividePiece>
+void Plotter::PlotAdaptive(PointAt pointAt, SubdividePiece subdivide) {
     const double h = (tStop - tStart) / kIntervals;
     double t0 = tStart, t1 = t0 + h;
     PlotPoint p0 = pointAt(t0);
     for (int i = 0; i < kIntervals; ++i) {
         const PlotPoint p1 = pointAt(t1);
-        Subdivide(pointAt, t0, p0, t1, p1, 0, color);
+        subdivide(t0, p0, t1, p1);
         t0 = t1;
         p0 = p1;
         t1 = t1 + h;
     }
 }
 
+PlotPoint Plotter::ParametricPoint(PlotCurve& x, PlotCurve& y, double t) const {
+    PlotPoint p;
+    p.x = x.At(t);
+    p.y = y.At(t);
+    p.column = XToColumn(p.x);
+    p.row = YToRow(p.y);
+    return p;
+}
+
+PlotPoint Plotter::PolarPoint(PlotCurve& r, double t) const {
+    const double radius = r.At(t);
+    PlotPoint p;
+    p.x = std::cos(t) * radius;
+    p.y = std::sin(t) * radius;
+    p.column = XToColumn(p.x);
+    p.row = YToRow(p.y);
+    return p;
+}
+
+void Plotter::SubdivideParametric(PlotCurve& x, PlotCurve& y, double t0, PlotPoint p0, double t1,
+                                  PlotPoint p1, int depth, uint32_t color) {
+    auto pointAt = [&](double t) { return ParametricPoint(x, y, t); };
+    Subdivide(pointAt, t0, p0, t1, p1, depth, color);
+}
+
+void Plotter::SubdividePolar(PlotCurve& r, double t0, PlotPoint p0, double t1, PlotPoint p1,
+                             int depth, uint32_t color) {
+    auto pointAt = [&](double t) { return PolarPoint(r, t); };
+    Subdivide(pointAt, t0, p0, t1, p1, depth, color);
+}
+
 void Plotter::PlotParametric(std::string_view xText, std::string_view yText, uint32_t color) {
-    Curve xCurve("t"), yCurve("t");
+    PlotCurve xCurve("t"), yCurve("t");
     if (!xCurve.Compile(xText) || !yCurve.Compile(yText))
         return;
-    PlotAdaptive(
-        [&](double t) {
-            PlotPoint p;
-            p.x = xCurve.At(t);
-            p.y = yCurve.At(t);
-            p.column = XToColumn(p.x);
-            p.row = YToRow(p.y);
-            return p;
-        },
-        color);
+    PlotAdaptive([&](double t) { return ParametricPoint(xCurve, yCurve, t); },
+                 [&](double t0, PlotPoint p0, double t1, PlotPoint p1) {
+                     SubdivideParametric(xCurve, yCurve, t0, p0, t1, p1, 0, color);
+                 });
 }
 
 void Plotter::PlotPolar(std::string_view text, uint32_t color) {
-    Curve curve("t");
+    PlotCurve curve("t");
     if (!curve.Compile(text))
         return;
-    PlotAdaptive(
-        [&](double t) {
-            const double r = curve.At(t);
-            PlotPoint p;
-            p.x = std::cos(t) * r;
-            p.y = std::sin(t) * r;
-            p.column = XToColumn(p.x);
-            p.row = YToRow(p.y);
-            return p;
-        },
-        color);
+    PlotAdaptive([&](double t) { return PolarPoint(curve, t); },
+                 [&](double t0, PlotPoint p0, double t1, PlotPoint p1) {
+                     SubdividePolar(curve, t0, p0, t1, p1, 0, color);
+                 });
 }

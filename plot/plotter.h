@@ -7,6 +7,7 @@
 #include <vector>
 
 class Expression;
+struct PlotCurve;
 
 enum GraphMode : int32_t { Rectangular = 0, Parametric = 1, Polar = 2 };
 
@@ -66,11 +67,21 @@ public:
     GraphMode mode = Rectangular;
 
 private:
-    template <class PointAt>
-    void PlotAdaptive(PointAt pointAt, uint32_t color);
+    // The point of parameter value t of a parametric pair or a polar curve.
+    PlotPoint ParametricPoint(PlotCurve& x, PlotCurve& y, double t) const;
+    PlotPoint PolarPoint(PlotCurve& r, double t) const;
+    // Halve the piece from t0 to t1 while it is longer than sqrt(3) pixels
+    // and less than 10 levels deep, then draw its pieces whose ends are finite.
+    void SubdivideParametric(PlotCurve& x, PlotCurve& y, double t0, PlotPoint p0, double t1,
+                             PlotPoint p1, int depth, uint32_t color);
+    void SubdividePolar(PlotCurve& r, double t0, PlotPoint p0, double t1, PlotPoint p1, int depth,
+                        uint32_t color);
     template <class PointAt>
     void Subdivide(PointAt& pointAt, double t0, PlotPoint p0, double t1, PlotPoint p1, int depth,
                    uint32_t color);
+    // The parameter range in three pieces, each subdivided.
+    template <class PointAt, class SubdividePiece>
+    void PlotAdaptive(PointAt pointAt, SubdividePiece subdivide);
 
     // Per-column scratch of rectangular plots, kept between plots.
     std::vector<double> sampleX, sampleY;
