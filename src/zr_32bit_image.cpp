@@ -80,12 +80,7 @@ std::unique_ptr<ZrImage> Zr32BitImage::clone() const {
 void Zr32BitImage::clear() {
     const uint8_t bytes[4] = {format == kZrFormatRGBX ? fill.red : fill.blue, fill.green,
                               format == kZrFormatRGBX ? fill.blue : fill.red, fill.fourth};
-    ZrPixelLock pixels(*this);
-    for (int32_t r = 0; r < height; ++r) {
-        uint8_t* row = pixels.get() + static_cast<size_t>(r) * static_cast<size_t>(getStride());
-        for (int32_t i = 0; i < width; ++i)
-            std::memcpy(row + 4 * static_cast<size_t>(i), bytes, 4);
-    }
+    fillPixels(bytes, sizeof bytes);
 }
 
 void Zr32BitImage::exportRGB(int32_t x0, int32_t y0, int32_t y1, int32_t x1, int32_t dstX,

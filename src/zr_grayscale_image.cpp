@@ -23,12 +23,7 @@ std::unique_ptr<ZrImage> ZrGrayscaleImage::clone() const {
     return copy;
 }
 
-void ZrGrayscaleImage::clear() {
-    ZrPixelLock pixels(*this);
-    for (int32_t r = 0; r < height; ++r)
-        std::memset(pixels.get() + static_cast<size_t>(r) * static_cast<size_t>(getStride()),
-                    fillLevel, static_cast<size_t>(width));
-}
+void ZrGrayscaleImage::clear() { fillPixels(&fillLevel, 1); }
 
 void ZrGrayscaleImage::exportRGB(int32_t x0, int32_t y0, int32_t y1, int32_t x1, int32_t dstX,
                                  int32_t dstY, int32_t dstStride, int32_t dstPixelBytes,

@@ -207,6 +207,15 @@ void ZrRealImage::clear() {
     std::memset(pixels.get(), 0, static_cast<size_t>(stride) * static_cast<size_t>(height));
 }
 
+void ZrRealImage::fillPixels(const uint8_t* pattern, size_t pixelBytes) {
+    ZrPixelLock pixels(*this);
+    for (int32_t r = 0; r < height; ++r) {
+        uint8_t* row = pixels.get() + static_cast<size_t>(r) * static_cast<size_t>(stride);
+        for (int32_t i = 0; i < width; ++i)
+            std::memcpy(row + pixelBytes * static_cast<size_t>(i), pattern, pixelBytes);
+    }
+}
+
 void ZrRealImage::copyPixelsFrom(const ZrRealImage& source) {
     const int32_t rows = std::min(height, source.height);
     if (rows <= 0)

@@ -198,6 +198,8 @@ protected:
     // Copies the pixel bytes of `source`, an image of the same size and
     // layout, into this one.
     void copyPixelsFrom(const ZrRealImage& source);
+    // Sets every pixel of every row to the `pixelBytes` bytes of `pattern`.
+    void fillPixels(const uint8_t* pattern, size_t pixelBytes);
     // Checks exportRGB's arguments; false (after a failed consistency check)
     // when they are unusable.
     bool exportArgumentsValid(int32_t x0, int32_t y0, int32_t y1, int32_t x1, int32_t dstX,

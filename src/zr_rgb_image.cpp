@@ -23,12 +23,7 @@ std::unique_ptr<ZrImage> ZrRGBImage::clone() const {
 
 void ZrRGBImage::clear() {
     const uint8_t bytes[3] = {fill.red, fill.green, fill.blue};
-    ZrPixelLock pixels(*this);
-    for (int32_t r = 0; r < height; ++r) {
-        uint8_t* row = pixels.get() + static_cast<size_t>(r) * static_cast<size_t>(getStride());
-        for (int32_t i = 0; i < width; ++i)
-            std::memcpy(row + 3 * static_cast<size_t>(i), bytes, 3);
-    }
+    fillPixels(bytes, sizeof bytes);
 }
 
 void ZrRGBImage::exportRGB(int32_t x0, int32_t y0, int32_t y1, int32_t x1, int32_t dstX,

@@ -22,14 +22,7 @@ using raster_test::CheckRecorder;
 using raster_test::CountedMemory;
 using raster_test::Describe;
 
-ZrErrorCode Caught(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ZrErrorCode& e) {
-        return e;
-    }
-    return ZrErrorCode();
-}
+using raster_test::Caught;
 
 ZrColorTable Table(const std::vector<std::vector<uint8_t>>& colors) {
     ZrColorTable table;

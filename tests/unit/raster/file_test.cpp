@@ -19,14 +19,7 @@ using raster_test::ReadBytes;
 using raster_test::ScratchFolder;
 using raster_test::WriteBytes;
 
-ZrErrorCode Caught(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ZrErrorCode& e) {
-        return e;
-    }
-    return ZrErrorCode();
-}
+using raster_test::Caught;
 
 TEST(ZrFileLocator, HoldsItsOwnCopyOfThePath) {
     std::string path = "some/where.png";

@@ -104,14 +104,7 @@ const uint8_t* PixelAt(const ZrRealImage& image, const uint8_t* pixels, int32_t 
     return pixels + size_t(y) * image.getStride() + size_t(x) * image.getChannels();
 }
 
-ZrErrorCode Caught(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ZrErrorCode& e) {
-        return e;
-    }
-    return ZrErrorCode();
-}
+using raster_test::Caught;
 
 // Strides ------------------------------------------------------------------------------
 

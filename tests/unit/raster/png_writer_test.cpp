@@ -38,14 +38,7 @@ using raster_test::LimitedWrites;
 using raster_test::ReadBytes;
 using raster_test::ScratchFolder;
 
-ZrErrorCode Caught(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ZrErrorCode& e) {
-        return e;
-    }
-    return ZrErrorCode();
-}
+using raster_test::Caught;
 
 // Writes `image` to `path` as the export does.
 void WritePng(const ZrImage& image, const std::string& path) {

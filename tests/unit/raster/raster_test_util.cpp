@@ -35,6 +35,15 @@ namespace fs = std::filesystem;
 
 namespace raster_test {
 
+ZrErrorCode Caught(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ZrErrorCode& e) {
+        return e;
+    }
+    return ZrErrorCode();
+}
+
 // Scratch folders -------------------------------------------------------------
 
 namespace {

@@ -13,6 +13,10 @@
 
 namespace raster_test {
 
+// The ZrErrorCode that `action` throws, or a default-made one (code 0) when
+// it throws nothing.
+ZrErrorCode Caught(const std::function<void()>& action);
+
 // A fresh folder under the system's temporary folder, removed with all it
 // holds (permissions restored first) when the object goes.
 class ScratchFolder {
