@@ -95,10 +95,8 @@ void Zr32BitImage::exportRGB(int32_t x0, int32_t y0, int32_t y1, int32_t x1, int
     const int32_t count = x1 - x0;
     ZrPixelLock pixels(*this);
     for (int32_t y = y0; y < y1; ++y) {
-        const uint8_t* in = pixels.get() + static_cast<size_t>(y) * static_cast<size_t>(getStride()) +
-                            static_cast<size_t>(x0) * 4;
-        uint8_t* out = dst + static_cast<size_t>(dstY + int64_t{y} - y0) * static_cast<size_t>(dstStride) +
-                       static_cast<size_t>(dstX) * static_cast<size_t>(dstPixelBytes);
+        const uint8_t* in = pixelAt(pixels.get(), x0, y, 4);
+        uint8_t* out = exportRow(dst, dstX, dstY, dstStride, static_cast<size_t>(dstPixelBytes), y, y0);
         if (packed && rgbx)
             ExportRowPacked<0, 2>(in, out, count);
         else if (packed)

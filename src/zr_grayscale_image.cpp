@@ -38,10 +38,8 @@ void ZrGrayscaleImage::exportRGB(int32_t x0, int32_t y0, int32_t y1, int32_t x1,
     const size_t pixelBytes = static_cast<size_t>(dstPixelBytes);
     ZrPixelLock pixels(*this);
     for (int32_t y = y0; y < y1; ++y) {
-        const uint8_t* in = pixels.get() + static_cast<size_t>(y) * static_cast<size_t>(getStride()) +
-                            static_cast<size_t>(x0);
-        uint8_t* out = dst + static_cast<size_t>(dstY + int64_t{y} - y0) * static_cast<size_t>(dstStride) +
-                       static_cast<size_t>(dstX) * pixelBytes;
+        const uint8_t* in = pixelAt(pixels.get(), x0, y, 1);
+        uint8_t* out = exportRow(dst, dstX, dstY, dstStride, pixelBytes, y, y0);
         for (int32_t x = x0; x < x1; ++x, ++in, out += pixelBytes) {
             const uint8_t level = *in ^ flip; // 255 - level when inverted
             out[redOffset] = level;

@@ -207,6 +207,18 @@ void ZrRealImage::clear() {
     std::memset(pixels.get(), 0, static_cast<size_t>(stride) * static_cast<size_t>(height));
 }
 
+const uint8_t* ZrRealImage::pixelAt(const uint8_t* pixels, int32_t x, int32_t y,
+                                    size_t pixelBytes) const {
+    return pixels + static_cast<size_t>(y) * static_cast<size_t>(stride) +
+           static_cast<size_t>(x) * pixelBytes;
+}
+
+uint8_t* ZrRealImage::exportRow(uint8_t* dst, int32_t dstX, int32_t dstY, int32_t dstStride,
+                                size_t dstPixelBytes, int32_t y, int32_t y0) {
+    return dst + static_cast<size_t>(dstY + int64_t{y} - y0) * static_cast<size_t>(dstStride) +
+           static_cast<size_t>(dstX) * dstPixelBytes;
+}
+
 void ZrRealImage::fillPixels(const uint8_t* pattern, size_t pixelBytes) {
     ZrPixelLock pixels(*this);
     for (int32_t r = 0; r < height; ++r) {

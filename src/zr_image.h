@@ -198,6 +198,11 @@ protected:
     // Copies the pixel bytes of `source`, an image of the same size and
     // layout, into this one.
     void copyPixelsFrom(const ZrRealImage& source);
+    // The address of pixel (x, y) in locked `pixels` of `pixelBytes` bytes each.
+    const uint8_t* pixelAt(const uint8_t* pixels, int32_t x, int32_t y, size_t pixelBytes) const;
+    // Where exportRGB puts source row y of a region starting at row y0.
+    static uint8_t* exportRow(uint8_t* dst, int32_t dstX, int32_t dstY, int32_t dstStride,
+                              size_t dstPixelBytes, int32_t y, int32_t y0);
     // Sets every pixel of every row to the `pixelBytes` bytes of `pattern`.
     void fillPixels(const uint8_t* pattern, size_t pixelBytes);
     // Checks exportRGB's arguments; false (after a failed consistency check)

@@ -38,10 +38,8 @@ void ZrRGBImage::exportRGB(int32_t x0, int32_t y0, int32_t y1, int32_t x1, int32
     const int32_t count = x1 - x0;
     ZrPixelLock pixels(*this);
     for (int32_t y = y0; y < y1; ++y) {
-        const uint8_t* in = pixels.get() + static_cast<size_t>(y) * static_cast<size_t>(getStride()) +
-                            static_cast<size_t>(x0) * 3;
-        uint8_t* out = dst + static_cast<size_t>(dstY + int64_t{y} - y0) * static_cast<size_t>(dstStride) +
-                       static_cast<size_t>(dstX) * pixelBytes;
+        const uint8_t* in = pixelAt(pixels.get(), x0, y, 3);
+        uint8_t* out = exportRow(dst, dstX, dstY, dstStride, pixelBytes, y, y0);
         if (packed) {
             std::memmove(out, in, static_cast<size_t>(count) * 3);
             continue;
