@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "app/win_handles.h"
+#include "win/win_handles.h"
 
 namespace {
 HDC AsDC(void* p) { return static_cast<HDC>(p); }

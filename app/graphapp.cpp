@@ -2,8 +2,11 @@
 // message loop, shutdown, preferences; and the program's entry point.
 #include "app/graphapp.h"
 
+#include <windowsx.h>
+
 #include "app/vendor.h"
 #include "prefs/graph_prefs.h"
+#include "prefs/options_dialog.h"
 #include "res/resource.h"
 #include "src/log.h"
 
@@ -69,6 +72,14 @@ void GraphApp::Run() {
     SavePreferences();
 }
 
+// The wheel goes to the window with the focus, usually an equation field,
+// which would keep it; over the graph it zooms wherever the focus is.
+bool GraphApp::IsWheelOverGraph(const MSG& message) {
+    return message.message == WM_MOUSEWHEEL &&
+           WheelZoom(GET_WHEEL_DELTA_WPARAM(message.wParam), GET_X_LPARAM(message.lParam),
+                     GET_Y_LPARAM(message.lParam));
+}
+
 void GraphApp::MessageLoop() {
     MSG message;
     for (;;) {
@@ -76,6 +87,8 @@ void GraphApp::MessageLoop() {
         if (result == 0)
             break;
         if (result == -1)
+            continue;
+        if (IsWheelOverGraph(message))
             continue;
         if (TranslateAcceleratorA(frameWindow, accelerators, &message)) {
             DispatchMessageA(&message);
@@ -128,20 +141,25 @@ void GraphApp::UnregisterClasses() {
             UnregisterClassA(names[i], instance);
     for (bool& registered : registeredClasses)
         registered = false;
+    if (registeredColorClass)
+        UnregisterColorClass(instance);
+    registeredColorClass = false;
 }
 
 bool GraphApp::InitWindows() {
     faceBrush.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
     if (!faceBrush || !RegisterClasses())
         return false;
-    frameWindow = CreateWindowExA(0, ProductName(), ProductName(),
-                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                  instance, nullptr);
+    // The Options dialog's swatches; the dialog is the only user, so start-up
+    // goes on without them.
+    registeredColorClass = RegisterColorClass(instance);
+    frameWindow = CreateWindowExA(
+        0, ProductName(), ProductName(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (!frameWindow)
         return false;
-    mainDialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), frameWindow,
-                                    MainDialogProc, 0);
+    mainDialog =
+        CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), frameWindow, MainDialogProc, 0);
     if (!mainDialog)
         return false;
     graphControl = GetDlgItem(mainDialog, IDC_GRAPH);
@@ -179,8 +197,7 @@ bool GraphApp::InitWindows() {
 void GraphApp::SetDefaults() {
     SetGraphMode(Rectangular);
     const GraphOptions defaults;
-    for (int i = 0; i < 8; ++i)
-        graphColors[i] = defaults.graphColors[i];
+    graphColors = defaults.graphColors;
     backColor = defaults.backColor;
     axisColor = defaults.axisColor;
     zoomFactor = 1.5;

@@ -4,17 +4,19 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "app/canvas.h"
 #include "app/wapp.h"
-#include "app/win_handles.h"
 #include "plot/plotter.h"
 #include "plot/render.h"
+#include "plot/view.h"
 #include "prefs/graph_options.h"
 #include "src/zr_32bit_image.h"
+#include "win/win_handles.h"
 
 class GraphPrefs;
 
@@ -45,8 +47,26 @@ public:
     void ToggleImmediate();
     void OptionsCommand();
     void ExportCommand();
-    void ZoomIn();
-    void ZoomOut();
+
+    // Zoom and pan. Each step re-renders, rewrites the range fields and
+    // repaints the rulers; a range that rounding at extreme zoom makes
+    // invalid is refused silently and nothing changes.
+    // Both spans scaled by `factor` about the view's centre.
+    void ZoomBy(double factor);
+    void ZoomIn();  // ZoomBy(1 / zoomFactor)
+    void ZoomOut(); // ZoomBy(zoomFactor)
+    // Both spans scaled by `factor` about the point under pixel (x, y) of the
+    // Graph control, which stays under that pixel.
+    void ZoomAbout(double factor, int32_t x, int32_t y);
+    // A mouse-wheel delta at a screen position: when the Graph control is
+    // the window there, zooms about that point one step per notch (away from
+    // the user zooms in) and returns true; false otherwise.
+    bool WheelZoom(int32_t delta, int32_t screenX, int32_t screenY);
+    // The left button down, mouse moves and the button up on the Graph
+    // control, in its client coordinates (negative while captured outside).
+    void BeginDrag(int32_t x, int32_t y);
+    void DragTo(int32_t x, int32_t y);
+    void EndDrag(int32_t x, int32_t y);
 
     // Graph pane and rulers.
     void Render();
@@ -90,7 +110,7 @@ public:
     HACCEL accelerators = nullptr;
     GdiObject<HBRUSH> faceBrush;
     GraphOptions defaultOptions;
-    uint32_t graphColors[8] = {};
+    std::array<uint32_t, 8> graphColors = {};
     uint32_t backColor = 0;
     uint32_t axisColor = 0;
     bool showAxes = true;
@@ -99,11 +119,16 @@ public:
     EquationSlots equations;
     bool dragging = false;
     int32_t dragX = 0, dragY = 0;
+    WheelSteps wheel;
 
 private:
+    bool ShowView(const ViewRange& view);
+    // Zooms for a wheel message over the graph; false for anything else.
+    bool IsWheelOverGraph(const MSG& message);
     bool RegisterClasses();
     void UnregisterClasses();
     bool registeredClasses[4] = {};
+    bool registeredColorClass = false;
 };
 
 // The application object, for window procedures.

@@ -1,6 +1,7 @@
 // The frame window, the main dialog, the command table and the layout.
 #include "app/export_image.h"
 #include "app/graphapp.h"
+#include "prefs/options_dialog.h"
 #include "res/resource.h"
 #include "src/log.h"
 #include "src/zr_error.h"
@@ -10,9 +11,9 @@ namespace {
 // The frame's user data holds its modeless dialog, which the message loop
 // offers keyboard messages to while the frame is active.
 void OnActivate(HWND window, WPARAM wParam) {
-    App().activeDialog =
-        LOWORD(wParam) != WA_INACTIVE ? reinterpret_cast<HWND>(GetWindowLongPtrA(window, GWLP_USERDATA))
-                                      : nullptr;
+    App().activeDialog = LOWORD(wParam) != WA_INACTIVE
+                             ? reinterpret_cast<HWND>(GetWindowLongPtrA(window, GWLP_USERDATA))
+                             : nullptr;
 }
 
 void OnPaintFrame(HWND window) {
@@ -106,7 +107,9 @@ void GraphApp::OnCommand(int id) {
     case IDM_RECTANGULAR:
     case IDM_PARAMETRIC:
     case IDM_POLAR:
-        SetGraphMode(id == IDM_RECTANGULAR ? Rectangular : id == IDM_PARAMETRIC ? Parametric : Polar);
+        SetGraphMode(id == IDM_RECTANGULAR  ? Rectangular
+                     : id == IDM_PARAMETRIC ? Parametric
+                                            : Polar);
         Render();
         RefreshGraph();
         break;
@@ -120,13 +123,22 @@ void GraphApp::OnCommand(int id) {
     }
 }
 
-// The Immediate window, the Options dialog, export and zoom arrive with
-// their own parts of the program; until then these commands do nothing.
+// The Immediate window and export arrive with their own parts of the
+// program; until then these commands do nothing.
 void GraphApp::ToggleImmediate() {}
-void GraphApp::OptionsCommand() {}
 void GraphApp::ExportCommand() {}
-void GraphApp::ZoomIn() {}
-void GraphApp::ZoomOut() {}
+
+// The dialog works on a copy; OK applies it and redraws. The range does not
+// change, so the rulers stay as they are.
+void GraphApp::OptionsCommand() {
+    GraphOptions options;
+    GetOptions(options);
+    if (!RunOptionsDialog(frameWindow, &options, defaultOptions))
+        return;
+    ApplyOptions(options);
+    Render();
+    RefreshGraph();
+}
 
 void GraphApp::LayoutMainWindow() {
     if (!frameWindow || !mainDialog || !graphControl)
@@ -153,7 +165,8 @@ void GraphApp::LayoutMainWindow() {
         exportImage = MakeExportImage(canvas);
     } catch (const ZrErrorCode& error) {
         // The program goes on without an export image; the export reports it.
-        logMessage(LogWarning, "no export image for the canvas (error %d)", static_cast<int>(error.code));
+        logMessage(LogWarning, "no export image for the canvas (error %d)",
+                   static_cast<int>(error.code));
     }
     plotter.SetCanvas(canvas.bits(), canvas.Stride(), canvas.Width(), canvas.Height());
 

@@ -149,8 +149,7 @@ void GraphApp::SetGraphMode(int32_t mode) {
 
 void GraphApp::GetOptions(GraphOptions& options) const {
     options.mode = plotter.mode;
-    for (int i = 0; i < 8; ++i)
-        options.graphColors[i] = graphColors[i];
+    options.graphColors = graphColors;
     options.backColor = backColor;
     options.axisColor = axisColor;
     options.showAxes = showAxes;
@@ -158,8 +157,7 @@ void GraphApp::GetOptions(GraphOptions& options) const {
 
 void GraphApp::ApplyOptions(const GraphOptions& options) {
     SetGraphMode(options.mode);
-    for (int i = 0; i < 8; ++i)
-        graphColors[i] = options.graphColors[i];
+    graphColors = options.graphColors;
     backColor = options.backColor;
     axisColor = options.axisColor;
     showAxes = options.showAxes;

@@ -32,7 +32,7 @@ struct Scene {
     Canvas canvas{kWidth, kHeight};
     Plotter plotter;
     EquationSlots equations;
-    GraphOptions style;
+    GraphStyle style;
 
     explicit Scene(GraphMode mode) {
         plotter.SetCanvas(canvas.bits(), canvas.Stride(), kWidth, kHeight);
@@ -72,7 +72,7 @@ void RenderRectangular(benchmark::State& state) {
     for (int i = 0; i < 8; ++i)
         scene.equations[i] = kCurves[i];
     for (auto _ : state) {
-        RenderGraph(scene.canvas, scene.plotter, scene.equations, scene.style);
+        RenderGraph(scene.plotter, scene.equations, scene.style);
         benchmark::ClobberMemory();
     }
 }

@@ -50,7 +50,7 @@ struct Graph {
         EquationSlots equations;
         for (int i = 0; i < 8; ++i)
             equations[i] = kCurves[i];
-        RenderGraph(canvas, plotter, equations, GraphOptions());
+        RenderGraph(plotter, equations, GraphStyle());
     }
 };
 

@@ -38,7 +38,7 @@ struct PlotArguments {
     GraphMode mode = Rectangular;
     double xMin = -10, xMax = 10, yMin = -10, yMax = 10, tStart = -10, tStop = 10;
     int32_t width = 800, height = 600;
-    GraphOptions style;
+    GraphStyle style;
     std::string output;
     std::vector<std::string> equations;
 };
@@ -258,7 +258,7 @@ int RunPlot(int argc, char** argv) {
         }
     }
     plotter.SetCanvas(canvas.bits(), canvas.Stride(), canvas.Width(), canvas.Height());
-    RenderGraph(canvas, plotter, equations, args.style);
+    RenderGraph(plotter, equations, args.style);
     const bool saved = png ? SavePNG(*exportImage, args.output.c_str())
                            : canvas.SaveBMP(args.output.c_str());
     if (!saved) {

@@ -1,27 +1,46 @@
 #include "plot/render.h"
 
 #include <algorithm>
+#include <cstddef>
 
-void RenderGraph(Canvas& canvas, Plotter& plotter, const EquationSlots& equations,
-                 const GraphOptions& style) {
-    canvas.Fill(style.backColor);
-    uint32_t* const pixels = canvas.bits();
-    const int32_t width = canvas.Width(), height = canvas.Height();
-    if (style.showAxes && pixels) {
+namespace {
+
+uint32_t* Row(const Plotter& plotter, int32_t y) {
+    return reinterpret_cast<uint32_t*>(reinterpret_cast<unsigned char*>(plotter.pixels) +
+                                       static_cast<ptrdiff_t>(y) * plotter.stride);
+}
+
+void Fill(const Plotter& plotter, uint32_t color) {
+    if (plotter.stride == 4 * plotter.width) { // rows without padding: one run
+        std::fill_n(plotter.pixels, static_cast<size_t>(plotter.width) * plotter.height, color);
+        return;
+    }
+    for (int32_t y = 0; y < plotter.height; ++y)
+        std::fill_n(Row(plotter, y), plotter.width, color);
+}
+
+} // namespace
+
+void RenderGraph(Plotter& plotter, const EquationSlots& equations, const GraphStyle& style) {
+    if (!plotter.pixels || plotter.width <= 0 || plotter.height <= 0)
+        return;
+    Fill(plotter, style.backColor);
+    if (style.showAxes) {
         // The two axes are independent: each is drawn when it is in view.
         const int32_t row = plotter.YToRow(0);
         const int32_t column = plotter.XToColumn(0);
-        if (row >= 0 && row < height)
-            std::fill_n(pixels + static_cast<size_t>(row) * width, width, style.axisColor);
-        if (column >= 0 && column < width)
-            for (int32_t y = 0; y < height; ++y)
-                pixels[static_cast<size_t>(y) * width + column] = style.axisColor;
+        if (row >= 0 && row < plotter.height)
+            std::fill_n(Row(plotter, row), plotter.width, style.axisColor);
+        if (column >= 0 && column < plotter.width)
+            for (int32_t y = 0; y < plotter.height; ++y)
+                Row(plotter, y)[column] = style.axisColor;
     }
     switch (plotter.mode) {
     case Parametric:
         for (int k = 0; k < 4; ++k)
             if (!equations[2 * k].empty())
-                plotter.PlotParametric(equations[2 * k], equations[2 * k + 1], style.graphColors[k]);
+                plotter.PlotParametric(equations[2 * k], equations[2 * k + 1],
+                                       style.graphColors[k]);
         break;
     case Polar:
         for (int i = 0; i < 8; ++i)

@@ -3,19 +3,16 @@
 
 #include <string>
 
-#include "app/canvas.h"
+#include "plot/graph_style.h"
 #include "plot/plotter.h"
-#include "prefs/graph_options.h"
 
 // The eight equation slots in order; an empty text is an empty slot.
 using EquationSlots = std::string[8];
 
-// Fills the canvas with the background, draws the axes when they are shown
-// (each only when it falls inside the canvas), then every non-empty slot of
-// the plotter's mode in its colour: pairs (1,2) .. (7,8) in colours 1 to 4 in
-// Parametric mode, slot i in colour i otherwise. Pixels are overwritten,
-// later slots over earlier ones. The plotter must describe the canvas's
-// pixels. Only `graphColors`, `backColor`, `axisColor` and `showAxes` of the
-// options are used; the mode is the plotter's.
-void RenderGraph(Canvas& canvas, Plotter& plotter, const EquationSlots& equations,
-                 const GraphOptions& style);
+// Draws into the pixel buffer the plotter describes: fills it with the
+// background, draws the axes when they are shown (each only when it falls
+// inside the buffer), then every non-empty slot of the plotter's mode in its
+// colour: pairs (1,2) .. (7,8) in colours 1 to 4 in Parametric mode, slot i
+// in colour i otherwise. Pixels are overwritten, later slots over earlier
+// ones. A plotter without pixels draws nothing.
+void RenderGraph(Plotter& plotter, const EquationSlots& equations, const GraphStyle& style);

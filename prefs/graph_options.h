@@ -1,20 +1,16 @@
-// Display settings of the graph, exchanged as one record, and their defaults.
+// The display settings as one record, as the Options dialog and the
+// preferences exchange them. A default record holds the built-in defaults.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
-// A colour word: 0x00RRGGBB.
-constexpr uint32_t MakeColor(uint8_t r, uint8_t g, uint8_t b) {
-    return (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) | b;
-}
+#include "plot/graph_style.h"
 
 struct GraphOptions {
-    int32_t mode = 0; // GraphMode
-    uint32_t graphColors[8] = {MakeColor(255, 0, 0),   MakeColor(0, 255, 0),
-                               MakeColor(0, 0, 255),   MakeColor(255, 0, 255),
-                               MakeColor(0, 255, 255), MakeColor(255, 255, 0),
-                               MakeColor(0, 127, 255), MakeColor(255, 127, 0)};
-    uint32_t backColor = MakeColor(255, 255, 255);
-    uint32_t axisColor = MakeColor(0, 0, 0);
-    bool showAxes = true;
+    int32_t mode = 0; // GraphMode: 0 Rectangular, 1 Parametric, 2 Polar
+    std::array<uint32_t, 8> graphColors = GraphStyle().graphColors;
+    uint32_t backColor = GraphStyle().backColor;
+    uint32_t axisColor = GraphStyle().axisColor;
+    bool showAxes = GraphStyle().showAxes;
 };

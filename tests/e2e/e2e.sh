@@ -59,6 +59,63 @@ red=$(convert "$out/plotted.png" -fill black +opaque '#FF0000' -fill white -opaq
   -colorspace gray -format '%[fx:round(mean*w*h)]' info:)
 check "typing sin(x) and Return draws the first curve ($red red pixels)" test "${red:-0}" -gt 200
 
+# Where a colour lies most in the window: the column (x) or row (y), in
+# screen pixels, with the most pixels of exactly that colour.
+densest() { # densest IMAGE COLOR x|y
+  local scale
+  if [[ $3 == x ]]; then scale="${WIDTH}x1!"; else scale="1x${HEIGHT}!"; fi
+  convert "$1" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -fill white +opaque "$2" \
+    -fill black -opaque "$2" -negate -colorspace gray -scale "$scale" -depth 16 txt:- |
+    awk -F'[,:() ]+' -v axis="$3" -v x0="$X" -v y0="$Y" '
+      /^[0-9]/ { v = $4 + 0; p = (axis == "x") ? $1 : $2; if (v > best) { best = v; at = p } }
+      END { print (axis == "x") ? at + x0 : at + y0 }'
+}
+near() { local t=${3:-1}; (($1 - $2 <= t && $2 - $1 <= t)); } # near A B [T]: within T pixels (1)
+
+# A horizontal line in the second slot (Tab moves there), then the picture
+# is dragged with the mouse: the axes follow it pixel for pixel.
+xdotool mousemove --sync $((X + WIDTH * 21 / 100)) $((Y + HEIGHT * 10 / 100)) click 1
+xdotool key Tab
+xdotool type --delay 40 '3'
+xdotool key Return
+sleep 1.5
+import -window root "$out/line.png"
+axis_x=$(densest "$out/line.png" '#000000' x)
+axis_y=$(densest "$out/line.png" '#000000' y)
+line_y=$(densest "$out/line.png" '#00FF00' y)
+check "the axes ($axis_x, $axis_y) and the line y=3 (row $line_y) are found" \
+  test "$line_y" -lt "$axis_y"
+start_x=$((axis_x - 100)) start_y=$((axis_y + 60))
+xdotool mousemove --sync "$start_x" "$start_y" mousedown 1
+for i in 1 2 3 4 5 6 7 8; do
+  xdotool mousemove --sync $((start_x + 10 * i)) $((start_y + 5 * i))
+  sleep 0.1
+done
+xdotool mouseup 1
+sleep 1.5
+import -window root "$out/dragged.png"
+dragged_x=$(densest "$out/dragged.png" '#000000' x)
+dragged_y=$(densest "$out/dragged.png" '#000000' y)
+check "dragging by (80, 40) moves the axes from ($axis_x, $axis_y) to ($dragged_x, $dragged_y)" \
+  bash -c "$(declare -f near); near $dragged_x $((axis_x + 80)) && near $dragged_y $((axis_y + 40))"
+
+# One wheel notch with the pointer on the line, where the y axis crosses it:
+# that point stays put, and the x axis moves away from the line by half as
+# much again (a zoom in by 1.5). Each line may round to either neighbouring
+# row, so their distance may be off by two.
+line_y=$(densest "$out/dragged.png" '#00FF00' y)
+xdotool mousemove --sync "$dragged_x" "$line_y"
+sleep 0.3
+xdotool click 4
+sleep 1.5
+import -window root "$out/wheel.png"
+zoomed_x=$(densest "$out/wheel.png" '#000000' x)
+zoomed_y=$(densest "$out/wheel.png" '#000000' y)
+zoomed_line=$(densest "$out/wheel.png" '#00FF00' y)
+before=$((dragged_y - line_y)) after=$((zoomed_y - zoomed_line))
+check "a wheel notch zooms in about the pointer (line row $line_y -> $zoomed_line, axis gap $before -> $after)" \
+  bash -c "$(declare -f near); near $zoomed_line $line_y && near $zoomed_x $dragged_x && near $after $((before * 3 / 2)) 2"
+
 # File > Exit through the keyboard; the preferences are written on the way out.
 xdotool key --window "$window" alt+f
 sleep 0.3

@@ -14,7 +14,7 @@
 #include "app/canvas.h"
 #include "plot/plotter.h"
 #include "plot/render.h"
-#include "prefs/graph_options.h"
+#include "plot/graph_style.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ const uint32_t kInk[8] = {0xff0000, 0x00ff00, 0x0000ff, 0xff00ff,
 struct Scene {
     Canvas canvas;
     Plotter plotter;
-    GraphOptions style;
+    GraphStyle style;
     EquationSlots equations;
 
     Scene(int32_t width, int32_t height, GraphMode mode = Rectangular) : canvas(width, height) {
@@ -45,7 +45,7 @@ struct Scene {
         return *this;
     }
     Scene& Render() {
-        RenderGraph(canvas, plotter, equations, style);
+        RenderGraph(plotter, equations, style);
         return *this;
     }
 
@@ -426,6 +426,25 @@ TEST(RenderPolar, EverySlotHasItsOwnColourAndLaterSlotsWin) {
     same.Equations({"4", "", "", "", "", "", "", "4"}).Render();
     EXPECT_EQ(same.Count(kInk[0]), 0u);
     EXPECT_GT(same.Count(kInk[7]), 0u);
+}
+
+// A buffer whose rows are padded gets the same picture in its rows, and its
+// padding is never written.
+TEST(RenderGraph, PaddedRowsGetTheSamePicture) {
+    Scene plain(37, 23);
+    plain.style.showAxes = true;
+    plain.Equations({"x*x/4-3", "sin(3*x)*5"}).Render();
+
+    const int32_t pad = 5, strideWords = 37 + pad;
+    const uint32_t kPadding = 0xdeadbe;
+    std::vector<uint32_t> words(static_cast<size_t>(strideWords) * 23, kPadding);
+    Plotter padded;
+    padded.SetCanvas(words.data(), 4 * strideWords, 37, 23);
+    RenderGraph(padded, plain.equations, plain.style);
+    for (int32_t y = 0; y < 23; ++y)
+        for (int32_t x = 0; x < strideWords; ++x)
+            ASSERT_EQ(words[y * strideWords + x], x < 37 ? plain.At(x, y) : kPadding)
+                << "pixel " << x << "," << y;
 }
 
 // ---------------------------------------------------------------- degenerate canvases

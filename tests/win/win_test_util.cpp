@@ -1,11 +1,15 @@
 #include "win_test_util.h"
 
+#include <cstring>
+
+#include "plot/render.h"
 #include "res/resource.h"
 
 namespace {
 
 HHOOK hook = nullptr;
 std::vector<ShownMessage> shown;
+DialogScript* script = nullptr;
 
 // Finds the icon a message box shows by comparing its icon control's image
 // with the system icons.
@@ -40,7 +44,7 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
         HWND window = reinterpret_cast<HWND>(wParam);
         char className[64] = {};
         GetClassNameA(window, className, sizeof className);
-        if (std::string(className) == "#32770") {
+        if (!script && std::string(className) == "#32770") {
             char caption[256] = {};
             GetWindowTextA(window, caption, sizeof caption);
             shown.push_back({TextOf(window), caption, IconOf(window)});
@@ -68,6 +72,78 @@ MessageBoxAnswerer::~MessageBoxAnswerer() {
 
 const std::vector<ShownMessage>& MessageBoxAnswerer::Shown() const { return shown; }
 void MessageBoxAnswerer::Clear() { shown.clear(); }
+
+void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {
+    if (script)
+        script->Tick();
+}
+
+DialogScript::DialogScript(std::vector<Step> newSteps) : steps(std::move(newSteps)) {
+    script = this;
+    waitingSince = GetTickCount();
+    timer = SetTimer(nullptr, 0, 10, ScriptTick);
+}
+
+DialogScript::~DialogScript() {
+    KillTimer(nullptr, timer);
+    script = nullptr;
+    EXPECT_TRUE(Done()) << "the script stopped before step " << next + 1 << " of " << steps.size();
+}
+
+bool DialogScript::Done() const {
+    return !failed && next == steps.size();
+}
+
+void DialogScript::Tick() {
+    // A step that opens a modal dialog runs the ticks of its loop; they must
+    // not start the next step before this one has returned.
+    if (running || failed || next == steps.size())
+        return;
+    running = true;
+    if (steps[next]()) {
+        ++next;
+        waitingSince = GetTickCount();
+    } else if (GetTickCount() - waitingSince > 10000) {
+        failed = true;
+        ADD_FAILURE() << "step " << next + 1 << " of the dialog script waited in vain";
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM) -> BOOL {
+                PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+                return TRUE;
+            },
+            0);
+    }
+    running = false;
+}
+
+HWND FindDialog(const char* caption) {
+    struct Search {
+        const char* caption;
+        HWND found;
+    } search = {caption, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM lParam) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(lParam);
+            char className[64] = {}, text[256] = {};
+            GetClassNameA(window, className, sizeof className);
+            GetWindowTextA(window, text, sizeof text);
+            if (std::strcmp(className, "#32770") == 0 && std::strcmp(text, s.caption) == 0 &&
+                IsWindowVisible(window)) {
+                s.found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void PostClick(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
 
 void ClearProgramKey() {
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
@@ -101,9 +177,13 @@ std::string AppTest::Field(int id) const {
     return text;
 }
 
+void AppTest::Click(int id) {
+    SendMessageA(app->mainDialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(app->mainDialog, id)));
+}
+
 void AppTest::ClickPlot() {
-    SendMessageA(app->mainDialog, WM_COMMAND, MAKEWPARAM(IDC_PLOT, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(app->mainDialog, IDC_PLOT)));
+    Click(IDC_PLOT);
 }
 
 void AppTest::Menu(int id) { SendMessageA(app->frameWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
@@ -111,6 +191,17 @@ void AppTest::Menu(int id) { SendMessageA(app->frameWindow, WM_COMMAND, MAKEWPAR
 void AppTest::Pump() {
     PostQuitMessage(0);
     app->MessageLoop();
+}
+
+void AppTest::KeyWith(int modifier, UINT message, WPARAM key, LPARAM lParam) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[modifier] = 0x80;
+    SetKeyboardState(keys);
+    PostMessageA(app->mainDialog, message, key, lParam);
+    Pump();
+    keys[modifier] = 0;
+    SetKeyboardState(keys);
 }
 
 uint32_t AppTest::Pixel(int x, int y) const {
@@ -123,4 +214,21 @@ size_t AppTest::CountColor(uint32_t color) const {
     for (size_t i = 0; i < n; ++i)
         count += app->canvas.bits()[i] == color;
     return count;
+}
+
+bool AppTest::CanvasIsRendered() const {
+    Canvas reference(app->canvas.Width(), app->canvas.Height());
+    Plotter plotter;
+    plotter.SetCanvas(reference.bits(), reference.Stride(), reference.Width(), reference.Height());
+    plotter.SetRange(app->plotter.xMin, app->plotter.xMax, app->plotter.yMin, app->plotter.yMax);
+    plotter.SetStep(app->plotter.tStart, app->plotter.tStop);
+    plotter.SetMode(app->plotter.mode);
+    GraphStyle style;
+    style.graphColors = app->graphColors;
+    style.backColor = app->backColor;
+    style.axisColor = app->axisColor;
+    style.showAxes = app->showAxes;
+    RenderGraph(plotter, app->equations, style);
+    const size_t bytes = static_cast<size_t>(reference.Stride()) * reference.Height();
+    return reference.bits() && std::memcmp(reference.bits(), app->canvas.bits(), bytes) == 0;
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,43 @@ public:
     void Clear();
 };
 
+// Drives modal dialogs the way a user would, through their messages: the
+// steps run in order, from a timer of this thread, inside whichever message
+// loop is running (a modal dialog's included). A step returns true when it
+// is done and false to be tried again at the next tick, so it can wait for
+// a window to appear. While a script lives, the message box answerer leaves
+// dialogs alone. A step still waiting after 10 s fails the test, and every
+// dialog of the thread is then cancelled so that the test goes on.
+class DialogScript {
+public:
+    using Step = std::function<bool()>;
+    explicit DialogScript(std::vector<Step> steps);
+    ~DialogScript();
+    DialogScript(const DialogScript&) = delete;
+    DialogScript& operator=(const DialogScript&) = delete;
+
+    // Every step has run.
+    bool Done() const;
+
+private:
+    friend void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD);
+    void Tick();
+
+    std::vector<Step> steps;
+    size_t next = 0;
+    DWORD waitingSince = 0;
+    bool running = false;
+    bool failed = false;
+    UINT_PTR timer = 0;
+};
+
+// The visible dialog (class #32770) of this thread with this caption; null
+// when there is none.
+HWND FindDialog(const char* caption);
+
+// Presses a button of a dialog the way a click does (BN_CLICKED).
+void PostClick(HWND dialog, int id);
+
 // Deletes the program's registry key under both roots.
 void ClearProgramKey();
 
@@ -51,11 +89,19 @@ protected:
     void ClickPlot();
     // Sends a menu command to the frame.
     void Menu(int id);
+    // Presses a button of the main dialog the way a click does.
+    void Click(int id);
     // Runs queued messages through the application's own message loop.
     void Pump();
+    // Posts a keyboard message to the main dialog with a modifier key
+    // (VK_CONTROL, VK_MENU) held down, and runs it through the loop.
+    void KeyWith(int modifier, UINT message, WPARAM key, LPARAM lParam);
     uint32_t Pixel(int x, int y) const;
     // How many canvas pixels have this colour.
     size_t CountColor(uint32_t color) const;
+    // The canvas holds exactly what the portable renderer draws for the
+    // application's view, mode, accepted equations and colours.
+    bool CanvasIsRendered() const;
 
     std::unique_ptr<GraphApp> app;
     std::unique_ptr<OrvantaPrefs> prefs;

@@ -143,9 +143,9 @@ TEST(ZrPNGRoundTrip, CanvasBecomesAnRGBPngWithTheScreensColours) {
     Plotter plotter;
     plotter.SetCanvas(canvas.bits(), canvas.Stride(), canvas.Width(), canvas.Height());
     EquationSlots equations = {"sin(x)*5", "x", "", "", "", "", "", ""};
-    GraphOptions style;
+    GraphStyle style;
     style.backColor = 0x123456;
-    RenderGraph(canvas, plotter, equations, style);
+    RenderGraph(plotter, equations, style);
 
     ScratchFolder folder;
     const std::string path = folder.file("graph.png");

@@ -1,5 +1,8 @@
 // The graph pane and the two scale rulers: their window procedures, and the
 // drawing the application does for them.
+#include <windows.h>
+#include <windowsx.h>
+
 #include <vector>
 
 #include "app/graphapp.h"
@@ -48,15 +51,23 @@ void DrawTicks(HWND ruler, const std::vector<RulerLabel>& labels, bool horizonta
 
 } // namespace
 
+// Mouse positions are two signed 16-bit client coordinates, negative left of
+// and above the control while the mouse is captured. The wheel is handled by
+// the message loop, wherever the focus is.
 LRESULT CALLBACK GraphWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT:
         OnPaintGraph(window);
         return 0;
     case WM_LBUTTONDOWN:
+        App().BeginDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
     case WM_MOUSEMOVE:
+        App().DragTo(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
     case WM_LBUTTONUP:
-        return 0; // panning arrives with zoom and pan
+        App().EndDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
     case WM_CREATE:
     case WM_DESTROY:
     case WM_CLOSE:
@@ -95,13 +106,12 @@ LRESULT CALLBACK VertScaleWindowProc(HWND window, UINT message, WPARAM wParam, L
 }
 
 void GraphApp::Render() {
-    GraphOptions style;
-    for (int i = 0; i < 8; ++i)
-        style.graphColors[i] = graphColors[i];
+    GraphStyle style;
+    style.graphColors = graphColors;
     style.backColor = backColor;
     style.axisColor = axisColor;
     style.showAxes = showAxes;
-    RenderGraph(canvas, plotter, equations, style);
+    RenderGraph(plotter, equations, style);
 }
 
 void GraphApp::RefreshGraph() { canvas.Blit(0, 0, 0, 0, 0, 0, nullptr); }

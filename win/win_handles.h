@@ -7,8 +7,7 @@
 #include <utility>
 
 // A GDI object (brush, bitmap, palette, pen) released with DeleteObject.
-template <class Handle>
-class GdiObject {
+template <class Handle> class GdiObject {
 public:
     GdiObject() = default;
     explicit GdiObject(Handle handle) : handle(handle) {}
@@ -97,6 +96,8 @@ public:
     ~PaintScope() { EndPaint(window, &paint); }
     PaintScope(const PaintScope&) = delete;
     PaintScope& operator=(const PaintScope&) = delete;
+
+    HDC dc() const { return paint.hdc; }
 
 private:
     HWND window;
