@@ -25,6 +25,8 @@ const char* const kGraphColorNames[8] = {"Graph_Color_1", "Graph_Color_2", "Grap
 const char kBackColor[] = "Back_Color";
 const char kAxisColor[] = "Axis_Color";
 const char kShowAxes[] = "Show_Axes";
+const char kShowImmediate[] = "Show_Imm";
+const char kImmWindowDim[] = "Imm_Window_Dim";
 
 // The rectangle of a control in its parent's client coordinates.
 bool ControlRectInParent(HWND control, HWND parent, RECT& rect) {
@@ -178,6 +180,8 @@ bool GraphApp::InitWindows() {
     graphMargins[2] = client.right - control.right;
     graphMargins[3] = client.bottom - control.bottom;
 
+    if (!immWindow.CreateWindows(instance, nullptr, frameWindow))
+        return false;
     LoadPreferences();
     SetViewRange(-10, 10, -10, 10, false);
     SetStepRange(-10, 10, false);
@@ -224,7 +228,9 @@ void GraphApp::LoadPreferences() {
     backColor = static_cast<uint32_t>(back);
     axisColor = static_cast<uint32_t>(axis);
     showAxes = prefs->GetBool(kShowAxes, showAxes);
+    showImmediate = prefs->GetBool(kShowImmediate, showImmediate);
     prefs->RestoreWindowPlacement(kMainWindowDim, frameWindow);
+    prefs->RestoreWindowPlacement(kImmWindowDim, immWindow.immFrame);
 }
 
 void GraphApp::SavePreferences() {
@@ -236,7 +242,10 @@ void GraphApp::SavePreferences() {
     prefs->SetInt(kBackColor, static_cast<int32_t>(backColor));
     prefs->SetInt(kAxisColor, static_cast<int32_t>(axisColor));
     prefs->SetInt(kShowAxes, showAxes ? 1 : 0);
+    // Whether the Immediate window is shown now, not what was loaded.
+    prefs->SetInt(kShowImmediate, IsWindowVisible(immWindow.immFrame) ? 1 : 0);
     prefs->SaveWindowPlacement(kMainWindowDim, frameWindow);
+    prefs->SaveWindowPlacement(kImmWindowDim, immWindow.immFrame);
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

@@ -11,6 +11,7 @@
 
 #include "app/canvas.h"
 #include "app/wapp.h"
+#include "imm/imm_window.h"
 #include "plot/plotter.h"
 #include "plot/render.h"
 #include "plot/view.h"
@@ -102,6 +103,7 @@ public:
     HWND graphControl = nullptr;
     HWND vertScale = nullptr;
     HWND horzScale = nullptr;
+    ImmWindow immWindow{activeDialog};
     int32_t graphMargins[4] = {};
     Canvas canvas{1, 1};
     // The canvas pixels as an image for the export; null when it could not

@@ -1,8 +1,10 @@
 // The frame window, the main dialog, the command table and the layout.
 #include "app/export_image.h"
 #include "app/graphapp.h"
+#include "app/vendor.h"
 #include "prefs/options_dialog.h"
 #include "res/resource.h"
+#include "ui/help_about.h"
 #include "src/log.h"
 #include "src/zr_error.h"
 
@@ -118,15 +120,24 @@ void GraphApp::OnCommand(int id) {
         ToggleImmediate();
         break;
     case IDM_HELP:
+        ShowHelpDialog(frameWindow);
+        break;
     case IDM_ABOUT:
-        break; // the Help dialog and the About box come with their own windows
+        ShowAboutBox(frameWindow, {Title(), WebSite(), kVendorHomePage});
+        break;
     }
 }
 
-// The Immediate window and export arrive with their own parts of the
-// program; until then these commands do nothing.
-void GraphApp::ToggleImmediate() {}
+// Export arrives with its own part of the program; until then the command
+// does nothing.
 void GraphApp::ExportCommand() {}
+
+void GraphApp::ToggleImmediate() {
+    if (IsWindowVisible(immWindow.immFrame))
+        immWindow.Hide();
+    else
+        immWindow.Show();
+}
 
 // The dialog works on a copy; OK applies it and redraws. The range does not
 // change, so the rulers stay as they are.

@@ -102,3 +102,16 @@
 #define IDC_GRAPH_LABEL6 1075
 #define IDC_GRAPH_LABEL7 1076
 #define IDC_GRAPH_LABEL8 1077
+
+// Immediate window
+#define IDD_IMMEDIATE 106
+#define IDC_IMM_INPUT 1046
+#define IDC_HISTORY 1047
+
+// Help dialog and About box
+#define IDD_ABOUT 107
+#define IDC_STATIC (-1)
+#define IDD_HELP 114
+#define IDC_ABOUT_TITLE 1013
+#define IDC_ABOUT_WEB_SITE 1034
+#define IDC_HELP_TEXT 1069

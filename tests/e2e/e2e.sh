@@ -116,7 +116,38 @@ before=$((dragged_y - line_y)) after=$((zoomed_y - zoomed_line))
 check "a wheel notch zooms in about the pointer (line row $line_y -> $zoomed_line, axis gap $before -> $after)" \
   bash -c "$(declare -f near); near $zoomed_line $line_y && near $zoomed_x $dragged_x && near $after $((before * 3 / 2)) 2"
 
+# The Immediate window from the real Ctrl+I keystroke; two lines typed into
+# it give two result rows in pure blue, the newest at the bottom.
+xdotool key ctrl+i
+imm=""
+for _ in $(seq 1 50); do
+  imm=$(xdotool search --name '^Orvanta: Immediate$' 2>/dev/null | head -n 1)
+  [[ -n $imm ]] && break
+  sleep 0.2
+done
+check "Ctrl+I opens the Immediate window" test -n "$imm"
+sleep 0.5
+for line in 'a=2' 'a*3'; do
+  xdotool type --delay 40 "$line"
+  xdotool key Return
+  sleep 0.3
+done
+sleep 1
+import -window root "$out/immediate.png"
+if [[ -n $imm ]]; then
+  eval "$(xdotool getwindowgeometry --shell "$imm" | sed 's/^/IMM_/')"
+  # Rows of the window holding blue pixels, as bands of consecutive rows.
+  bands=$(convert "$out/immediate.png" -crop "${IMM_WIDTH}x${IMM_HEIGHT}+${IMM_X}+${IMM_Y}" +repage \
+    -fill white +opaque '#0000FF' -fill black -opaque '#0000FF' -negate -colorspace gray \
+    -scale "1x${IMM_HEIGHT}!" -depth 16 txt:- |
+    awk -F'[,:() ]+' '/^[0-9]/ { blue = ($4 + 0) > 0; if (blue && !last) n++; last = blue } END { print n + 0 }')
+  check "the history shows two result rows in blue ($bands bands)" test "$bands" -eq 2
+fi
+
 # File > Exit through the keyboard; the preferences are written on the way out.
+# A click on the main window's Range group brings it to the front first.
+xdotool mousemove --sync $((X + WIDTH * 5 / 100)) $((Y + HEIGHT * 60 / 100)) click 1
+sleep 0.3
 xdotool key --window "$window" alt+f
 sleep 0.3
 xdotool key x
@@ -129,6 +160,8 @@ kill "$pid" 2>/dev/null
 wine reg query "HKCU\\$key" >"$out/registry.txt" 2>&1
 check "preferences are in the registry" grep -q 'Graph_Mode' "$out/registry.txt"
 check "the window placement is saved" grep -q 'Main_Window_Dim_dx' "$out/registry.txt"
+check "the Immediate window's placement is saved" grep -q 'Imm_Window_Dim_dx' "$out/registry.txt"
+check "the Immediate window was open at exit" grep -qE 'Show_Imm +REG_NONE +01000000' "$out/registry.txt"
 check "the mode is stored as 4 bytes of type 0" grep -qE 'Graph_Mode +REG_NONE +00000000' "$out/registry.txt"
 
 echo "$passed passed, $failed failed"

@@ -207,28 +207,15 @@ TEST_F(MainWindow, AgreesWithTheCommandLineTool) {
     SetSlot(2, "x^2/10");
     SetSlot(3, "1/x");
     ClickPlot();
-    char directory[MAX_PATH];
-    ASSERT_GT(GetTempPathA(sizeof directory, directory), 0u);
-    const std::string window = std::string(directory) + "orvanta-window.bmp";
-    const std::string tool = std::string(directory) + "orvanta-cli.bmp";
+    const std::string window = TempPath("orvanta-window.bmp");
+    const std::string tool = TempPath("orvanta-cli.bmp");
     ASSERT_TRUE(app->canvas.SaveBMP(window.c_str()));
 
     char command[2048];
     snprintf(command, sizeof command,
              "\"%s\" plot --size %dx%d -o \"%s\" \"sin(x)\" \"x^2/10\" \"1/x\"", ORVANTA_CLI_PATH,
              app->canvas.Width(), app->canvas.Height(), tool.c_str());
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process))
-        << command;
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD exitCode = 99;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(RunProgram(command), 0u) << command;
     const std::string a = ReadFile(window), b = ReadFile(tool);
     EXPECT_FALSE(a.empty());
     EXPECT_TRUE(a == b) << "the window's BMP differs from orvanta-cli's";
@@ -320,25 +307,29 @@ TEST_F(MainWindow, PreferencesAreSavedAndLoaded) {
 }
 
 TEST(Startup, FailureIsReported) {
-    // A class of the main window taken already makes start-up fail.
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "Graph";
-    ASSERT_TRUE(RegisterClassA(&wc));
-    {
-        MessageBoxAnswerer answerer;
-        GraphApp app;
-        OrvantaPrefs prefs(&app);
-        app.Init(GetModuleHandleA(nullptr), &prefs);
-        app.Run();
-        ASSERT_EQ(answerer.Shown().size(), 1u);
-        EXPECT_EQ(answerer.Shown()[0].text, "Application failed in startup");
-        EXPECT_EQ(answerer.Shown()[0].caption, "Startup failed");
-        EXPECT_EQ(answerer.Shown()[0].icon, "error");
+    // A window class of the program taken already makes start-up fail: one
+    // of the main window's, and one of the Immediate window's.
+    for (const char* taken : {"Graph", "Immediate"}) {
+        SCOPED_TRACE(taken);
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = taken;
+        ASSERT_TRUE(RegisterClassA(&wc));
+        {
+            MessageBoxAnswerer answerer;
+            GraphApp app;
+            OrvantaPrefs prefs(&app);
+            app.Init(GetModuleHandleA(nullptr), &prefs);
+            app.Run();
+            ASSERT_EQ(answerer.Shown().size(), 1u);
+            EXPECT_EQ(answerer.Shown()[0].text, "Application failed in startup");
+            EXPECT_EQ(answerer.Shown()[0].caption, "Startup failed");
+            EXPECT_EQ(answerer.Shown()[0].icon, "error");
+        }
+        UnregisterClassA(taken, GetModuleHandleA(nullptr));
+        ClearProgramKey();
     }
-    UnregisterClassA("Graph", GetModuleHandleA(nullptr));
-    ClearProgramKey();
 }
 
 } // namespace

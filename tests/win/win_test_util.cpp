@@ -145,6 +145,70 @@ void PostClick(HWND dialog, int id) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+std::vector<uint32_t> ShownPixels(HWND window) {
+    RECT r;
+    GetClientRect(window, &r);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = r.right;
+    info.bmiHeader.biHeight = -r.bottom; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = GetDC(window);
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* words = static_cast<const uint32_t*>(bits);
+    std::vector<uint32_t> pixels(words, words + static_cast<size_t>(r.right) * r.bottom);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, dc);
+    return pixels;
+}
+
+DWORD RunProgram(const std::string& command, const std::string& output) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE out = INVALID_HANDLE_VALUE;
+    if (!output.empty()) {
+        out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (out == INVALID_HANDLE_VALUE)
+            return static_cast<DWORD>(-1);
+    }
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (out != INVALID_HANDLE_VALUE) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = out;
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    }
+    PROCESS_INFORMATION process = {};
+    std::string line = command;
+    const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &process);
+    if (out != INVALID_HANDLE_VALUE)
+        CloseHandle(out);
+    if (!started)
+        return static_cast<DWORD>(-1);
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD exitCode = static_cast<DWORD>(-1);
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode;
+}
+
+std::string TempPath(const char* name) {
+    char directory[MAX_PATH] = {};
+    GetTempPathA(sizeof directory, directory);
+    return std::string(directory) + name;
+}
+
 void ClearProgramKey() {
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
         RegDeleteTreeA(root, "Software\\Pellmora\\Orvanta\\1.x");

@@ -71,6 +71,17 @@ HWND FindDialog(const char* caption);
 // Presses a button of a dialog the way a click does (BN_CLICKED).
 void PostClick(HWND dialog, int id);
 
+// What a window shows: its client area as 32-bit pixels 0x00RRGGBB, rows
+// top to bottom.
+std::vector<uint32_t> ShownPixels(HWND window);
+
+// Runs a command line to its end and returns its exit code, or -1 when it
+// could not start; with `output`, its standard output goes to that file.
+DWORD RunProgram(const std::string& command, const std::string& output = "");
+
+// A path in the temporary folder.
+std::string TempPath(const char* name);
+
 // Deletes the program's registry key under both roots.
 void ClearProgramKey();
 

@@ -19,31 +19,6 @@ LPARAM Point(int x, int y) {
     return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
 }
 
-// What a window shows: its client area copied into a 32-bit bitmap.
-std::vector<uint32_t> ShownPixels(HWND window) {
-    RECT r;
-    GetClientRect(window, &r);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = r.right;
-    info.bmiHeader.biHeight = -r.bottom; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = GetDC(window);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
-    GdiFlush();
-    const auto* words = static_cast<const uint32_t*>(bits);
-    std::vector<uint32_t> pixels(words, words + static_cast<size_t>(r.right) * r.bottom);
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(window, dc);
-    return pixels;
-}
 
 TEST_F(ZoomPan, ButtonsMenuAndAcceleratorsZoomAboutTheCentre) {
     SetSlot(1, "x*x/4-3");

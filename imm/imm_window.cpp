@@ -1,0 +1,266 @@
+#include "imm/imm_window.h"
+
+#include <new>
+#include <string>
+
+#include "expr/builtins.h"
+#include "res/resource.h"
+#include "win/win_handles.h"
+
+namespace {
+
+const char kImmediateClass[] = "Immediate";
+const char kHistoryClass[] = "History";
+const char kImmediateTitle[] = "Orvanta: Immediate";
+
+ImmWindow* liveWindow = nullptr;
+
+// A window's height from its window rectangle.
+int32_t WindowHeight(HWND window) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    return r.bottom - r.top;
+}
+
+// One row of the history: a single line, vertically centred, left-aligned.
+void DrawRow(HDC dc, const std::string& text, LONG left, LONG right, LONG top, LONG bottom) {
+    RECT band = {left, top, right, bottom};
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &band,
+              DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+}
+
+} // namespace
+
+ImmWindow::ImmWindow(HWND& activeDialog) : activeDialog(activeDialog) {
+    RegisterBuiltins(symbols);
+    liveWindow = this;
+}
+
+ImmWindow::~ImmWindow() {
+    if (immFrame)
+        DestroyWindow(immFrame);
+    immFrame = nullptr;
+    ClearHistory();
+    UnregisterClasses();
+    if (liveWindow == this)
+        liveWindow = nullptr;
+}
+
+ImmWindow* ImmWindow::Instance() {
+    return liveWindow;
+}
+
+bool ImmWindow::CreateWindows(HINSTANCE newInstance, HWND owner, HWND newMainWindow) {
+    instance = newInstance;
+    mainWindow = newMainWindow;
+    const struct {
+        const char* name;
+        WNDPROC procedure;
+        HICON icon;
+    } classes[2] = {
+        {kImmediateClass, ImmediateWindowProc, LoadIconA(instance, MAKEINTRESOURCEA(IDI_ORVANTA))},
+        {kHistoryClass, HistoryWindowProc, nullptr},
+    };
+    for (int i = 0; i < 2; ++i) {
+        WNDCLASSA wc = {};
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = classes[i].procedure;
+        wc.hInstance = instance;
+        wc.hIcon = classes[i].icon;
+        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        wc.lpszClassName = classes[i].name;
+        if (!RegisterClassA(&wc))
+            return false;
+        registeredClasses[i] = true;
+    }
+    immFrame =
+        CreateWindowExA(0, kImmediateClass, kImmediateTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                        CW_USEDEFAULT, CW_USEDEFAULT, 300, 200, owner, nullptr, instance, nullptr);
+    if (!immFrame)
+        return false;
+    immDialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_IMMEDIATE), immFrame,
+                                   ImmediateDialogProc, 0);
+    if (!immDialog)
+        return false;
+    historyControl = GetDlgItem(immDialog, IDC_HISTORY);
+    inputEdit = GetDlgItem(immDialog, IDC_IMM_INPUT);
+    enterButton = GetDlgItem(immDialog, IDOK);
+    if (!historyControl || !inputEdit || !enterButton)
+        return false;
+    lineHeight = WindowHeight(inputEdit);
+    Layout();
+    ShowWindow(immDialog, SW_SHOW);
+    return true;
+}
+
+// The classes go with the object, so that a later one in the same process
+// can register them again.
+void ImmWindow::UnregisterClasses() {
+    const char* names[2] = {kImmediateClass, kHistoryClass};
+    for (int i = 0; i < 2; ++i)
+        if (registeredClasses[i])
+            UnregisterClassA(names[i], instance);
+    registeredClasses[0] = registeredClasses[1] = false;
+}
+
+void ImmWindow::Layout() {
+    if (!immFrame || !immDialog)
+        return;
+    RECT c;
+    GetClientRect(immFrame, &c);
+    RECT button = {};
+    GetWindowRect(enterButton, &button);
+    const LONG bw = button.right - button.left, bh = button.bottom - button.top;
+    const LONG h = lineHeight;
+    SetWindowPos(immDialog, nullptr, c.left, c.top, c.right - c.left, c.bottom - c.top,
+                 SWP_NOZORDER);
+    SetWindowPos(historyControl, nullptr, c.left, c.top, c.right - c.left,
+                 c.bottom - h - 10 - c.top, SWP_NOZORDER);
+    SetWindowPos(inputEdit, nullptr, c.left, c.bottom - 5 - h, c.right - c.left - bw - 10, h,
+                 SWP_NOZORDER);
+    SetWindowPos(enterButton, nullptr, c.right - 5 - bw, (c.bottom - h - 10) + (h + 10 - bh) / 2,
+                 bw, bh, SWP_NOZORDER);
+}
+
+void ImmWindow::Hide() {
+    if (immFrame)
+        ShowWindow(immFrame, SW_HIDE);
+    if (HMENU menu = mainWindow ? GetMenu(mainWindow) : nullptr)
+        CheckMenuItem(menu, IDM_IMMEDIATE, MF_BYCOMMAND | MF_UNCHECKED);
+}
+
+void ImmWindow::Show() {
+    if (immFrame)
+        ShowWindow(immFrame, SW_SHOW);
+    if (HMENU menu = mainWindow ? GetMenu(mainWindow) : nullptr)
+        CheckMenuItem(menu, IDM_IMMEDIATE, MF_BYCOMMAND | MF_CHECKED);
+}
+
+void ImmWindow::SubmitLine() {
+    char text[ImmediateLineLimit + 1] = {};
+    if (inputEdit)
+        GetWindowTextA(inputEdit, text, sizeof text);
+    AddLine(text);
+    if (inputEdit)
+        SetWindowTextA(inputEdit, "");
+    PaintHistory();
+}
+
+void ImmWindow::AddLine(std::string_view line) {
+    // Without memory for the entry the line is dropped: nothing to show.
+    auto* entry = new (std::nothrow) HistoryEntry;
+    if (!entry)
+        return;
+    static_cast<ImmediateEntry&>(*entry) = SubmitImmediateLine(expression, line);
+    entry->next = historyHead;
+    if (!historyHead)
+        historyTail = entry;
+    historyHead = entry;
+    ++historyCount;
+}
+
+// Only the entries that reach into the control are drawn, so the time does
+// not grow with the history.
+void ImmWindow::PaintHistory() {
+    if (!historyControl)
+        return;
+    WindowDC dc(historyControl);
+    if (!dc)
+        return;
+    RECT client;
+    GetClientRect(historyControl, &client);
+    FillRect(dc.get(), &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const LONG h = lineHeight;
+    LONG y = client.bottom;
+    for (const HistoryEntry* entry = historyHead; entry && y > client.top; entry = entry->next) {
+        if (!entry->text.empty()) {
+            const COLORREF previous = SetTextColor(dc.get(), RGB(0, 0, 255));
+            DrawRow(dc.get(), ImmediateResultText(*entry), client.left, client.right, y - h, y);
+            SetTextColor(dc.get(), previous);
+        }
+        DrawRow(dc.get(), entry->text, client.left, client.right, y - 2 * h, y - h);
+        y -= 2 * h;
+    }
+}
+
+void ImmWindow::ClearHistory() {
+    while (historyHead) {
+        HistoryEntry* older = historyHead->next;
+        delete historyHead;
+        historyHead = older;
+    }
+    historyTail = nullptr;
+    historyCount = 0;
+}
+
+void ImmWindow::OnActivate(HWND frame, bool active) {
+    activeDialog =
+        active ? reinterpret_cast<HWND>(GetWindowLongPtrA(frame, GWLP_USERDATA)) : nullptr;
+}
+
+LRESULT CALLBACK ImmediateWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    ImmWindow* imm = ImmWindow::Instance();
+    switch (message) {
+    case WM_SIZE:
+        if (imm)
+            imm->Layout();
+        return 0;
+    case WM_ACTIVATE:
+        if (imm)
+            imm->OnActivate(window, LOWORD(wParam) != WA_INACTIVE);
+        return 0;
+    case WM_SETFOCUS:
+        if (imm && imm->inputEdit)
+            SetFocus(imm->inputEdit);
+        return 0;
+    case WM_PAINT: {
+        PaintScope paint(window); // the class brush paints the background
+        return 0;
+    }
+    case WM_CLOSE:
+        if (imm)
+            imm->Hide();
+        return 0;
+    case WM_CREATE:
+    case WM_DESTROY:
+    case WM_NOTIFY:
+    case WM_KEYDOWN:
+    case WM_RBUTTONDOWN:
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+INT_PTR CALLBACK ImmediateDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrA(GetParent(dialog), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog));
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK)
+            if (ImmWindow* imm = ImmWindow::Instance())
+                imm->SubmitLine();
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+LRESULT CALLBACK HistoryWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PaintScope paint(window);
+        if (ImmWindow* imm = ImmWindow::Instance())
+            imm->PaintHistory();
+        return 0;
+    }
+    case WM_CREATE:
+    case WM_DESTROY:
+    case WM_CLOSE:
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,119 @@
+#include "ui/help_about.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "res/resource.h"
+
+const char kHelpText[] = "Builtin Functions:\r\n"
+                         "\r\n"
+                         "abs(x)         return absolute value of x\r\n"
+                         "floor(x)       return highest integer value less than or equal to x\r\n"
+                         "ceil(x)        return lowest integer value greater than or equal to x\r\n"
+                         "mod(x,y)       return remainder of x divided by y\r\n"
+                         "sqrt(x)        return the square root of x, same as x^0.5\r\n"
+                         "log(x)         natural logarithm of x\r\n"
+                         "exp(x)         e to the x power\r\n"
+                         "sin(x)         sine of x\r\n"
+                         "cos(x)         cosine of x\r\n"
+                         "tan(x)         tangent of x\r\n"
+                         "arcsin(x)      arcsine of x\r\n"
+                         "arccos(x)      arccosine of x\r\n"
+                         "arctan(x)      arctangent of x\r\n"
+                         "arctan2(y,x)   arctangent of y/x corrected for quadrant\r\n"
+                         "sinh(x)        hyperbolic sine of x\r\n"
+                         "cosh(x)        hyperbolic cosine of x\r\n"
+                         "tanh(x)        hyperbolic tangent of x\r\n"
+                         "pi()           constant for Pi\r\n"
+                         "\r\n"
+                         "Operators from highest precedence to least:\r\n"
+                         "( )     parenthesis and comma\r\n"
+                         "^       exponentiation\r\n"
+                         "+ -     unary plus and minus\r\n"
+                         "* /     multiplication and division\r\n"
+                         "+ -     addition and subtraction\r\n"
+                         "=       equals (assignment)\r\n";
+
+static_assert(sizeof kHelpText == 1000, "the help text is 999 characters");
+
+namespace {
+
+void OpenInBrowser(const char* url) {
+    ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOW);
+}
+
+UrlOpener urlOpener = OpenInBrowser;
+
+// What the running About box shows; set for the time it runs.
+const AboutInfo* shownAbout = nullptr;
+
+// The dialogs come from the module that made their owner: the program's.
+HINSTANCE InstanceOf(HWND owner) {
+    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
+    return instance ? instance : GetModuleHandleA(nullptr);
+}
+
+void OnInitAbout(HWND dialog) {
+    if (!shownAbout)
+        return;
+    char title[256];
+    snprintf(title, sizeof title, "About %s - %s", shownAbout->title, shownAbout->webSite);
+    SetWindowTextA(dialog, title);
+    SetDlgItemTextA(dialog, IDC_ABOUT_TITLE, shownAbout->title);
+}
+
+} // namespace
+
+UrlOpener SetUrlOpener(UrlOpener opener) {
+    const UrlOpener previous = urlOpener;
+    urlOpener = opener ? opener : OpenInBrowser;
+    return previous;
+}
+
+INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetDlgItemTextA(dialog, IDC_HELP_TEXT, kHelpText);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
+            EndDialog(dialog, IDOK);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitAbout(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_ABOUT_WEB_SITE:
+            if (shownAbout)
+                urlOpener(shownAbout->homePage); // the box stays open
+            break;
+        case IDOK:
+        case IDCANCEL:
+            EndDialog(dialog, IDOK);
+            break;
+        }
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void ShowHelpDialog(HWND owner) {
+    DialogBoxParamA(InstanceOf(owner), MAKEINTRESOURCEA(IDD_HELP), owner, HelpDialogProc, 0);
+}
+
+void ShowAboutBox(HWND owner, const AboutInfo& about) {
+    shownAbout = &about;
+    DialogBoxParamA(InstanceOf(owner), MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutDialogProc, 0);
+    shownAbout = nullptr;
+}
