@@ -52,7 +52,6 @@ GraphApp::~GraphApp() {
         DestroyWindow(frameWindow);
     frameWindow = nullptr;
     exportImage.reset();
-    UnregisterClasses();
 }
 
 void GraphApp::Init(HINSTANCE newInstance, GraphPrefs* newPrefs) {
@@ -103,49 +102,17 @@ void GraphApp::MessageLoop() {
     }
 }
 
+// The classes go with the application object (see WindowClass).
 bool GraphApp::RegisterClasses() {
-    const struct {
-        const char* name;
-        WNDPROC procedure;
-        HICON icon;
-        HBRUSH background;
-        const char* menu;
-    } classes[4] = {
-        {ProductName(), FrameWindowProc, LoadIconA(instance, MAKEINTRESOURCEA(IDI_ORVANTA)),
-         static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), MAKEINTRESOURCEA(IDR_MAINMENU)},
-        {kGraphClass, GraphWindowProc, nullptr, nullptr, nullptr},
-        {kHorzScaleClass, HorzScaleWindowProc, nullptr, faceBrush.get(), nullptr},
-        {kVertScaleClass, VertScaleWindowProc, nullptr, faceBrush.get(), nullptr},
-    };
-    for (int i = 0; i < 4; ++i) {
-        WNDCLASSA wc = {};
-        wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = classes[i].procedure;
-        wc.hInstance = instance;
-        wc.hIcon = classes[i].icon;
-        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-        wc.hbrBackground = classes[i].background;
-        wc.lpszMenuName = classes[i].menu;
-        wc.lpszClassName = classes[i].name;
-        if (!RegisterClassA(&wc))
-            return false;
-        registeredClasses[i] = true;
-    }
-    return true;
-}
-
-// The classes go with the application object, so that a later one in the
-// same process (the tests make several) can register them again.
-void GraphApp::UnregisterClasses() {
-    const char* names[4] = {ProductName(), kGraphClass, kHorzScaleClass, kVertScaleClass};
-    for (int i = 0; i < 4; ++i)
-        if (registeredClasses[i])
-            UnregisterClassA(names[i], instance);
-    for (bool& registered : registeredClasses)
-        registered = false;
-    if (registeredColorClass)
-        UnregisterColorClass(instance);
-    registeredColorClass = false;
+    return classes[0].Register(instance, ProductName(), FrameWindowProc,
+                               LoadIconA(instance, MAKEINTRESOURCEA(IDI_ORVANTA)),
+                               static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)),
+                               MAKEINTRESOURCEA(IDR_MAINMENU)) &&
+           classes[1].Register(instance, kGraphClass, GraphWindowProc) &&
+           classes[2].Register(instance, kHorzScaleClass, HorzScaleWindowProc, nullptr,
+                               faceBrush.get()) &&
+           classes[3].Register(instance, kVertScaleClass, VertScaleWindowProc, nullptr,
+                               faceBrush.get());
 }
 
 bool GraphApp::InitWindows() {
@@ -154,7 +121,7 @@ bool GraphApp::InitWindows() {
         return false;
     // The Options dialog's swatches; the dialog is the only user, so start-up
     // goes on without them.
-    registeredColorClass = RegisterColorClass(instance);
+    RegisterColorClass(colorClass, instance);
     frameWindow = CreateWindowExA(
         0, ProductName(), ProductName(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);

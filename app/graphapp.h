@@ -128,9 +128,9 @@ private:
     // Zooms for a wheel message over the graph; false for anything else.
     bool IsWheelOverGraph(const MSG& message);
     bool RegisterClasses();
-    void UnregisterClasses();
-    bool registeredClasses[4] = {};
-    bool registeredColorClass = false;
+    // The frame, "Graph", "HorzScale" and "VertScale" classes, and "Color".
+    WindowClass classes[4];
+    WindowClass colorClass;
 };
 
 // The application object, for window procedures.

@@ -41,7 +41,6 @@ ImmWindow::~ImmWindow() {
         DestroyWindow(immFrame);
     immFrame = nullptr;
     ClearHistory();
-    UnregisterClasses();
     if (liveWindow == this)
         liveWindow = nullptr;
 }
@@ -50,30 +49,13 @@ ImmWindow* ImmWindow::Instance() {
     return liveWindow;
 }
 
-bool ImmWindow::CreateWindows(HINSTANCE newInstance, HWND owner, HWND newMainWindow) {
-    instance = newInstance;
+bool ImmWindow::CreateWindows(HINSTANCE instance, HWND owner, HWND newMainWindow) {
     mainWindow = newMainWindow;
-    const struct {
-        const char* name;
-        WNDPROC procedure;
-        HICON icon;
-    } classes[2] = {
-        {kImmediateClass, ImmediateWindowProc, LoadIconA(instance, MAKEINTRESOURCEA(IDI_ORVANTA))},
-        {kHistoryClass, HistoryWindowProc, nullptr},
-    };
-    for (int i = 0; i < 2; ++i) {
-        WNDCLASSA wc = {};
-        wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = classes[i].procedure;
-        wc.hInstance = instance;
-        wc.hIcon = classes[i].icon;
-        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = classes[i].name;
-        if (!RegisterClassA(&wc))
-            return false;
-        registeredClasses[i] = true;
-    }
+    const auto white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    if (!classes[0].Register(instance, kImmediateClass, ImmediateWindowProc,
+                             LoadIconA(instance, MAKEINTRESOURCEA(IDI_ORVANTA)), white) ||
+        !classes[1].Register(instance, kHistoryClass, HistoryWindowProc, nullptr, white))
+        return false;
     immFrame =
         CreateWindowExA(0, kImmediateClass, kImmediateTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                         CW_USEDEFAULT, CW_USEDEFAULT, 300, 200, owner, nullptr, instance, nullptr);
@@ -92,16 +74,6 @@ bool ImmWindow::CreateWindows(HINSTANCE newInstance, HWND owner, HWND newMainWin
     Layout();
     ShowWindow(immDialog, SW_SHOW);
     return true;
-}
-
-// The classes go with the object, so that a later one in the same process
-// can register them again.
-void ImmWindow::UnregisterClasses() {
-    const char* names[2] = {kImmediateClass, kHistoryClass};
-    for (int i = 0; i < 2; ++i)
-        if (registeredClasses[i])
-            UnregisterClassA(names[i], instance);
-    registeredClasses[0] = registeredClasses[1] = false;
 }
 
 void ImmWindow::Layout() {

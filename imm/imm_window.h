@@ -11,6 +11,7 @@
 #include "expr/expression.h"
 #include "expr/symbols.h"
 #include "imm/immediate_line.h"
+#include "win/win_handles.h"
 
 // One submitted line and its result.
 struct HistoryEntry : ImmediateEntry {
@@ -70,12 +71,11 @@ public:
     uint32_t historyCount = 0;
 
 private:
-    void UnregisterClasses();
-
     HWND& activeDialog;
     HWND mainWindow = nullptr;
-    HINSTANCE instance = nullptr;
-    bool registeredClasses[2] = {};
+    // "Immediate" and "History"; declared last, so that they are unregistered
+    // after the destructor has destroyed the windows.
+    WindowClass classes[2];
 };
 
 LRESULT CALLBACK ImmediateWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

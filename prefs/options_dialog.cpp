@@ -131,19 +131,9 @@ LRESULT CALLBACK ColorSwatchProc(HWND window, UINT message, WPARAM wParam, LPARA
     }
 }
 
-bool RegisterColorClass(HINSTANCE instance) {
-    WNDCLASSA wc = {};
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = ColorSwatchProc;
-    wc.cbWndExtra = 8;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    wc.lpszClassName = kColorClass;
-    return RegisterClassA(&wc) != 0;
-}
-
-void UnregisterColorClass(HINSTANCE instance) {
-    UnregisterClassA(kColorClass, instance);
+bool RegisterColorClass(WindowClass& owner, HINSTANCE instance) {
+    // No background brush: the swatch paints its whole client area.
+    return owner.Register(instance, kColorClass, ColorSwatchProc, nullptr, nullptr, nullptr, 8);
 }
 
 INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

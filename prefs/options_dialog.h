@@ -5,13 +5,13 @@
 #include <windows.h>
 
 #include "prefs/graph_options.h"
+#include "win/win_handles.h"
 
-// Registers the "Color" swatch window class for `instance`: it paints its
-// client area in the colour word held in its window long 0 and opens the
-// colour chooser when clicked. False when the class cannot be registered
-// (also when it already is).
-bool RegisterColorClass(HINSTANCE instance);
-void UnregisterColorClass(HINSTANCE instance);
+// Registers the "Color" swatch window class for `instance` in `owner`: it
+// paints its client area in the colour word held in its window long 0 and
+// opens the colour chooser when clicked. False when the class cannot be
+// registered (also when it already is).
+bool RegisterColorClass(WindowClass& owner, HINSTANCE instance);
 
 // Runs the modal Options dialog over `owner`, starting from *options. True
 // when the user pressed OK; *options then holds the choices. On Cancel,

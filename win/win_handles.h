@@ -103,3 +103,46 @@ private:
     HWND window;
     PAINTSTRUCT paint;
 };
+
+// A window class registered for as long as its owner lives, with the
+// settings every class of this program shares: redrawn whole on a size
+// change, the arrow cursor. Unregistering it lets a later owner in the same
+// process (the tests make several) register the class again.
+class WindowClass {
+public:
+    WindowClass() = default;
+    ~WindowClass() { reset(); }
+    WindowClass(const WindowClass&) = delete;
+    WindowClass& operator=(const WindowClass&) = delete;
+
+    // False when the class cannot be registered (also when it exists).
+    bool Register(HINSTANCE instance, const char* name, WNDPROC procedure, HICON icon = nullptr,
+                  HBRUSH background = nullptr, const char* menu = nullptr, int windowExtra = 0) {
+        reset();
+        WNDCLASSA wc = {};
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = procedure;
+        wc.cbWndExtra = windowExtra;
+        wc.hInstance = instance;
+        wc.hIcon = icon;
+        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+        wc.hbrBackground = background;
+        wc.lpszMenuName = menu;
+        wc.lpszClassName = name;
+        if (!RegisterClassA(&wc))
+            return false;
+        this->instance = instance;
+        this->name = name;
+        return true;
+    }
+    void reset() {
+        if (name)
+            UnregisterClassA(name, instance);
+        name = nullptr;
+    }
+    explicit operator bool() const { return name != nullptr; }
+
+private:
+    HINSTANCE instance = nullptr;
+    const char* name = nullptr; // a constant of the program
+};

@@ -194,12 +194,7 @@ TEST_F(ImmediateWindow, VisibilityAndPlacementPersist) {
     ASSERT_TRUE(app->ReadIntEither("Show_Imm", &shown));
     EXPECT_EQ(shown, 1);
 
-    prefs.reset();
-    app.reset();
-    app = std::make_unique<GraphApp>();
-    prefs = std::make_unique<OrvantaPrefs>(app.get());
-    app->Init(GetModuleHandleA(nullptr), prefs.get());
-    ASSERT_TRUE(app->InitWindows());
+    Restart();
     EXPECT_TRUE(IsWindowVisible(app->immWindow.immFrame));
     EXPECT_TRUE(MenuChecked(app->frameWindow));
     RECT r;

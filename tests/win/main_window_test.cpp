@@ -292,12 +292,7 @@ TEST_F(MainWindow, PreferencesAreSavedAndLoaded) {
     EXPECT_EQ(axes, 0);
 
     // A new application object starts from what was stored.
-    prefs.reset();
-    app.reset();
-    app = std::make_unique<GraphApp>();
-    prefs = std::make_unique<OrvantaPrefs>(app.get());
-    app->Init(GetModuleHandleA(nullptr), prefs.get());
-    ASSERT_TRUE(app->InitWindows());
+    Restart();
     EXPECT_EQ(app->plotter.mode, Parametric);
     EXPECT_EQ(Label(app->mainDialog, IDC_LABEL1), "x1=f(t)");
     EXPECT_EQ(MenuState(app->frameWindow, IDM_PARAMETRIC), "checked radio");

@@ -217,11 +217,17 @@ void ClearProgramKey() {
 void AppTest::SetUp() {
     ClearProgramKey();
     answerer = std::make_unique<MessageBoxAnswerer>();
+    Restart();
+    Pump();
+}
+
+void AppTest::Restart() {
+    prefs.reset();
+    app.reset();
     app = std::make_unique<GraphApp>();
     prefs = std::make_unique<OrvantaPrefs>(app.get());
     app->Init(GetModuleHandleA(nullptr), prefs.get());
     ASSERT_TRUE(app->InitWindows());
-    Pump();
 }
 
 void AppTest::TearDown() {

@@ -102,6 +102,9 @@ protected:
     void Menu(int id);
     // Presses a button of the main dialog the way a click does.
     void Click(int id);
+    // Ends the application as the entry point does (without saving) and
+    // starts a new one, which reads what the registry holds.
+    void Restart();
     // Runs queued messages through the application's own message loop.
     void Pump();
     // Posts a keyboard message to the main dialog with a modifier key
