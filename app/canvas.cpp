@@ -1,9 +1,13 @@
 #include "app/canvas.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
+
+#include "src/zr_error.h"
+#include "src/zr_file.h"
+#include "src/zr_replacement.h"
 
 Canvas::Canvas(int32_t newWidth, int32_t newHeight) : width(newWidth), height(newHeight) {
     Allocate();
@@ -41,10 +45,6 @@ void Put32(unsigned char* p, uint32_t v) {
     Put16(p + 2, v >> 16);
 }
 
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-
 } // namespace
 
 bool Canvas::SaveBMP(const char* path) const {
@@ -55,32 +55,37 @@ bool Canvas::SaveBMP(const char* path) const {
     if (fileSize > UINT32_MAX)
         return false; // does not fit the header's 32-bit size
 
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(path, "wb"));
-    if (!file)
-        return false;
-
     unsigned char header[54] = {'B', 'M'};
     Put32(header + 2, static_cast<uint32_t>(fileSize));
-    Put32(header + 10, 54);                           // pixel data offset
-    Put32(header + 14, 40);                           // information header size
+    Put32(header + 10, 54);                            // pixel data offset
+    Put32(header + 14, 40);                            // information header size
     Put32(header + 18, static_cast<uint32_t>(width));
     Put32(header + 22, static_cast<uint32_t>(height)); // positive: bottom-up
-    Put16(header + 26, 1);                            // planes
-    Put16(header + 28, 24);                           // bits per pixel
+    Put16(header + 26, 1);                             // planes
+    Put16(header + 28, 24);                            // bits per pixel
     // compression BI_RGB and the five following fields stay 0
-    bool ok = std::fwrite(header, 1, sizeof header, file.get()) == sizeof header;
-
     std::unique_ptr<unsigned char[]> row(new (std::nothrow) unsigned char[rowSize + 1]());
-    ok = ok && row;
-    for (int32_t i = 0; ok && i < height; ++i) {
-        const uint32_t* source = pixels + static_cast<size_t>(height - 1 - i) * width;
-        for (int32_t j = 0; j < width; ++j) {
-            row[3 * j] = static_cast<unsigned char>(source[j]);           // blue
-            row[3 * j + 1] = static_cast<unsigned char>(source[j] >> 8);  // green
-            row[3 * j + 2] = static_cast<unsigned char>(source[j] >> 16); // red
+    if (!row)
+        return false;
+    try {
+        ZrReplacement replacement(path);
+        ZrFile file;
+        file.setName(replacement.path());
+        file.openForWrite();
+        file.write(header, sizeof header);
+        for (int32_t i = 0; i < height; ++i) {
+            const uint32_t* source = pixels + static_cast<size_t>(height - 1 - i) * width;
+            for (int32_t j = 0; j < width; ++j) {
+                row[3 * j] = static_cast<unsigned char>(source[j]);           // blue
+                row[3 * j + 1] = static_cast<unsigned char>(source[j] >> 8);  // green
+                row[3 * j + 2] = static_cast<unsigned char>(source[j] >> 16); // red
+            }
+            file.write(row.get(), rowSize);
         }
-        ok = std::fwrite(row.get(), 1, rowSize, file.get()) == rowSize;
+        file.close(); // a full disk may only show here
+        replacement.commit();
+        return true;
+    } catch (const ZrErrorCode&) {
+        return false;
     }
-    // A full disk may only show when the buffered data is flushed.
-    return std::fclose(file.release()) == 0 && ok;
 }

@@ -21,8 +21,10 @@ public:
     void Resize(int32_t width, int32_t height);
     // Sets every pixel to `color`.
     void Fill(uint32_t color);
-    // Writes a 24-bit bottom-up BMP file; false on any failure (open, write,
-    // close, memory). A file whose writing failed part-way stays on disk.
+    // Writes a 24-bit bottom-up BMP file, replacing the file only once all of
+    // it is written; false on any failure (a target that may not be written,
+    // open, write, close, memory), and then a file that was there stays as
+    // it was.
     bool SaveBMP(const char* path) const;
 
 #ifdef _WIN32

@@ -13,5 +13,5 @@
 std::unique_ptr<Zr32BitImage> MakeExportImage(Canvas& canvas);
 
 // Converts the image to RGB and writes it as a PNG file; false on any
-// library error (the file may then be left part-written).
+// library error, and then a file that was there stays as it was.
 bool SavePNG(const Zr32BitImage& exportImage, const char* path);

@@ -147,8 +147,8 @@ LRESULT CALLBACK VertScaleWindowProc(HWND window, UINT message, WPARAM wParam, L
 // control does not exist.
 // Sets the text to the value in "%f" form (any double fits).
 void SetFieldNumber(HWND dialog, int id, double value);
-// The leading number of the first 99 characters as atof reads it; 0 for
-// empty or non-numeric text.
+// The leading number of the text as atof reads it, from as many characters
+// as SetFieldNumber writes; 0 for empty or non-numeric text.
 double GetFieldNumber(HWND dialog, int id);
 // The first 999 characters of the text.
 std::string GetFieldText(HWND dialog, int id);

@@ -20,13 +20,17 @@ const char* const kSlotLabels[3][8] = {
     {"r=f(t)", "r=f(t)", "r=f(t)", "r=f(t)", "r=f(t)", "r=f(t)", "r=f(t)", "r=f(t)"},
 };
 
+// Characters of a number field's text, written and read: "%f" of the
+// largest double is 316 characters, so any double fits and reads back.
+constexpr int kNumberTextSize = 400;
+
 } // namespace
 
 void SetFieldNumber(HWND dialog, int id, double value) {
     HWND control = GetDlgItem(dialog, id);
     if (!control)
         return;
-    char text[400]; // "%f" of the largest double is 316 characters
+    char text[kNumberTextSize];
     snprintf(text, sizeof text, "%f", value);
     SetWindowTextA(control, text);
 }
@@ -35,7 +39,7 @@ double GetFieldNumber(HWND dialog, int id) {
     HWND control = GetDlgItem(dialog, id);
     if (!control)
         return 0;
-    char text[100] = {};
+    char text[kNumberTextSize] = {};
     GetWindowTextA(control, text, sizeof text);
     // atof(text) is defined as strtod(text, nullptr); strtod is called so that
     // the Windows build gets the C99 reading (nan, inf, correctly rounded).

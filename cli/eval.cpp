@@ -1,28 +1,38 @@
 #include "cli/eval.h"
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "expr/builtins.h"
 #include "imm/immediate_line.h"
 
-void RunEval(FILE* in, FILE* out) {
+bool WriteAll(const char* text, FILE* out) {
+    const size_t length = std::strlen(text);
+    return std::fwrite(text, 1, length, out) == length && std::fflush(out) == 0;
+}
+
+EvalEnd RunEval(FILE* in, FILE* out) {
     SymbolTable symbols;
     RegisterBuiltins(symbols);
     Expression expression(symbols);
 
     std::string line;
+    // Each row is flushed at once, so that a line typed at a terminal is
+    // answered before the next is read.
     auto submit = [&] {
-        const std::string row = ImmediateResultText(SubmitImmediateLine(expression, line));
-        fwrite(row.data(), 1, row.size(), out);
-        fputc('\n', out);
-        fflush(out);
+        line.resize(std::strlen(line.c_str())); // the text ends at a NUL
+        std::string row = ImmediateResultText(SubmitImmediateLine(expression, line));
+        row.push_back('\n');
         line.clear();
+        return std::fwrite(row.data(), 1, row.size(), out) == row.size() && std::fflush(out) == 0;
     };
     int c;
     bool pending = false; // a line without its "\n" yet
-    while ((c = fgetc(in)) != EOF) {
+    while ((c = std::fgetc(in)) != EOF) {
         if (c == '\n') {
-            submit();
+            if (!submit())
+                return EvalEnd::WriteFailed;
             pending = false;
         } else {
             // Past the first 999 characters nothing is kept.
@@ -31,6 +41,9 @@ void RunEval(FILE* in, FILE* out) {
             pending = true;
         }
     }
-    if (pending)
-        submit();
+    if (std::ferror(in))
+        return EvalEnd::ReadFailed;
+    if (pending && !submit())
+        return EvalEnd::WriteFailed;
+    return EvalEnd::Done;
 }

@@ -2,6 +2,18 @@
 
 #include <cstdio>
 
+// How RunEval ended.
+enum class EvalEnd {
+    Done,        // every line read and its row written
+    ReadFailed,  // reading `in` failed (errno says why)
+    WriteFailed, // writing or flushing `out` failed (errno says why)
+};
+
 // Reads lines (split on "\n") from `in` and writes one Immediate-window
-// result row per line to `out`, with one symbol table for the whole run.
-void RunEval(FILE* in, FILE* out);
+// result row per line to `out`, with one symbol table for the whole run. A
+// NUL byte ends a line's text, as in every text the window hands the
+// engine. Stops at the first failed read or write.
+EvalEnd RunEval(FILE* in, FILE* out);
+
+// Writes `text` to `out` and flushes it; false when either fails.
+bool WriteAll(const char* text, FILE* out);

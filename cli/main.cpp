@@ -1,4 +1,5 @@
 // orvanta-cli: the calculator and graph engine without a window.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -25,23 +26,37 @@ const char kHelp[] =
     "  \" Error\" for a line that does not compile or evaluate, and an empty\n"
     "  line for a blank one.\n";
 
+// A failure to read the input is reported with its name and the reason
+// (exit 2); a failure to write the output ends the run with exit 1.
 int Eval(int argc, char** argv) {
-    if (argc > 3 || (argc == 3 && strcmp(argv[2], "--help") == 0)) {
-        fputs(argc > 3 ? kUsage : kHelp, argc > 3 ? stderr : stdout);
-        return argc > 3 ? 2 : 0;
+    if (argc > 3) {
+        std::fputs(kUsage, stderr);
+        return 2;
     }
-    if (argc < 3 || strcmp(argv[2], "-") == 0) {
-        RunEval(stdin, stdout);
+    if (argc == 3 && std::strcmp(argv[2], "--help") == 0)
+        return WriteAll(kHelp, stdout) ? 0 : 1;
+    const bool standardInput = argc < 3 || std::strcmp(argv[2], "-") == 0;
+    const char* name = standardInput ? "standard input" : argv[2];
+    FILE* in = standardInput ? stdin : std::fopen(name, "rb");
+    if (!in) {
+        std::fprintf(stderr, "orvanta-cli: %s: %s\n", name, std::strerror(errno));
+        return 2;
+    }
+    errno = 0;
+    const EvalEnd end = RunEval(in, stdout);
+    const int error = errno;
+    if (!standardInput)
+        std::fclose(in);
+    switch (end) {
+    case EvalEnd::ReadFailed:
+        std::fprintf(stderr, "orvanta-cli: %s: %s\n", name, std::strerror(error ? error : EIO));
+        return 2;
+    case EvalEnd::WriteFailed:
+        std::fprintf(stderr, "orvanta-cli: standard output: %s\n", std::strerror(error ? error : EIO));
+        return 1;
+    default:
         return 0;
     }
-    FILE* in = fopen(argv[2], "rb");
-    if (!in) {
-        fprintf(stderr, "orvanta-cli: cannot open %s\n", argv[2]);
-        return 1;
-    }
-    RunEval(in, stdout);
-    fclose(in);
-    return 0;
 }
 
 } // namespace
@@ -54,10 +69,9 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     if (argc >= 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
-        fputs(kUsage, stdout);
-        fputs(kHelp, stdout);
-        fputs(kPlotHelp, stdout);
-        return 0;
+        return WriteAll(kUsage, stdout) && WriteAll(kHelp, stdout) && WriteAll(kPlotHelp, stdout)
+                   ? 0
+                   : 1;
     }
     if (argc >= 2 && strcmp(argv[1], "eval") == 0)
         return Eval(argc, argv);

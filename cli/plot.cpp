@@ -10,6 +10,7 @@
 
 #include "app/canvas.h"
 #include "app/export_image.h"
+#include "cli/eval.h"
 #include "plot/plot_checks.h"
 #include "plot/render.h"
 #include "src/zr_error.h"
@@ -213,11 +214,8 @@ int Refuse(const PlotRefusal& refusal) {
 
 int RunPlot(int argc, char** argv) {
     for (int i = 2; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(kPlotUsage, stdout);
-            std::fputs(kPlotHelp, stdout);
-            return 0;
-        }
+        if (std::strcmp(argv[i], "--help") == 0)
+            return WriteAll(kPlotUsage, stdout) && WriteAll(kPlotHelp, stdout) ? 0 : 1;
     }
     PlotArguments args;
     std::string problem;

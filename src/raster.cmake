@@ -13,6 +13,7 @@ target_sources(orvanta_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/zr_image_converter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/zr_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/zr_file_calls.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/zr_replacement.cpp
   ${CMAKE_CURRENT_LIST_DIR}/zr_image_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/zr_png_file.cpp
 )

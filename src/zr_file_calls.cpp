@@ -9,8 +9,16 @@
 #include <sys/types.h>
 
 #ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <io.h>
+#include <windows.h>
 #else
+#include <climits>
 #include <unistd.h>
 #endif
 
@@ -99,6 +107,56 @@ int zrTruncateFile(int descriptor) {
 
 int zrUnlinkFile(const char* name) { return _unlink(name); }
 
+// Devices such as NUL, or Wine's view of /dev/full, may have no attributes
+// at all: what can be opened is asked for its type instead.
+ZrPathKind zrPathKind(const char* name) {
+    HANDLE handle = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? ZrPathKind::Missing : ZrPathKind::Other;
+    }
+    const DWORD type = GetFileType(handle);
+    const DWORD attributes = GetFileAttributesA(name);
+    CloseHandle(handle);
+    if (type != FILE_TYPE_DISK || attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)))
+        return ZrPathKind::Other;
+    return ZrPathKind::Regular;
+}
+
+int zrCheckWritable(const char* name) {
+    const DWORD attributes = GetFileAttributesA(name);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        errno = EACCES;
+        return -1;
+    }
+    return 0;
+}
+
+int zrCreateNewFile(const char* name) {
+    return _open(name, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+}
+
+int zrReplaceFile(const char* from, const char* to) {
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return 0;
+    switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: errno = ENOENT; break;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: errno = EACCES; break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: errno = ENOSPC; break;
+    case ERROR_NOT_SAME_DEVICE: errno = EXDEV; break;
+    default: errno = EIO; break;
+    }
+    return -1;
+}
+
+std::string zrResolveLinks(const char* name) { return name; }
+
 #else
 
 int zrOpenForWriting(const char* name) {
@@ -138,5 +196,36 @@ int zrTruncateFile(int descriptor) {
 }
 
 int zrUnlinkFile(const char* name) { return ::unlink(name); }
+
+ZrPathKind zrPathKind(const char* name) {
+    struct stat status;
+    if (::stat(name, &status) != 0)
+        return errno == ENOENT ? ZrPathKind::Missing : ZrPathKind::Other;
+    return S_ISREG(status.st_mode) ? ZrPathKind::Regular : ZrPathKind::Other;
+}
+
+int zrCheckWritable(const char* name) { return ::access(name, W_OK); }
+
+int zrCreateNewFile(const char* name) {
+    return ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+int zrReplaceFile(const char* from, const char* to) { return ::rename(from, to); }
+
+std::string zrResolveLinks(const char* name) {
+    std::string path = name;
+    for (int hop = 0; hop < 40; ++hop) {
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), target, sizeof target);
+        if (n < 0 || static_cast<size_t>(n) >= sizeof target)
+            break; // not a link (or one too long to follow): this is the file
+        std::string next(target, static_cast<size_t>(n));
+        const size_t slash = path.rfind('/');
+        if (next[0] != '/' && slash != std::string::npos)
+            next = path.substr(0, slash + 1) + next;
+        path = next;
+    }
+    return path;
+}
 
 #endif

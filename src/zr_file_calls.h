@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Opens for writing: write-only, created when missing, truncated, bytes
 // untranslated, created writable. A descriptor, or -1.
@@ -30,6 +31,24 @@ int zrSeekToStart(int descriptor);
 int zrTruncateFile(int descriptor);
 // Deletes the file; 0, or -1.
 int zrUnlinkFile(const char* name);
+
+// What a path names, symbolic links followed: nothing, a regular file, or
+// anything else (a folder, a device, a pipe, or what could not be learnt).
+enum class ZrPathKind { Missing, Regular, Other };
+ZrPathKind zrPathKind(const char* name);
+// 0 when this process may write the existing file `name`; -1 with errno
+// otherwise (EACCES for a read-only file).
+int zrCheckWritable(const char* name);
+// Creates `name`, which must not exist yet, with the permissions of any new
+// file; the descriptor, or -1 with errno (EEXIST when it exists).
+int zrCreateNewFile(const char* name);
+// Puts the file `from` in the place of `to`, replacing it, in one step;
+// 0, or -1 with errno.
+int zrReplaceFile(const char* from, const char* to);
+// The path of the file `name` finally refers to: symbolic links followed
+// (relative ones from their own folder, at most 40). The name itself where
+// there are no links to follow or one cannot be read.
+std::string zrResolveLinks(const char* name);
 
 // One write call as the runtime makes it: bytes written (at most `count`),
 // or -1 with errno. Replaceable so that tests can make writes fail.

@@ -1,6 +1,7 @@
 #include "src/zr_image_file.h"
 
 #include "src/zr_error.h"
+#include "src/zr_replacement.h"
 
 namespace {
 const char kSource[] = "src\\ZrImageFile";
@@ -83,9 +84,15 @@ void ZrImageFile::resetWriteState() noexcept {
 
 ZrWriteImage::~ZrWriteImage() = default;
 
+// The image goes to a new file beside the target, which takes the target's
+// place only when all of it was written (see ZrReplacement).
 void ZrWriteImage::write(const ZrImage& image, const ZrFileLocator& locator) {
     const std::unique_ptr<ZrImageFile> file = createFile();
     file->assign(locator);
+    if (file->getKind() == ZrFileLocator::kEmpty)
+        file->createEmpty(); // raises the missing name
+    ZrReplacement replacement(file->getName());
+    file->setName(replacement.path());
     file->setImageCount(1);
     bool created = true;
     try {
@@ -94,8 +101,6 @@ void ZrWriteImage::write(const ZrImage& image, const ZrFileLocator& locator) {
         created = false;
     }
     if (!created) {
-        // A file that cannot be replaced may still be deleted (a read-only
-        // file in a writable folder, elsewhere than on Windows).
         file->remove();
         file->createEmpty();
     }
@@ -104,6 +109,7 @@ void ZrWriteImage::write(const ZrImage& image, const ZrFileLocator& locator) {
         file->startWriting();
         file->putImage(image);
         file->finishWriting();
+        replacement.commit();
     } catch (const ZrErrorCode&) {
         file->abandonWriting();
         throw;

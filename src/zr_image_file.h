@@ -83,9 +83,10 @@ public:
 
     virtual ~ZrWriteImage();
     // Writes `image` as the one image of the file that `locator` names,
-    // replacing it. When the file cannot be created it is deleted and
-    // created once more. Throws ZrErrorCode (the file's or the format's
-    // failure); a partly written file stays on disk.
+    // replacing it only once the whole file is written (ZrReplacement): on
+    // any failure the old file stays as it was. Throws ZrErrorCode (5 for a
+    // target that may not be written, else the file's or the format's
+    // failure).
     virtual void write(const ZrImage& image, const ZrFileLocator& locator);
     // Whether the format can store `image`; throws ZrErrorCode 2 when memory
     // runs out.

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -111,6 +114,26 @@ TEST_F(MainWindow, RangeFieldsAreReadAndRewritten) {
         EXPECT_EQ(Field(IDC_X_MIN), c.shownMin);
     }
     EXPECT_TRUE(answerer->Shown().empty());
+}
+
+// Whatever a number field is given reads back as the number its text shows,
+// so that pressing Plot again changes nothing.
+TEST_F(MainWindow, NumberFieldsReadBackWhatTheyShow) {
+    const double values[] = {DBL_MAX, -DBL_MAX, DBL_MIN, -0.0, 4.9e-324, 1e100, -123.4567891};
+    for (double value : values) {
+        SCOPED_TRACE(value);
+        SetFieldNumber(app->mainDialog, IDC_START, value);
+        char shown[400];
+        snprintf(shown, sizeof shown, "%f", value);
+        EXPECT_EQ(Field(IDC_START), shown);
+        const double read = GetFieldNumber(app->mainDialog, IDC_START);
+        EXPECT_EQ(read, strtod(shown, nullptr));
+        EXPECT_EQ(std::signbit(read), std::signbit(strtod(shown, nullptr)));
+    }
+    SetField(IDC_X_MAX, "1e100");
+    ClickPlot();
+    ClickPlot();
+    EXPECT_EQ(app->plotter.xMax, 1e100);
 }
 
 TEST_F(MainWindow, RefusalsShowTheirMessages) {
