@@ -27,6 +27,8 @@ std::unique_ptr<Zr32BitImage> MakeExportImage(Canvas& canvas) {
 bool SavePNG(const Zr32BitImage& exportImage, const char* path) {
     try {
         const std::unique_ptr<ZrRGBImage> rgb = convertToRGB(exportImage);
+        if (!rgb)
+            return false; // the converter made no image
         ZrWritePNG writer;
         ZrFileLocator locator;
         locator.setName(path);
@@ -35,4 +37,19 @@ bool SavePNG(const Zr32BitImage& exportImage, const char* path) {
     } catch (const ZrErrorCode&) {
         return false;
     }
+}
+
+size_t FindExtension(const char* name) {
+    size_t dot = 0;
+    bool found = false;
+    size_t i = 0;
+    for (; name[i]; ++i) {
+        if (name[i] == '.') {
+            dot = i;
+            found = true;
+        } else if (name[i] == ':' || name[i] == '\\' || name[i] == '/') {
+            found = false;
+        }
+    }
+    return found ? dot : i;
 }

@@ -2,6 +2,7 @@
 // PNG export itself. Shared by the main window and orvanta-cli.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 
 #include "app/canvas.h"
@@ -15,3 +16,9 @@ std::unique_ptr<Zr32BitImage> MakeExportImage(Canvas& canvas);
 // Converts the image to RGB and writes it as a PNG file; false on any
 // library error, and then a file that was there stays as it was.
 bool SavePNG(const Zr32BitImage& exportImage, const char* path);
+
+// Where the extension of a file name starts: the position of its last "."
+// after the last path separator (":", "\\" or "/"), or the length of the
+// name when it has none. "C:\\data.old\\plot" has none; "plot.old.bmp" has
+// ".bmp".
+size_t FindExtension(const char* name);

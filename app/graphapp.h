@@ -152,3 +152,11 @@ void SetFieldNumber(HWND dialog, int id, double value);
 double GetFieldNumber(HWND dialog, int id);
 // The first 999 characters of the text.
 std::string GetFieldText(HWND dialog, int id);
+
+// The export's save dialog: asks for the file name (at most size - 1
+// characters) and the format (1 PNG, 2 BMP); false when the user cancels.
+// A name without an extension gets ".PNG" or ".BMP" when it fits.
+bool ChooseExportFile(HWND owner, HINSTANCE instance, char* name, size_t size, int& format);
+// Hook of the save dialog: places it at (dx / 2, dy / 3) from the screen
+// origin, dx and dy being how much wider and higher the frame is.
+UINT_PTR CALLBACK CentreDialogHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

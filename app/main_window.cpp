@@ -128,10 +128,6 @@ void GraphApp::OnCommand(int id) {
     }
 }
 
-// Export arrives with its own part of the program; until then the command
-// does nothing.
-void GraphApp::ExportCommand() {}
-
 void GraphApp::ToggleImmediate() {
     if (IsWindowVisible(immWindow.immFrame))
         immWindow.Hide();

@@ -15,6 +15,7 @@
 
 #include "app/canvas.h"
 #include "bench_util.h"
+#include "plain_png.h"
 #include "plot/render.h"
 #include "src/zr_32bit_image.h"
 #include "src/zr_error.h"
@@ -67,41 +68,6 @@ void WriteOurs(const Graph& graph, const std::string& path) {
     writer.write(*rgb, locator);
 }
 
-[[noreturn]] void DirectError(png_structp, png_const_charp message) { throw std::runtime_error(message); }
-
-// The fewest libpng calls that write the canvas: libpng itself reorders
-// B, G, R and drops the fourth byte of each pixel.
-void WriteDirect(const Graph& graph, const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        throw std::runtime_error("cannot open " + path);
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, DirectError, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    try {
-        if (!info)
-            throw std::runtime_error("out of memory");
-        png_init_io(png, file);
-        const int32_t width = graph.canvas.Width(), height = graph.canvas.Height();
-        png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        png_set_bgr(png);
-        png_set_filler(png, 0, PNG_FILLER_AFTER);
-        std::vector<png_bytep> rows(height);
-        for (int32_t y = 0; y < height; ++y)
-            rows[y] = reinterpret_cast<png_bytep>(graph.canvas.bits() + size_t(y) * width);
-        png_write_rows(png, rows.data(), height);
-        png_write_end(png, nullptr);
-    } catch (...) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        throw;
-    }
-    png_destroy_write_struct(&png, &info);
-    if (std::fclose(file) != 0)
-        throw std::runtime_error("cannot close " + path);
-}
-
 void Run(benchmark::State& state, int32_t width, int32_t height, bool ours) {
     const Graph graph(width, height);
     const std::string path = OutputPath(ours ? "orvanta-bench-ours.png" : "orvanta-bench-direct.png");
@@ -110,7 +76,7 @@ void Run(benchmark::State& state, int32_t width, int32_t height, bool ours) {
             if (ours)
                 WriteOurs(graph, path);
             else
-                WriteDirect(graph, path);
+                WritePlainPng(graph.canvas, path);
         }
     } catch (const ZrErrorCode& e) {
         state.SkipWithError(("ZrErrorCode " + std::to_string(e.code)).c_str());

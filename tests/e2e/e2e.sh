@@ -116,6 +116,34 @@ before=$((dragged_y - line_y)) after=$((zoomed_y - zoomed_line))
 check "a wheel notch zooms in about the pointer (line row $line_y -> $zoomed_line, axis gap $before -> $after)" \
   bash -c "$(declare -f near); near $zoomed_line $line_y && near $zoomed_x $dragged_x && near $after $((before * 3 / 2)) 2"
 
+# File > Export with the real Ctrl+E keystroke and a name typed into the save
+# dialog; PNG is the file type it offers first. The file is checked by
+# readers that are not ours.
+export_png="$out/exported.png"
+rm -f "$export_png"
+xdotool key ctrl+e
+save=""
+for _ in $(seq 1 50); do
+  save=$(xdotool search --name '^Save As$' 2>/dev/null | head -n 1)
+  [[ -n $save ]] && break
+  sleep 0.2
+done
+check "Ctrl+E opens the save dialog" test -n "$save"
+sleep 1
+xdotool type --delay 20 "$(winepath -w "$out/exported" 2>/dev/null)"
+xdotool key Return
+for _ in $(seq 1 50); do
+  [[ -s $out/exported.PNG ]] && break
+  sleep 0.2
+done
+check "the export is written as exported.PNG" test -s "$out/exported.PNG"
+check "pngcheck accepts it" pngcheck -q "$out/exported.PNG"
+size=$(identify -format '%wx%h' "$out/exported.PNG" 2>/dev/null)
+check "ImageMagick reads it ($size pixels)" test -n "$size"
+red=$(convert "$out/exported.PNG" -fill black +opaque '#FF0000' -fill white -opaque '#FF0000' \
+  -colorspace gray -format '%[fx:round(mean*w*h)]' info: 2>/dev/null)
+check "it holds the red curve ($red red pixels)" test "${red:-0}" -gt 200
+
 # The Immediate window from the real Ctrl+I keystroke; two lines typed into
 # it give two result rows in pure blue, the newest at the bottom.
 xdotool key ctrl+i

@@ -44,7 +44,7 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
         HWND window = reinterpret_cast<HWND>(wParam);
         char className[64] = {};
         GetClassNameA(window, className, sizeof className);
-        if (!script && std::string(className) == "#32770") {
+        if ((!script || script->Done()) && std::string(className) == "#32770") {
             char caption[256] = {};
             GetWindowTextA(window, caption, sizeof caption);
             shown.push_back({TextOf(window), caption, IconOf(window)});
@@ -270,6 +270,21 @@ void AppTest::KeyWith(int modifier, UINT message, WPARAM key, LPARAM lParam) {
     SetKeyboardState(keys);
     PostMessageA(app->mainDialog, message, key, lParam);
     Pump();
+    keys[modifier] = 0;
+    SetKeyboardState(keys);
+}
+
+void AppTest::Accelerator(int modifier, WPARAM key) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[modifier] = 0x80;
+    SetKeyboardState(keys);
+    MSG message = {};
+    message.hwnd = app->mainDialog;
+    message.message = WM_KEYDOWN;
+    message.wParam = key;
+    message.lParam = 1;
+    EXPECT_TRUE(TranslateAcceleratorA(app->frameWindow, app->accelerators, &message));
     keys[modifier] = 0;
     SetKeyboardState(keys);
 }

@@ -38,9 +38,10 @@ public:
 // steps run in order, from a timer of this thread, inside whichever message
 // loop is running (a modal dialog's included). A step returns true when it
 // is done and false to be tried again at the next tick, so it can wait for
-// a window to appear. While a script lives, the message box answerer leaves
-// dialogs alone. A step still waiting after 10 s fails the test, and every
-// dialog of the thread is then cancelled so that the test goes on.
+// a window to appear. While its steps run, the message box answerer leaves
+// dialogs alone; once every step has run, it answers message boxes again. A
+// step still waiting after 10 s fails the test, and every dialog of the
+// thread is then cancelled so that the test goes on.
 class DialogScript {
 public:
     using Step = std::function<bool()>;
@@ -110,6 +111,10 @@ protected:
     // Posts a keyboard message to the main dialog with a modifier key
     // (VK_CONTROL, VK_MENU) held down, and runs it through the loop.
     void KeyWith(int modifier, UINT message, WPARAM key, LPARAM lParam);
+    // Runs a key pressed with a modifier through the frame's accelerator
+    // table, as the message loop does, and its command to its end (also one
+    // that opens a modal dialog, which a DialogScript then drives).
+    void Accelerator(int modifier, WPARAM key);
     uint32_t Pixel(int x, int y) const;
     // How many canvas pixels have this colour.
     size_t CountColor(uint32_t color) const;

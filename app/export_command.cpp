@@ -1,0 +1,80 @@
+// File > Export: the save dialog, and the graph written as PNG or BMP.
+#include <windows.h>
+
+#include <commdlg.h>
+
+#include <cstring>
+
+#include "app/export_image.h"
+#include "app/graphapp.h"
+
+namespace {
+
+// The save dialog's filter index for each format.
+enum ExportFormat { Png = 1, Bmp = 2 };
+
+// Characters of the file name, its terminating NUL included.
+constexpr size_t kExportNameSize = 265;
+
+const char kExportFilter[] = "PNG Files\0*.PNG\0Bitmap Files\0*.BMP\0";
+
+} // namespace
+
+// Places the save dialog at (dx / 2, dy / 3) from the screen origin, where
+// dx and dy are what the frame window is wider and higher than the dialog.
+UINT_PTR CALLBACK CentreDialogHook(HWND window, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG)
+        return 0;
+    HWND dialog = GetParent(window);
+    HWND reference = GetParent(dialog);
+    LONG w = GetSystemMetrics(SM_CXFULLSCREEN), h = GetSystemMetrics(SM_CYFULLSCREEN);
+    RECT r;
+    if (reference && GetWindowRect(reference, &r)) {
+        w = r.right - r.left;
+        h = r.bottom - r.top;
+    }
+    RECT d;
+    if (!GetWindowRect(dialog, &d))
+        return 0;
+    const LONG dw = d.right - d.left, dh = d.bottom - d.top;
+    const LONG dx = dw < w ? w - dw : 0, dy = dh < h ? h - dh : 0;
+    SetWindowPos(dialog, nullptr, dx / 2, dy / 3, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    return 0;
+}
+
+// Asks for the file and the format; false when the user cancels. A name
+// without an extension gets the format's when it fits the buffer.
+bool ChooseExportFile(HWND owner, HINSTANCE instance, char* name, size_t size, int& format) {
+    name[0] = '\0';
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.hInstance = instance;
+    dialog.lpstrFilter = kExportFilter;
+    dialog.nFilterIndex = Png;
+    dialog.lpstrFile = name;
+    dialog.nMaxFile = static_cast<DWORD>(size);
+    // No overwrite prompt: an existing file is replaced without asking.
+    dialog.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_HIDEREADONLY;
+    dialog.lpfnHook = CentreDialogHook;
+    if (!GetSaveFileNameA(&dialog))
+        return false;
+    format = dialog.nFilterIndex == Png ? Png : Bmp;
+    const size_t length = std::strlen(name);
+    if (FindExtension(name) == length && length + 5 < size)
+        std::strcat(name, format == Png ? ".PNG" : ".BMP");
+    return true;
+}
+
+// What the Graph control shows is saved, without rendering again. A name
+// with any extension keeps it, whatever the format chosen.
+void GraphApp::ExportCommand() {
+    char name[kExportNameSize];
+    int format = Png;
+    if (!ChooseExportFile(frameWindow, instance, name, sizeof name, format))
+        return;
+    const bool saved =
+        format == Bmp ? canvas.SaveBMP(name) : exportImage && SavePNG(*exportImage, name);
+    if (!saved)
+        Message("Error saving image", "Error", MB_ICONERROR);
+}
