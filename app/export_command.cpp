@@ -3,8 +3,6 @@
 
 #include <commdlg.h>
 
-#include <cstring>
-
 #include "app/export_image.h"
 #include "app/graphapp.h"
 
@@ -60,9 +58,7 @@ bool ChooseExportFile(HWND owner, HINSTANCE instance, char* name, size_t size, i
     if (!GetSaveFileNameA(&dialog))
         return false;
     format = dialog.nFilterIndex == Png ? Png : Bmp;
-    const size_t length = std::strlen(name);
-    if (FindExtension(name) == length && length + 5 < size)
-        std::strcat(name, format == Png ? ".PNG" : ".BMP");
+    AddExportExtension(name, size, format == Png);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "app/export_image.h"
 
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 #include "src/zr_error.h"
@@ -9,8 +10,8 @@
 #include "src/zr_png_file.h"
 
 std::unique_ptr<Zr32BitImage> MakeExportImage(Canvas& canvas) {
-    const uint64_t bytes = 4ull * static_cast<uint64_t>(canvas.Width()) *
-                           static_cast<uint64_t>(canvas.Height());
+    const uint64_t bytes =
+        4ull * static_cast<uint64_t>(canvas.Width()) * static_cast<uint64_t>(canvas.Height());
     if (bytes > UINT32_MAX)
         throw ZrErrorCode(2, 0, "app\\ExportImage", __LINE__);
     std::unique_ptr<ZrBaseBuffer> buffer(new (std::nothrow) ZrInPlaceBuffer(
@@ -52,4 +53,10 @@ size_t FindExtension(const char* name) {
         }
     }
     return found ? dot : i;
+}
+
+void AddExportExtension(char* name, size_t size, bool png) {
+    const size_t length = std::strlen(name);
+    if (FindExtension(name) == length && length + 5 < size)
+        std::memcpy(name + length, png ? ".PNG" : ".BMP", 5);
 }

@@ -22,3 +22,9 @@ bool SavePNG(const Zr32BitImage& exportImage, const char* path);
 // name when it has none. "C:\\data.old\\plot" has none; "plot.old.bmp" has
 // ".bmp".
 size_t FindExtension(const char* name);
+
+// Appends ".PNG" or ".BMP" to a name without an extension when the result
+// still fits a buffer of `size` characters (NUL included) with room to
+// spare: its length + 5 must be below the size. A name with any extension
+// is kept as it is.
+void AddExportExtension(char* name, size_t size, bool png);

@@ -23,18 +23,25 @@ check() { # check NAME CONDITION-COMMAND...
 }
 key='Software\Pellmora\Orvanta\1.x'
 
+# The X window whose title is exactly TITLE, waiting up to 20 s for it;
+# nothing when it does not appear.
+find_window() { # find_window TITLE
+  local id=""
+  for _ in $(seq 1 100); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
+    [[ -n $id ]] && break
+    sleep 0.2
+  done
+  echo "$id"
+}
+
 # A first run with nothing stored.
 wine reg delete "HKCU\\$key" /f >/dev/null 2>&1
 wine reg delete "HKLM\\$key" /f >/dev/null 2>&1
 
 wine "$exe" >"$out/orvanta.log" 2>&1 &
 pid=$!
-window=""
-for _ in $(seq 1 100); do
-  window=$(xdotool search --name '^Orvanta$' 2>/dev/null | head -n 1)
-  [[ -n $window ]] && break
-  sleep 0.2
-done
+window=$(find_window Orvanta)
 check "the main window appears" test -n "$window"
 if [[ -z $window ]]; then
   kill "$pid" 2>/dev/null
@@ -122,12 +129,7 @@ check "a wheel notch zooms in about the pointer (line row $line_y -> $zoomed_lin
 export_png="$out/exported.png"
 rm -f "$export_png"
 xdotool key ctrl+e
-save=""
-for _ in $(seq 1 50); do
-  save=$(xdotool search --name '^Save As$' 2>/dev/null | head -n 1)
-  [[ -n $save ]] && break
-  sleep 0.2
-done
+save=$(find_window 'Save As')
 check "Ctrl+E opens the save dialog" test -n "$save"
 sleep 1
 xdotool type --delay 20 "$(winepath -w "$out/exported" 2>/dev/null)"
@@ -147,12 +149,7 @@ check "it holds the red curve ($red red pixels)" test "${red:-0}" -gt 200
 # The Immediate window from the real Ctrl+I keystroke; two lines typed into
 # it give two result rows in pure blue, the newest at the bottom.
 xdotool key ctrl+i
-imm=""
-for _ in $(seq 1 50); do
-  imm=$(xdotool search --name '^Orvanta: Immediate$' 2>/dev/null | head -n 1)
-  [[ -n $imm ]] && break
-  sleep 0.2
-done
+imm=$(find_window 'Orvanta: Immediate')
 check "Ctrl+I opens the Immediate window" test -n "$imm"
 sleep 0.5
 for line in 'a=2' 'a*3'; do

@@ -35,4 +35,29 @@ TEST(FindExtension, LastDotAfterTheLastSeparator) {
     EXPECT_EQ(FindExtension(longName.c_str()), 260u);
 }
 
+// The format's extension is added only to a name without one, and only when
+// it fits the 265-character buffer with room to spare.
+TEST(AddExportExtension, OnlyToANameWithoutOneThatFits) {
+    const struct {
+        std::string name;
+        bool png;
+        std::string result;
+    } cases[] = {
+        {"plot", true, "plot.PNG"},
+        {"plot", false, "plot.BMP"},
+        {"plot.png", false, "plot.png"},
+        {"C:\\data.old\\plot", true, "C:\\data.old\\plot.PNG"},
+        {std::string(259, 'x'), false, std::string(259, 'x') + ".BMP"},
+        {std::string(260, 'x'), false, std::string(260, 'x')},
+        {std::string(264, 'x'), true, std::string(264, 'x')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.size() > 40 ? std::to_string(c.name.size()) + " characters" : c.name);
+        char buffer[265] = {};
+        std::memcpy(buffer, c.name.c_str(), c.name.size() + 1);
+        AddExportExtension(buffer, sizeof buffer, c.png);
+        EXPECT_EQ(std::string(buffer), c.result);
+    }
+}
+
 } // namespace
