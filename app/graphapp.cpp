@@ -7,6 +7,8 @@
 #include "app/vendor.h"
 #include "prefs/graph_prefs.h"
 #include "prefs/options_dialog.h"
+#include "update/newer_version_dialog.h"
+#include "update/sarvel.h"
 #include "res/resource.h"
 #include "src/log.h"
 
@@ -27,6 +29,8 @@ const char kAxisColor[] = "Axis_Color";
 const char kShowAxes[] = "Show_Axes";
 const char kShowImmediate[] = "Show_Imm";
 const char kImmWindowDim[] = "Imm_Window_Dim";
+// The published version the user chose not to be reminded of.
+const char kDontRemind[] = "New_Version_Dont_Remind";
 
 // The rectangle of a control in its parent's client coordinates.
 bool ControlRectInParent(HWND control, HWND parent, RECT& rect) {
@@ -69,8 +73,25 @@ void GraphApp::Run() {
         Message("Application failed in startup", "Startup failed", MB_ICONERROR);
         return;
     }
+    // Synchronous, before the first message is read; it ends within its
+    // deadline however the server behaves, and says nothing on failure.
+    Sarvel checker(updateUrl.c_str(), VersionText());
+    if (checker.IsNewerAvailable())
+        OfferNewerVersion(checker);
     MessageLoop();
     SavePreferences();
+}
+
+void GraphApp::OfferNewerVersion(const Sarvel& checker) {
+    NewerVersionOffer offer{checker.LatestVersion(), checker.InfoUrl(), checker.DownloadUrl(),
+                            VersionText(), DisplayName(), Title(), nullptr, nullptr};
+    offer.readReminder = [this] {
+        char text[256];
+        ReadStringOrDefault(kDontRemind, text, sizeof text, nullptr);
+        return std::string(text);
+    };
+    offer.writeReminder = [this](const char* version) { WriteStringBoth(kDontRemind, version); };
+    ShowNewerVersionDialog(frameWindow, offer);
 }
 
 // The wheel goes to the window with the focus, usually an equation field,

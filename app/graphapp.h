@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/canvas.h"
+#include "app/vendor.h"
 #include "app/wapp.h"
 #include "imm/imm_window.h"
 #include "plot/plotter.h"
@@ -20,6 +21,7 @@
 #include "win/win_handles.h"
 
 class GraphPrefs;
+class Sarvel;
 
 class GraphApp : public WApp {
 public:
@@ -41,6 +43,9 @@ public:
     bool InitWindows();
     // Runs the message loop until WM_QUIT.
     void MessageLoop();
+    // Shows the newer-version dialog for what the check found, unless the
+    // user chose not to be reminded of that version.
+    void OfferNewerVersion(const Sarvel& checker);
 
     // Main window.
     void LayoutMainWindow();
@@ -122,6 +127,9 @@ public:
     bool dragging = false;
     int32_t dragX = 0, dragY = 0;
     WheelSteps wheel;
+    // The update descriptor Run checks; the vendor's (tests point it at a
+    // server of their own).
+    std::string updateUrl = kUpdateDescriptorUrl;
 
 private:
     bool ShowView(const ViewRange& view);

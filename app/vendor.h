@@ -10,4 +10,6 @@
 #ifndef RC_INVOKED
 inline constexpr char kVendorWebSite[] = ORVANTA_VENDOR_WEB_SITE;
 inline constexpr char kVendorHomePage[] = ORVANTA_VENDOR_HOME_PAGE;
+// The update descriptor that the start-up check downloads.
+inline constexpr char kUpdateDescriptorUrl[] = "http://www.pellmora.com/orvanta/pad.xml";
 #endif

@@ -1,11 +1,10 @@
 #include "ui/help_about.h"
 
-#include <shellapi.h>
-
 #include <cstdio>
 #include <cstring>
 
 #include "res/resource.h"
+#include "win/url_opener.h"
 
 const char kHelpText[] = "Builtin Functions:\r\n"
                          "\r\n"
@@ -40,12 +39,6 @@ static_assert(sizeof kHelpText == 1000, "the help text is 999 characters");
 
 namespace {
 
-void OpenInBrowser(const char* url) {
-    ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOW);
-}
-
-UrlOpener urlOpener = OpenInBrowser;
-
 // What the running About box shows; set for the time it runs.
 const AboutInfo* shownAbout = nullptr;
 
@@ -65,12 +58,6 @@ void OnInitAbout(HWND dialog) {
 }
 
 } // namespace
-
-UrlOpener SetUrlOpener(UrlOpener opener) {
-    const UrlOpener previous = urlOpener;
-    urlOpener = opener ? opener : OpenInBrowser;
-    return previous;
-}
 
 INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
@@ -95,7 +82,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         switch (LOWORD(wParam)) {
         case IDC_ABOUT_WEB_SITE:
             if (shownAbout)
-                urlOpener(shownAbout->homePage); // the box stays open
+                OpenUrl(shownAbout->homePage); // the box stays open
             break;
         case IDOK:
         case IDCANCEL:

@@ -21,10 +21,5 @@ struct AboutInfo {
 // Runs the modal About box over `owner`.
 void ShowAboutBox(HWND owner, const AboutInfo& about);
 
-// Opens a URL in the browser; a failure is not reported. The tests put their
-// own in its place.
-using UrlOpener = void (*)(const char* url);
-UrlOpener SetUrlOpener(UrlOpener opener);
-
 INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

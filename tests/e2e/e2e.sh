@@ -189,5 +189,68 @@ check "the Immediate window's placement is saved" grep -q 'Imm_Window_Dim_dx' "$
 check "the Immediate window was open at exit" grep -qE 'Show_Imm +REG_NONE +01000000' "$out/registry.txt"
 check "the mode is stored as 4 bytes of type 0" grep -qE 'Graph_Mode +REG_NONE +00000000' "$out/registry.txt"
 
+# The update check of the real program. It asks www.pellmora.com; in a mount
+# namespace of this test, whose /etc/hosts says 127.0.0.1 for that name, the
+# program finds a small server there that publishes version 1.2. The
+# machine's own /etc/hosts stays as it is. (Wine's sockets belong to its
+# server process, so the web server listens on the machine's loopback.)
+if [[ $(id -u) -eq 0 ]] && command -v unshare >/dev/null && command -v python3 >/dev/null; then
+  mkdir -p "$out/www/orvanta"
+  cat >"$out/www/orvanta/pad.xml" <<'PAD'
+<?xml version="1.0" encoding="UTF-8"?>
+<XML_DIZ_INFO><Program_Info><Program_Version>1.2</Program_Version></Program_Info>
+<Web_Info><Application_URLs><Application_Info_URL>http://www.pellmora.com/orvanta/</Application_Info_URL></Application_URLs>
+<Download_URLs><Primary_Download_URL>http://www.pellmora.com/orvanta/setup.exe</Primary_Download_URL></Download_URLs></Web_Info></XML_DIZ_INFO>
+PAD
+  printf '127.0.0.1 localhost\n127.0.0.1 www.pellmora.com\n' >"$out/hosts"
+  cat >"$out/server.py" <<'PY'
+import functools, http.server, sys
+class Handler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, format, *args):
+        sys.stderr.write("%s %s\n" % (self.headers.get("User-Agent"), self.path))
+        sys.stderr.flush()
+handler = functools.partial(Handler, directory=sys.argv[1])
+http.server.ThreadingHTTPServer(("127.0.0.1", 80), handler).serve_forever()
+PY
+  python3 "$out/server.py" "$out/www" 2>"$out/server.log" &
+  server=$!
+  for _ in $(seq 1 50); do (exec 3<>/dev/tcp/127.0.0.1/80) 2>/dev/null && break; sleep 0.1; done
+  start=$(date +%s%N)
+  unshare --mount bash -c 'mount --bind "$1" /etc/hosts && exec wine "$2"' namespace \
+    "$out/hosts" "$exe" >"$out/update-run.log" 2>&1 &
+  pid=$!
+  window=$(find_window Orvanta)
+  offer=$(find_window 'New Version of Orvanta Available')
+  ms=$((($(date +%s%N) - start) / 1000000))
+  check "a newer version on the server is offered at start-up (after $ms ms)" test -n "$offer"
+  check "the main window is up when the offer comes" test -n "$window"
+  import -window root "$out/update.png"
+  check "the request names the program's user agent" grep -q 'Pellmora Sarvel 1.0 /orvanta/pad.xml' "$out/server.log"
+  sleep 0.5
+  xdotool key Escape # as "Remind Me Later" (Return would press the focused "Visit Website")
+  gone=no
+  for _ in $(seq 1 50); do
+    xdotool search --name '^New Version of Orvanta Available$' >/dev/null 2>&1 || { gone=yes; break; }
+    sleep 0.2
+  done
+  check "Escape closes the offer" test "$gone" = yes
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  xdotool mousemove --sync $((X + WIDTH * 5 / 100)) $((Y + HEIGHT * 60 / 100)) click 1
+  sleep 0.3
+  xdotool key --window "$window" alt+f
+  sleep 0.3
+  xdotool key x
+  for _ in $(seq 1 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.2
+  done
+  check "the program ends normally after the offer" bash -c "! kill -0 $pid 2>/dev/null"
+  kill "$pid" "$server" 2>/dev/null
+  wine reg query "HKCU\\$key" /v New_Version_Dont_Remind >/dev/null 2>&1 && dont=yes || dont=no
+  check "closing it so stores no reminder" test "$dont" = no
+else
+  echo "  skipped: the update check end to end needs root, unshare and python3"
+fi
+
 echo "$passed passed, $failed failed"
 ((failed == 0))

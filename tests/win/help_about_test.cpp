@@ -8,6 +8,7 @@
 
 #include "res/resource.h"
 #include "ui/help_about.h"
+#include "win/url_opener.h"
 #include "win_test_util.h"
 
 namespace {

@@ -45,7 +45,9 @@ public:
 class DialogScript {
 public:
     using Step = std::function<bool()>;
-    explicit DialogScript(std::vector<Step> steps);
+    // With `required` false, steps that never run are no failure (for a
+    // dialog that may rightly not appear).
+    explicit DialogScript(std::vector<Step> steps, bool required = true);
     ~DialogScript();
     DialogScript(const DialogScript&) = delete;
     DialogScript& operator=(const DialogScript&) = delete;
@@ -62,6 +64,7 @@ private:
     DWORD waitingSince = 0;
     bool running = false;
     bool failed = false;
+    bool required = true;
     UINT_PTR timer = 0;
 };
 
@@ -82,6 +85,9 @@ DWORD RunProgram(const std::string& command, const std::string& output = "");
 
 // A path in the temporary folder.
 std::string TempPath(const char* name);
+
+// Removes every message waiting for this thread, WM_QUIT included.
+void DrainMessages();
 
 // Deletes the program's registry key under both roots.
 void ClearProgramKey();

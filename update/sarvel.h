@@ -1,0 +1,56 @@
+// The update check: downloads the vendor's descriptor over HTTP and tells
+// whether it publishes a version newer than the one running. Every failure
+// (no network, a failed download, a document that does not parse) ends as
+// "no newer version", silently.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// The user agent of the download.
+inline constexpr char kSarvelAgent[] = "Pellmora Sarvel 1.0";
+// The whole download ends within this time, however slowly a server
+// answers; a download that runs out of time fails.
+inline constexpr uint32_t kUpdateDeadlineMs = 10000;
+
+// Reads the whole body of `url` (whatever the HTTP status) with WinINet into
+// a new buffer, NUL-terminated after its `length` bytes; the caller owns it.
+// False, with no buffer, when there is no network, the request or a read
+// fails, the body is longer than kMaxDescriptorSize, or `deadlineMs` runs
+// out first.
+bool ReadUrlToBuffer(const char* agent, const char* url, std::unique_ptr<char[]>* buffer,
+                     uint32_t* length, uint32_t deadlineMs = kUpdateDeadlineMs);
+
+class Sarvel {
+public:
+    Sarvel(const char* descriptorUrl, const char* installedVersion);
+    virtual ~Sarvel();
+    Sarvel(const Sarvel&) = delete;
+    Sarvel& operator=(const Sarvel&) = delete;
+
+    // Downloads the descriptor, dropping any earlier one; false on failure.
+    bool Download();
+    // Reads the three texts from the downloaded document; false when it does
+    // not parse. Missing elements leave their texts empty.
+    bool Parse();
+    // Download, then Parse.
+    bool Fetch();
+    // Fetch, then whether the published version text is greater than the
+    // installed one (byte by byte).
+    bool IsNewerAvailable();
+
+    const char* LatestVersion() const { return latestVersion.c_str(); }
+    const char* InfoUrl() const { return infoUrl.c_str(); }
+    const char* DownloadUrl() const { return downloadUrl.c_str(); }
+
+    std::string descriptorUrl;
+    std::string installedVersion;
+    std::unique_ptr<char[]> data; // the document, NUL-terminated; null before a download
+    uint32_t dataLength = 0;
+    std::string latestVersion;
+    std::string infoUrl;
+    std::string downloadUrl;
+    // How long a download may take; tests shorten it.
+    uint32_t deadlineMs = kUpdateDeadlineMs;
+};
