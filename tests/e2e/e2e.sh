@@ -23,6 +23,23 @@ check() { # check NAME CONDITION-COMMAND...
 }
 key='Software\Pellmora\Orvanta\1.x'
 
+# Ends the program with File > Exit from the keyboard, after a click on the
+# main window's Range group has brought it to the front; true when the
+# process PID is gone within 10 s.
+exit_program() { # exit_program WINDOW PID
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  xdotool mousemove --sync $((X + WIDTH * 5 / 100)) $((Y + HEIGHT * 60 / 100)) click 1
+  sleep 0.3
+  xdotool key --window "$1" alt+f
+  sleep 0.3
+  xdotool key x
+  for _ in $(seq 1 50); do
+    kill -0 "$2" 2>/dev/null || return 0
+    sleep 0.2
+  done
+  return 1
+}
+
 # The X window whose title is exactly TITLE, waiting up to 20 s for it;
 # nothing when it does not appear.
 find_window() { # find_window TITLE
@@ -170,17 +187,7 @@ if [[ -n $imm ]]; then
 fi
 
 # File > Exit through the keyboard; the preferences are written on the way out.
-# A click on the main window's Range group brings it to the front first.
-xdotool mousemove --sync $((X + WIDTH * 5 / 100)) $((Y + HEIGHT * 60 / 100)) click 1
-sleep 0.3
-xdotool key --window "$window" alt+f
-sleep 0.3
-xdotool key x
-for _ in $(seq 1 50); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.2
-done
-check "File > Exit ends the program" bash -c "! kill -0 $pid 2>/dev/null"
+check "File > Exit ends the program" exit_program "$window" "$pid"
 kill "$pid" 2>/dev/null
 wine reg query "HKCU\\$key" >"$out/registry.txt" 2>&1
 check "preferences are in the registry" grep -q 'Graph_Mode' "$out/registry.txt"
@@ -234,17 +241,7 @@ PY
     sleep 0.2
   done
   check "Escape closes the offer" test "$gone" = yes
-  eval "$(xdotool getwindowgeometry --shell "$window")"
-  xdotool mousemove --sync $((X + WIDTH * 5 / 100)) $((Y + HEIGHT * 60 / 100)) click 1
-  sleep 0.3
-  xdotool key --window "$window" alt+f
-  sleep 0.3
-  xdotool key x
-  for _ in $(seq 1 50); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.2
-  done
-  check "the program ends normally after the offer" bash -c "! kill -0 $pid 2>/dev/null"
+  check "the program ends normally after the offer" exit_program "$window" "$pid"
   kill "$pid" "$server" 2>/dev/null
   wine reg query "HKCU\\$key" /v New_Version_Dont_Remind >/dev/null 2>&1 && dont=yes || dont=no
   check "closing it so stores no reminder" test "$dont" = no

@@ -212,20 +212,15 @@ TEST(ReadUrlToBuffer, FailuresEndWithoutABufferAndInTime) {
         }
     }
 
-    // A port nobody listens on: refused at once.
-    SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    int size = sizeof address;
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
-    closesocket(probe);
+    // A port nobody listens on any more: refused at once.
+    std::string closed;
+    {
+        LoopbackServer gone(Respond(""));
+        closed = gone.Url("/pad.xml");
+    }
     std::unique_ptr<char[]> buffer;
     uint32_t length = 7;
     const DWORD start = GetTickCount();
-    const std::string closed =
-        "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/pad.xml";
     EXPECT_FALSE(ReadUrlToBuffer(kSarvelAgent, closed.c_str(), &buffer, &length, kTestDeadlineMs));
     EXPECT_LT(GetTickCount() - start, 1000u);
     EXPECT_EQ(buffer, nullptr);
