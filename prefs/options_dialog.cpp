@@ -152,10 +152,7 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 }
 
 bool RunOptionsDialog(HWND owner, GraphOptions* options, const GraphOptions& defaults) {
-    // The dialog comes from the module that made the owner: the program's.
-    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
-    if (!instance)
-        instance = GetModuleHandleA(nullptr);
+    const HINSTANCE instance = DialogModule(owner);
     dialogDefaults = &defaults;
     const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_OPTIONS), owner,
                                            OptionsDialogProc, reinterpret_cast<LPARAM>(options));

@@ -5,6 +5,7 @@
 
 #include "res/resource.h"
 #include "win/url_opener.h"
+#include "win/win_handles.h"
 
 const char kHelpText[] = "Builtin Functions:\r\n"
                          "\r\n"
@@ -41,12 +42,6 @@ namespace {
 
 // What the running About box shows; set for the time it runs.
 const AboutInfo* shownAbout = nullptr;
-
-// The dialogs come from the module that made their owner: the program's.
-HINSTANCE InstanceOf(HWND owner) {
-    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
-    return instance ? instance : GetModuleHandleA(nullptr);
-}
 
 void OnInitAbout(HWND dialog) {
     if (!shownAbout)
@@ -96,11 +91,11 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }
 
 void ShowHelpDialog(HWND owner) {
-    DialogBoxParamA(InstanceOf(owner), MAKEINTRESOURCEA(IDD_HELP), owner, HelpDialogProc, 0);
+    DialogBoxParamA(DialogModule(owner), MAKEINTRESOURCEA(IDD_HELP), owner, HelpDialogProc, 0);
 }
 
 void ShowAboutBox(HWND owner, const AboutInfo& about) {
     shownAbout = &about;
-    DialogBoxParamA(InstanceOf(owner), MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutDialogProc, 0);
+    DialogBoxParamA(DialogModule(owner), MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutDialogProc, 0);
     shownAbout = nullptr;
 }

@@ -4,6 +4,7 @@
 
 #include "res/resource.h"
 #include "win/url_opener.h"
+#include "win/win_handles.h"
 
 namespace {
 
@@ -72,11 +73,8 @@ void ShowNewerVersionDialog(HWND owner, const NewerVersionOffer& offer) {
     const std::string reminder = offer.readReminder ? offer.readReminder() : std::string();
     if (reminder == offer.latestVersion)
         return;
-    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
-    if (!instance)
-        instance = GetModuleHandleA(nullptr);
     shownOffer = &offer;
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_NEWER_VERSION), owner, NewerVersionDialogProc,
-                    0);
+    DialogBoxParamA(DialogModule(owner), MAKEINTRESOURCEA(IDD_NEWER_VERSION), owner,
+                    NewerVersionDialogProc, 0);
     shownOffer = nullptr;
 }

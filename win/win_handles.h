@@ -146,3 +146,10 @@ private:
     HINSTANCE instance = nullptr;
     const char* name = nullptr; // a constant of the program
 };
+
+// The module a modal dialog's resources come from: the one that made its
+// owner window (the program), or the program's when there is no owner.
+inline HINSTANCE DialogModule(HWND owner) {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
+    return instance ? instance : GetModuleHandleA(nullptr);
+}
