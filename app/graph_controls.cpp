@@ -7,11 +7,15 @@
 
 #include "app/graphapp.h"
 #include "plot/ruler.h"
+#include "win/dpi.h"
 
 namespace {
 
-// Length of a tick mark in pixels.
-constexpr int kTickLength = 3;
+// Length of a tick mark, and the left and right edges of the vertical
+// ruler's label boxes, in pixels at 96 dots per inch.
+constexpr int32_t kTickLength = 3;
+constexpr int32_t kVertLabelLeft = 7;
+constexpr int32_t kVertLabelRight = 67;
 
 void OnPaintGraph(HWND window) {
     PaintScope paint(window);
@@ -26,24 +30,30 @@ void OnPaintScale(HWND window, bool horizontal) {
         App().PaintVertScale();
 }
 
-// Draws the labelled ticks: a short line at each position and the text in a
-// box beside it.
-void DrawTicks(HWND ruler, const std::vector<RulerLabel>& labels, bool horizontal) {
+// Draws the labelled ticks: a short line at each position and the text, in
+// the dialog's font, in a box beside it; sizes grow with the resolution.
+void DrawTicks(HWND ruler, const std::vector<RulerLabel>& labels, bool horizontal, int32_t dpi) {
     WindowDC dc(ruler);
     if (!dc)
         return;
+    const HFONT font = DialogFont(ruler);
+    SelectGuard selectFont(dc.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
+    const int32_t tick = ScaleToDpi(kTickLength, dpi);
+    const int32_t margin = ScaleToDpi(kLabelMargin, dpi);
+    const int32_t spacing = ScaleToDpi(kTickSpacing, dpi);
+    SetBkMode(dc.get(), TRANSPARENT);
     for (const RulerLabel& label : labels) {
         const int p = label.position;
         if (horizontal) {
             MoveToEx(dc.get(), p, 0, nullptr);
-            LineTo(dc.get(), p, kTickLength);
+            LineTo(dc.get(), p, tick);
         } else {
             MoveToEx(dc.get(), 0, p, nullptr);
-            LineTo(dc.get(), kTickLength, p);
+            LineTo(dc.get(), tick, p);
         }
-        SetBkMode(dc.get(), TRANSPARENT);
-        RECT box = horizontal ? RECT{p - kLabelMargin, kTickLength, p + kLabelMargin, kTickSpacing}
-                              : RECT{7, p - kLabelMargin, 67, p + kLabelMargin};
+        RECT box = horizontal ? RECT{p - margin, tick, p + margin, spacing}
+                              : RECT{ScaleToDpi(kVertLabelLeft, dpi), p - margin,
+                                     ScaleToDpi(kVertLabelRight, dpi), p + margin};
         DrawTextA(dc.get(), label.text.c_str(), static_cast<int>(label.text.size()), &box,
                   DT_SINGLELINE | (horizontal ? DT_CENTER : DT_VCENTER));
     }
@@ -125,6 +135,12 @@ void GraphApp::RefreshRulers() {
     }
 }
 
-void GraphApp::PaintHorzScale() { DrawTicks(horzScale, HorizontalRulerLabels(plotter), true); }
+void GraphApp::PaintHorzScale() {
+    const auto dpi = static_cast<int32_t>(WindowDpi(horzScale));
+    DrawTicks(horzScale, HorizontalRulerLabels(plotter, dpi), true, dpi);
+}
 
-void GraphApp::PaintVertScale() { DrawTicks(vertScale, VerticalRulerLabels(plotter), false); }
+void GraphApp::PaintVertScale() {
+    const auto dpi = static_cast<int32_t>(WindowDpi(vertScale));
+    DrawTicks(vertScale, VerticalRulerLabels(plotter, dpi), false, dpi);
+}

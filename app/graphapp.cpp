@@ -2,6 +2,7 @@
 // message loop, shutdown, preferences; and the program's entry point.
 #include "app/graphapp.h"
 
+#include <commctrl.h>
 #include <windowsx.h>
 
 #include "app/vendor.h"
@@ -11,6 +12,7 @@
 #include "update/sarvel.h"
 #include "res/resource.h"
 #include "src/log.h"
+#include "win/dpi.h"
 
 namespace {
 
@@ -137,6 +139,10 @@ bool GraphApp::RegisterClasses() {
 }
 
 bool GraphApp::InitWindows() {
+    // The manifest asks for version 6 of the common controls; loading them
+    // here gives the dialogs' buttons and fields their visual styles.
+    const INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
     faceBrush.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
     if (!faceBrush || !RegisterClasses())
         return false;
@@ -167,6 +173,7 @@ bool GraphApp::InitWindows() {
     graphMargins[1] = control.top - client.top;
     graphMargins[2] = client.right - control.right;
     graphMargins[3] = client.bottom - control.bottom;
+    dpi = WindowDpi(frameWindow);
 
     if (!immWindow.CreateWindows(instance, nullptr, frameWindow))
         return false;

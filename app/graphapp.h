@@ -17,6 +17,7 @@
 #include "plot/render.h"
 #include "plot/view.h"
 #include "prefs/graph_options.h"
+#include "res/version.h"
 #include "src/zr_32bit_image.h"
 #include "win/win_handles.h"
 
@@ -28,12 +29,12 @@ public:
     GraphApp();
     ~GraphApp() override;
 
-    const char* CompanyName() const override { return "Pellmora"; }
+    const char* CompanyName() const override { return ORVANTA_COMPANY; }
     const char* WebSite() const override;
-    const char* ProductName() const override { return "Orvanta"; }
-    const char* VersionText() const override { return "1.1"; }
-    const char* MajorVersion() const override { return "1"; }
-    const char* Title() const override { return "Orvanta 1.1"; }
+    const char* ProductName() const override { return ORVANTA_PRODUCT; }
+    const char* VersionText() const override { return ORVANTA_VERSION_TEXT; }
+    const char* MajorVersion() const override { return ORVANTA_VERSION_MAJOR_TEXT; }
+    const char* Title() const override { return ORVANTA_PRODUCT " " ORVANTA_VERSION_TEXT; }
 
     // Start-up, message loop, saving.
     void Init(HINSTANCE instance, GraphPrefs* prefs);
@@ -49,6 +50,10 @@ public:
 
     // Main window.
     void LayoutMainWindow();
+    // The frame has moved to a display of `newDpi` dots per inch: the graph's
+    // margins are scaled, the frame takes the rectangle the system suggests
+    // and everything is laid out and drawn again.
+    void OnDpiChanged(UINT newDpi, const RECT* suggested);
     void OnCommand(int id);
     void ToggleImmediate();
     void OptionsCommand();
@@ -110,6 +115,7 @@ public:
     HWND horzScale = nullptr;
     ImmWindow immWindow{activeDialog};
     int32_t graphMargins[4] = {};
+    UINT dpi = 96; // the resolution the frame is shown at, when the margins were measured
     Canvas canvas{1, 1};
     // The canvas pixels as an image for the export; null when it could not
     // be made (the export then reports the failure).

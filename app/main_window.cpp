@@ -5,6 +5,7 @@
 #include "prefs/options_dialog.h"
 #include "res/resource.h"
 #include "ui/help_about.h"
+#include "win/dpi.h"
 #include "src/log.h"
 #include "src/zr_error.h"
 
@@ -50,6 +51,9 @@ LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_COMMAND:
         App().OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_DPICHANGED:
+        App().OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
@@ -145,6 +149,18 @@ void GraphApp::OptionsCommand() {
     ApplyOptions(options);
     Render();
     RefreshGraph();
+}
+
+void GraphApp::OnDpiChanged(UINT newDpi, const RECT* suggested) {
+    if (newDpi == 0 || !frameWindow)
+        return;
+    for (int32_t& margin : graphMargins)
+        margin = MulDiv(margin, static_cast<int>(newDpi), static_cast<int>(dpi));
+    dpi = newDpi;
+    MoveToSuggestedRect(frameWindow, suggested);
+    LayoutMainWindow();
+    RefreshGraph();
+    RefreshRulers();
 }
 
 void GraphApp::LayoutMainWindow() {

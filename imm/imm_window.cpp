@@ -4,7 +4,9 @@
 #include <string>
 
 #include "expr/builtins.h"
+#include "plot/dpi_scale.h"
 #include "res/resource.h"
+#include "win/dpi.h"
 #include "win/win_handles.h"
 
 namespace {
@@ -12,6 +14,9 @@ namespace {
 const char kImmediateClass[] = "Immediate";
 const char kHistoryClass[] = "History";
 const char kImmediateTitle[] = "Orvanta: Immediate";
+// The frame's first size, in pixels at 96 dots per inch.
+constexpr int32_t kInitialWidth = 300;
+constexpr int32_t kInitialHeight = 200;
 
 ImmWindow* liveWindow = nullptr;
 
@@ -56,9 +61,12 @@ bool ImmWindow::CreateWindows(HINSTANCE instance, HWND owner, HWND newMainWindow
                              LoadIconA(instance, MAKEINTRESOURCEA(IDI_ORVANTA)), white) ||
         !classes[1].Register(instance, kHistoryClass, HistoryWindowProc, nullptr, white))
         return false;
-    immFrame =
-        CreateWindowExA(0, kImmediateClass, kImmediateTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                        CW_USEDEFAULT, CW_USEDEFAULT, 300, 200, owner, nullptr, instance, nullptr);
+    dpi = WindowDpi(mainWindow);
+    const auto scale = static_cast<int32_t>(dpi);
+    immFrame = CreateWindowExA(0, kImmediateClass, kImmediateTitle,
+                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                               ScaleToDpi(kInitialWidth, scale), ScaleToDpi(kInitialHeight, scale),
+                               owner, nullptr, instance, nullptr);
     if (!immFrame)
         return false;
     immDialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_IMMEDIATE), immFrame,
@@ -85,13 +93,14 @@ void ImmWindow::Layout() {
     GetWindowRect(enterButton, &button);
     const LONG bw = button.right - button.left, bh = button.bottom - button.top;
     const LONG h = lineHeight;
+    const LONG gap = ScaleToDpi(5, static_cast<int32_t>(dpi)), strip = h + 2 * gap;
     SetWindowPos(immDialog, nullptr, c.left, c.top, c.right - c.left, c.bottom - c.top,
                  SWP_NOZORDER);
-    SetWindowPos(historyControl, nullptr, c.left, c.top, c.right - c.left,
-                 c.bottom - h - 10 - c.top, SWP_NOZORDER);
-    SetWindowPos(inputEdit, nullptr, c.left, c.bottom - 5 - h, c.right - c.left - bw - 10, h,
+    SetWindowPos(historyControl, nullptr, c.left, c.top, c.right - c.left, c.bottom - strip - c.top,
                  SWP_NOZORDER);
-    SetWindowPos(enterButton, nullptr, c.right - 5 - bw, (c.bottom - h - 10) + (h + 10 - bh) / 2,
+    SetWindowPos(inputEdit, nullptr, c.left, c.bottom - gap - h, c.right - c.left - bw - 2 * gap, h,
+                 SWP_NOZORDER);
+    SetWindowPos(enterButton, nullptr, c.right - gap - bw, (c.bottom - strip) + (strip - bh) / 2,
                  bw, bh, SWP_NOZORDER);
 }
 
@@ -143,6 +152,10 @@ void ImmWindow::PaintHistory() {
     RECT client;
     GetClientRect(historyControl, &client);
     FillRect(dc.get(), &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    // The dialog's font, which is made for the window's resolution.
+    const HFONT font = DialogFont(historyControl);
+    SelectGuard selectFont(dc.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
+    SetBkMode(dc.get(), TRANSPARENT);
     const LONG h = lineHeight;
     LONG y = client.bottom;
     for (const HistoryEntry* entry = historyHead; entry && y > client.top; entry = entry->next) {
@@ -171,6 +184,18 @@ void ImmWindow::OnActivate(HWND frame, bool active) {
         active ? reinterpret_cast<HWND>(GetWindowLongPtrA(frame, GWLP_USERDATA)) : nullptr;
 }
 
+void ImmWindow::OnDpiChanged(UINT newDpi, const RECT* suggested) {
+    if (newDpi == 0 || !immFrame)
+        return;
+    // The field's height was read at the old resolution; the dialog's
+    // controls are scaled with the window.
+    lineHeight = MulDiv(lineHeight, static_cast<int>(newDpi), static_cast<int>(dpi));
+    dpi = newDpi;
+    MoveToSuggestedRect(immFrame, suggested);
+    Layout();
+    PaintHistory();
+}
+
 LRESULT CALLBACK ImmediateWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     ImmWindow* imm = ImmWindow::Instance();
     switch (message) {
@@ -193,6 +218,10 @@ LRESULT CALLBACK ImmediateWindowProc(HWND window, UINT message, WPARAM wParam, L
     case WM_CLOSE:
         if (imm)
             imm->Hide();
+        return 0;
+    case WM_DPICHANGED:
+        if (imm)
+            imm->OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_CREATE:
     case WM_DESTROY:

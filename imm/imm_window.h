@@ -37,7 +37,8 @@ public:
     // this one is shown. False at the first failure.
     bool CreateWindows(HINSTANCE instance, HWND owner, HWND mainWindow);
     // Places the history above a strip as high as the input field plus 10
-    // pixels, with the field and the Enter button in it.
+    // pixels (at 96 dots per inch, more at higher resolutions), with the
+    // field and the Enter button in it.
     void Layout();
     // Hides the frame and unchecks the menu item.
     void Hide();
@@ -57,6 +58,9 @@ public:
 
     // Window procedures' operations.
     void OnActivate(HWND frame, bool active);
+    // The window has moved to a display of `newDpi` dots per inch: it takes
+    // the rectangle the system suggests and lays out again.
+    void OnDpiChanged(UINT newDpi, const RECT* suggested);
 
     HWND immFrame = nullptr;
     HWND immDialog = nullptr;
@@ -64,6 +68,7 @@ public:
     HWND inputEdit = nullptr;
     HWND enterButton = nullptr;
     int32_t lineHeight = 0;
+    UINT dpi = 96; // the resolution the frame is shown at
     SymbolTable symbols;
     Expression expression{symbols};
     HistoryEntry* historyTail = nullptr; // the oldest entry

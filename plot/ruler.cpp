@@ -1,5 +1,6 @@
 #include "plot/ruler.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -30,18 +31,21 @@ TickSpacing TickStep(int32_t pixels, double span, int32_t spacing) {
 namespace {
 
 template <class ToPixel>
-std::vector<RulerLabel> Labels(int32_t pixels, double minimum, double maximum, ToPixel toPixel) {
+std::vector<RulerLabel> Labels(int32_t pixels, double minimum, double maximum, int32_t dpi,
+                               ToPixel toPixel) {
     std::vector<RulerLabel> labels;
-    const TickSpacing tick = TickStep(pixels, maximum - minimum, kTickSpacing);
+    const int32_t spacing = std::max(1, ScaleToDpi(kTickSpacing, dpi));
+    const int32_t margin = ScaleToDpi(kLabelMargin, dpi);
+    const TickSpacing tick = TickStep(pixels, maximum - minimum, spacing);
     if (!(tick.step > 0) || !std::isfinite(tick.step))
         return labels;
     // At most pixels / spacing values lie in [minimum, maximum) when the
     // arithmetic is exact; rounding may add one at either end.
-    const int32_t bound = pixels / kTickSpacing + 2;
+    const int32_t bound = pixels / spacing + 2;
     double v = std::ceil(minimum / tick.step) * tick.step;
     for (int32_t i = 0; i <= bound && v < maximum; ++i) {
         const int32_t position = toPixel(v);
-        if (position >= kLabelMargin && position < pixels - kLabelMargin) {
+        if (position >= margin && position < pixels - margin) {
             const int size = std::snprintf(nullptr, 0, "%.*f", tick.decimals, v);
             std::string text(size > 0 ? static_cast<size_t>(size) : 0, '\0');
             std::snprintf(text.data(), text.size() + 1, "%.*f", tick.decimals, v);
@@ -57,12 +61,12 @@ std::vector<RulerLabel> Labels(int32_t pixels, double minimum, double maximum, T
 
 } // namespace
 
-std::vector<RulerLabel> HorizontalRulerLabels(const Plotter& plotter) {
-    return Labels(plotter.width, plotter.xMin, plotter.xMax,
+std::vector<RulerLabel> HorizontalRulerLabels(const Plotter& plotter, int32_t dpi) {
+    return Labels(plotter.width, plotter.xMin, plotter.xMax, dpi,
                   [&](double v) { return plotter.XToColumn(v); });
 }
 
-std::vector<RulerLabel> VerticalRulerLabels(const Plotter& plotter) {
-    return Labels(plotter.height, plotter.yMin, plotter.yMax,
+std::vector<RulerLabel> VerticalRulerLabels(const Plotter& plotter, int32_t dpi) {
+    return Labels(plotter.height, plotter.yMin, plotter.yMax, dpi,
                   [&](double v) { return plotter.YToRow(v); });
 }

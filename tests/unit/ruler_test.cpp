@@ -229,4 +229,36 @@ TEST(RulerLabels, ExtremeZoomEndsWithFewLabels) {
         }
 }
 
+// On a display of higher resolution the canvas has more pixels for the same
+// view; the rulers then carry the same labels at the scaled positions.
+TEST(RulerLabels, ScaleWithTheDisplayResolution) {
+    const struct {
+        int32_t width, height;
+        double xMin, xMax;
+    } views[] = {{400, 300, -10, 10}, {600, 600, 0, 1}, {977, 613, -3.7, 12.9}};
+    for (const auto& v : views)
+        for (int32_t dpi : {120, 144, 192, 288}) {
+            SCOPED_TRACE(std::to_string(v.width) + "x" + std::to_string(v.height) + " at " +
+                         std::to_string(dpi));
+            const Plotter base = View(v.width, v.height, v.xMin, v.xMax, v.xMin, v.xMax);
+            const Plotter scaled = View(ScaleToDpi(v.width, dpi), ScaleToDpi(v.height, dpi),
+                                        v.xMin, v.xMax, v.xMin, v.xMax);
+            const auto pairs = {std::pair(HorizontalRulerLabels(base), HorizontalRulerLabels(scaled, dpi)),
+                                std::pair(VerticalRulerLabels(base), VerticalRulerLabels(scaled, dpi))};
+            for (const auto& [at96, atDpi] : pairs) {
+                ASSERT_EQ(at96.size(), atDpi.size()) << Describe(at96) << " / " << Describe(atDpi);
+                for (size_t i = 0; i < at96.size(); ++i) {
+                    EXPECT_EQ(at96[i].text, atDpi[i].text);
+                    EXPECT_NEAR(atDpi[i].position, ScaleToDpi(at96[i].position, dpi), dpi / 96 + 1);
+                }
+            }
+        }
+    const struct {
+        int32_t pixels, dpi, expected;
+    } scales[] = {{60, 96, 60}, {60, 192, 120}, {30, 144, 45}, {3, 120, 4}, {-3, 120, -4},
+                  {60, 0, 60},  {60, -5, 60},   {INT32_MAX, 192, INT32_MAX}, {1, 47, 0}};
+    for (const auto& s : scales)
+        EXPECT_EQ(ScaleToDpi(s.pixels, s.dpi), s.expected) << s.pixels << " at " << s.dpi;
+}
+
 } // namespace

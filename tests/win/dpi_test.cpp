@@ -1,0 +1,188 @@
+// The program at the display resolution of the prefix it runs in: the
+// manifest makes it per-monitor aware, the dialogs scale from their dialog
+// units, and what the program draws itself (the graph, the rulers, the
+// Immediate history) has the pixels and the font sizes of that resolution.
+// The ctest lane runs this at 96 dots per inch and, in a second prefix, at
+// 192 (ORVANTA_EXPECT_DPI says which).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "plot/dpi_scale.h"
+#include "res/resource.h"
+#include "win/dpi.h"
+#include "win_test_util.h"
+
+namespace {
+
+using Resolution = AppTest;
+
+// The rows from the first to the last that hold a pixel `ink` accepts, from
+// row `top` down; 0 when none does.
+template <class Ink>
+int InkHeight(HWND window, int top, Ink ink) {
+    RECT client;
+    GetClientRect(window, &client);
+    const std::vector<uint32_t> pixels = ShownPixels(window);
+    int first = -1, last = -1;
+    for (int y = top; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x)
+            if (ink(pixels[static_cast<size_t>(y) * client.right + x])) {
+                first = first < 0 ? y : first;
+                last = y;
+                break;
+            }
+    return first < 0 ? 0 : last - first + 1;
+}
+
+bool Dark(uint32_t pixel) {
+    return ((pixel >> 16) & 0xFF) + ((pixel >> 8) & 0xFF) + (pixel & 0xFF) < 3 * 96;
+}
+
+LOGFONTA FontOf(HFONT font) {
+    LOGFONTA info = {};
+    GetObjectA(font, sizeof info, &info);
+    return info;
+}
+
+int TextHeight(HWND window, HFONT font) {
+    WindowDC dc(window);
+    SelectGuard select(dc.get(), font);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc.get(), &metrics);
+    return metrics.tmHeight;
+}
+
+RECT ClientRectIn(HWND control, HWND parent) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+SIZE ClientSize(HWND window) {
+    RECT r;
+    GetClientRect(window, &r);
+    return {r.right, r.bottom};
+}
+
+TEST_F(Resolution, DrawnPartsScaleWithTheDisplay) {
+    const auto dpi = static_cast<int32_t>(WindowDpi(app->frameWindow));
+    if (const char* expected = std::getenv("ORVANTA_EXPECT_DPI")) {
+        ASSERT_EQ(dpi, std::atoi(expected)) << "the prefix's LogPixels did not reach the program";
+    }
+    EXPECT_EQ(GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext()),
+              DPI_AWARENESS_PER_MONITOR_AWARE)
+        << "the manifest did not make the program per-monitor aware";
+
+    // The dialog's font is its 8 points at this resolution, and the Graph
+    // control's layout comes from dialog units in that font.
+    const HFONT font = DialogFont(app->graphControl);
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(FontOf(font).lfHeight, -MulDiv(8, dpi, 72));
+
+    // The canvas has every pixel of the Graph control: nothing is stretched.
+    const SIZE graph = ClientSize(app->graphControl);
+    EXPECT_EQ(app->canvas.Width(), graph.cx);
+    EXPECT_EQ(app->canvas.Height(), graph.cy);
+    EXPECT_TRUE(CanvasIsRendered());
+
+    // The rulers' labels are written in a font of this resolution: their
+    // ink, below the tick marks, is at least half the dialog font's height
+    // (a font of 96 dpi size leaves a third of it at 192).
+    const int textHeight = TextHeight(app->horzScale, font);
+    app->RefreshRulers();
+    const int rulerInk = InkHeight(app->horzScale, ScaleToDpi(3, dpi), Dark);
+    EXPECT_GE(2 * rulerInk, textHeight) << "ruler label ink " << rulerInk;
+    EXPECT_LE(rulerInk, textHeight);
+
+    // The Immediate window: its first size, its rows as high as its input
+    // field, its text in the dialog's font.
+    ImmWindow& imm = app->immWindow;
+    RECT frame;
+    GetWindowRect(imm.immFrame, &frame);
+    EXPECT_EQ(frame.right - frame.left, ScaleToDpi(300, dpi));
+    EXPECT_EQ(frame.bottom - frame.top, ScaleToDpi(200, dpi));
+    Menu(IDM_IMMEDIATE);
+    SetWindowTextA(imm.inputEdit, "8");
+    imm.SubmitLine();
+    RECT field;
+    GetWindowRect(imm.inputEdit, &field);
+    EXPECT_EQ(imm.lineHeight, field.bottom - field.top);
+    const int historyInk =
+        InkHeight(imm.historyControl, 0, [](uint32_t pixel) { return pixel == 0x0000FF; });
+    EXPECT_GE(2 * historyInk, TextHeight(imm.historyControl, font)) << "history ink " << historyInk;
+}
+
+// A move to a display of another resolution: the frame takes the suggested
+// rectangle, the graph's margins scale and the canvas follows the control.
+TEST_F(Resolution, FrameFollowsAResolutionChange) {
+    const UINT dpi = WindowDpi(app->frameWindow);
+    // Wide enough for the graph beside the dialog's fields, and small enough
+    // that a quarter larger still fits on the screen.
+    SetWindowPos(app->frameWindow, nullptr, 10, 10, ScaleToDpi(460, dpi), ScaleToDpi(300, dpi),
+                 SWP_NOZORDER);
+    RECT before;
+    GetWindowRect(app->frameWindow, &before);
+    const RECT graphBefore = ClientRectIn(app->graphControl, app->mainDialog);
+    RECT dialog;
+    GetClientRect(app->mainDialog, &dialog);
+    const int rightMargin = dialog.right - graphBefore.right;
+
+    for (const UINT target : {dpi * 5 / 4, dpi}) {
+        SCOPED_TRACE("to " + std::to_string(target));
+        const RECT suggested = {before.left + 20, before.top + 10,
+                                before.left + 20 + MulDiv(before.right - before.left, target, dpi),
+                                before.top + 10 + MulDiv(before.bottom - before.top, target, dpi)};
+        SendMessageA(app->frameWindow, WM_DPICHANGED, MAKEWPARAM(target, target),
+                     reinterpret_cast<LPARAM>(&suggested));
+        RECT now;
+        GetWindowRect(app->frameWindow, &now);
+        EXPECT_TRUE(EqualRect(&now, &suggested))
+            << now.left << "," << now.top << " " << now.right << "," << now.bottom;
+        const RECT graph = ClientRectIn(app->graphControl, app->mainDialog);
+        GetClientRect(app->mainDialog, &dialog);
+        EXPECT_EQ(graph.left, MulDiv(graphBefore.left, target, dpi));
+        EXPECT_EQ(graph.top, MulDiv(graphBefore.top, target, dpi));
+        EXPECT_EQ(dialog.right - graph.right, MulDiv(rightMargin, target, dpi));
+        const SIZE size = ClientSize(app->graphControl);
+        EXPECT_EQ(app->canvas.Width(), size.cx);
+        EXPECT_EQ(app->canvas.Height(), size.cy);
+        EXPECT_TRUE(CanvasIsRendered());
+    }
+}
+
+// The Immediate window on such a move: the suggested rectangle, and the
+// strip under the history as high as the field at the new resolution.
+TEST_F(Resolution, ImmediateWindowFollowsAResolutionChange) {
+    ImmWindow& imm = app->immWindow;
+    const UINT dpi = WindowDpi(imm.immFrame);
+    const int32_t lineHeight = imm.lineHeight;
+    RECT before;
+    GetWindowRect(imm.immFrame, &before);
+    for (const UINT target : {dpi * 3 / 2, dpi}) {
+        SCOPED_TRACE("to " + std::to_string(target));
+        const RECT suggested = {before.left + 5, before.top + 5,
+                                before.left + 5 + MulDiv(before.right - before.left, target, dpi),
+                                before.top + 5 + MulDiv(before.bottom - before.top, target, dpi)};
+        SendMessageA(imm.immFrame, WM_DPICHANGED, MAKEWPARAM(target, target),
+                     reinterpret_cast<LPARAM>(&suggested));
+        RECT now;
+        GetWindowRect(imm.immFrame, &now);
+        EXPECT_TRUE(EqualRect(&now, &suggested));
+        EXPECT_EQ(imm.lineHeight, MulDiv(lineHeight, target, dpi));
+        RECT field, history, client;
+        GetWindowRect(imm.inputEdit, &field);
+        EXPECT_EQ(field.bottom - field.top, imm.lineHeight);
+        GetClientRect(imm.historyControl, &history);
+        GetClientRect(imm.immFrame, &client);
+        EXPECT_EQ(client.bottom - history.bottom,
+                  imm.lineHeight + 2 * ScaleToDpi(5, static_cast<int32_t>(target)));
+    }
+}
+
+} // namespace
