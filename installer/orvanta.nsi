@@ -1,0 +1,100 @@
+; Orvanta's installer: a per-machine install into Program Files with a
+; Start-menu shortcut, an entry in Add/Remove Programs and an uninstaller
+; that removes every file it installed and leaves the user's preferences.
+; Built by scripts/package, which passes:
+;   /DSTAGE=folder holding Orvanta.exe, orvanta-cli.exe, README.txt, LICENSE.txt
+;   /DICON=the icon file
+;   /DOUTFILE=the setup program to write
+;   /DVERSION=1.1  /DVERSION_DOTTED=1.1.0.0
+
+Unicode true
+Target amd64-unicode
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+
+!include "FileFunc.nsh"
+!include "x64.nsh"
+
+!define PRODUCT "Orvanta"
+!define COMPANY "Pellmora"
+!define HOME_PAGE "http://www.pellmora.com/"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
+
+Name "${PRODUCT} ${VERSION}"
+Caption "${PRODUCT} ${VERSION} Setup"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\${PRODUCT}"
+; A later install goes where the last one went.
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+Icon "${ICON}"
+UninstallIcon "${ICON}"
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${VERSION_DOTTED}"
+VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=1033 "CompanyName" "${COMPANY}"
+VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} ${VERSION} Setup"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${COMPANY}"
+
+LicenseData "${STAGE}\LICENSE.txt"
+Page license
+Page directory
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+Function .onInit
+  ${IfNot} ${RunningX64}
+    MessageBox MB_ICONSTOP "${PRODUCT} needs 64-bit Windows." /SD IDOK
+    Abort
+  ${EndIf}
+  SetRegView 64
+  SetShellVarContext all
+FunctionEnd
+
+Function un.onInit
+  SetRegView 64
+  SetShellVarContext all
+FunctionEnd
+
+Section "${PRODUCT}"
+  SetOutPath "$INSTDIR"
+  File "${STAGE}\Orvanta.exe"
+  File "${STAGE}\orvanta-cli.exe"
+  File "${STAGE}\README.txt"
+  File "${STAGE}\LICENSE.txt"
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Orvanta.exe" "" "$INSTDIR\Orvanta.exe" 0
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${COMPANY}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Orvanta.exe,0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "URLInfoAbout" "${HOME_PAGE}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ; Add/Remove Programs shows the size in KiB.
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  IntFmt $0 "0x%08X" $0
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" "$0"
+SectionEnd
+
+; Only what the installer put there; the preferences under
+; Software\Pellmora stay, and so does a folder the user has added files to.
+Section "Uninstall"
+  Delete "$INSTDIR\Orvanta.exe"
+  Delete "$INSTDIR\orvanta-cli.exe"
+  Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
+  Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The installer end to end, in a Wine prefix made for the run: a silent
+# install, the installed program started from its Start-menu folder's
+# target, a silent uninstall, and what is left afterwards.
+#   tests/e2e/install.sh SETUP_EXE PREFIX_DIR OUTPUT_DIR
+# Needs DISPLAY. PREFIX_DIR is deleted and made anew. Prints one line per
+# check and, last, "N passed, N failed"; exits non-zero on any failure.
+set -uo pipefail
+setup=$(realpath "$1")
+prefix=$(realpath -m "$2")
+out=$3
+# shellcheck source=tests/e2e/x_helpers.sh
+source "$(dirname "${BASH_SOURCE[0]}")/x_helpers.sh"
+
+export WINEPREFIX=$prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
+mkdir -p "$out"
+rm -rf "$prefix"
+mkdir -p "$(dirname "$prefix")"
+trap 'wineserver -k >/dev/null 2>&1' EXIT
+wineboot -i </dev/null >"$out/wineboot.log" 2>&1
+wineserver -p </dev/null >/dev/null 2>&1
+
+folder="$prefix/drive_c/Program Files/Orvanta"
+shortcut="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Orvanta.lnk"
+uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvanta'
+files=(Orvanta.exe orvanta-cli.exe README.txt LICENSE.txt Uninstall.exe)
+
+# The value NAME of the uninstall entry, as `reg query` prints it.
+entry() { wine reg query "$uninstall" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"; }
+all_present() { local f; for f in "${files[@]}"; do [[ -f $folder/$f ]] || return 1; done; }
+none_present() { local f; for f in "${files[@]}"; do [[ ! -e $folder/$f ]] || return 1; done; }
+equals() { [[ $1 == "$2" ]]; }
+
+timeout 120 wine "$setup" /S </dev/null >"$out/setup.log" 2>&1
+check "silent install exits with 0" equals "$?" 0
+check "the files are in Program Files" all_present
+check "the Start-menu shortcut exists" test -f "$shortcut"
+check "Add/Remove Programs lists it" equals "$(entry DisplayName)" "Orvanta 1.1"
+check "with its version" equals "$(entry DisplayVersion)" "1.1"
+check "with its publisher" equals "$(entry Publisher)" "Pellmora"
+check "with its icon" equals "$(entry DisplayIcon)" 'C:\Program Files\Orvanta\Orvanta.exe,0'
+size=$(($(entry EstimatedSize)))
+check "with its size in KiB ($size)" test "$size" -gt 500 -a "$size" -lt 20000
+check "with an uninstaller" equals "$(entry UninstallString)" '"C:\Program Files\Orvanta\Uninstall.exe"'
+
+# The installed program starts and shows its window; File > Exit stores the
+# preferences, which the uninstaller must leave alone.
+wine 'C:\Program Files\Orvanta\Orvanta.exe' >"$out/orvanta.log" 2>&1 &
+pid=$!
+window=$(find_window Orvanta)
+check "the installed program shows its window" test -n "$window"
+if [[ -n $window ]]; then
+  sleep 1
+  import -window root "$out/installed.png"
+  check "it ends with File > Exit" exit_program "$window" "$pid"
+fi
+kill "$pid" 2>/dev/null
+wait "$pid" 2>/dev/null
+has_preferences() { wine reg query "HKCU\\$key" /v Graph_Mode >/dev/null 2>&1; }
+check "its preferences are stored" has_preferences
+
+# The uninstaller copies itself to the temporary folder and returns at once;
+# the copy does the work.
+timeout 60 wine 'C:\Program Files\Orvanta\Uninstall.exe' /S </dev/null >"$out/uninstall.log" 2>&1
+check "silent uninstall starts" equals "$?" 0
+has_entry() { wine reg query "$uninstall" >/dev/null 2>&1; }
+for _ in $(seq 1 60); do
+  [[ ! -e $folder ]] && ! has_entry && break
+  sleep 0.5
+done
+check "the installed files are gone" none_present
+check "the install folder is gone" test ! -e "$folder"
+check "the shortcut is gone" test ! -e "$shortcut"
+check "the Add/Remove entry is gone" eval '! has_entry'
+check "the preferences stay" has_preferences
+
+echo "$passed passed, $failed failed"
+((failed == 0))
