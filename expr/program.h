@@ -100,3 +100,7 @@ struct Expression::Program {
     std::vector<std::pair<const double*, double*>> blockScalars; // variable -> its array
     double* blockSamples = nullptr;
 };
+
+// Runs resolved accumulator instructions up to Stop and returns the
+// accumulator.
+double RunCode(const ProgramInstr* ip);
