@@ -3,6 +3,7 @@
 #include <new>
 
 #include "expr/expression.h"
+#include "expr/integer_power.h"
 #include "expr/program.h"
 
 using Op = ProgramOp;
@@ -30,7 +31,9 @@ using Op = ProgramOp;
     ACTION(AbsM, acc = std::fabs(*ip->a))                                               \
     ACTION(Call1M, acc = ip->f1(*ip->a))                                                \
     BINARY_ACTIONS(Add, ADD) BINARY_ACTIONS(Sub, SUB) BINARY_ACTIONS(Mul, MUL)          \
-    BINARY_ACTIONS(Div, DIV) BINARY_ACTIONS(Pow, POW) BINARY_ACTIONS(Call2, CALL2)
+    BINARY_ACTIONS(Div, DIV) BINARY_ACTIONS(Pow, POW) BINARY_ACTIONS(Call2, CALL2)          \
+    ACTION(PowIntA, acc = IntegerPower(acc, ip->exponent))                                  \
+    ACTION(PowIntM, acc = IntegerPower(*ip->a, ip->exponent))
 
 double RunCode(const ProgramInstr* ip) {
     double acc = 0.0;

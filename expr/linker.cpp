@@ -10,11 +10,14 @@
 
 #include "expr/builtins.h"
 #include "expr/expression.h"
+#include "expr/integer_power.h"
 #include "expr/program.h"
 
 namespace {
 
 using Op = ProgramOp;
+
+constexpr int kPowIndex = 4;
 
 // Position of an operator among the binary operations (Call2 is the last).
 int BinaryIndex(OperatorCode code) {
@@ -23,7 +26,7 @@ int BinaryIndex(OperatorCode code) {
     case OperatorCode::Subtract: return 1;
     case OperatorCode::Multiply: return 2;
     case OperatorCode::Divide: return 3;
-    case OperatorCode::Power: return 4;
+    case OperatorCode::Power: return kPowIndex;
     default: return 5;
     }
 }
@@ -142,13 +145,16 @@ public:
         step.f2 = f;
         step.a = a;
         step.b = b;
+        // x^n with a constant integer n has a cheaper way to pow's bits.
+        const bool integerPower = index == kPowIndex && b.kind == Operand::Kind::Constant &&
+                                  IsPowerExponent(p.constants[b.index], step.exponent);
         if (a.kind == Operand::Kind::Accumulator) {
-            step.op = BinaryOp(index, 0);
+            step.op = integerPower ? Op::PowIntA : BinaryOp(index, 0);
         } else if (b.kind == Operand::Kind::Accumulator) {
             step.op = BinaryOp(index, 1);
         } else {
             SpillAccumulator();
-            step.op = BinaryOp(index, 2);
+            step.op = integerPower ? Op::PowIntM : BinaryOp(index, 2);
         }
         p.steps.push_back(step);
         Push(Computed(number));
@@ -278,6 +284,7 @@ void Resolve(Expression::Program& p) {
         const ProgramStep& step = p.steps[i];
         ProgramInstr& in = p.code[i];
         in.op = step.op;
+        in.exponent = step.exponent;
         in.a = Address(p, step.a);
         in.b = Address(p, step.b);
         if (step.op == Op::Spill)

@@ -17,6 +17,8 @@
 // Unary operations u and binary operations b, each in several operand modes:
 //   A:  acc = u(acc)           M:  acc = u(*a)
 //   M:  acc = acc b *b         R:  acc = *a b acc        MM: acc = *a b *b
+// PowInt is "^" with a constant integer exponent that integer_power.h
+// computes (acc = acc^n, acc = (*a)^n).
 // The list is written once, here, and expanded both into the enumeration
 // and into the interpreter's handlers, so the two cannot disagree.
 #define ORVANTA_BINARY_MODES(X, NAME) X(NAME##M) X(NAME##R) X(NAME##MM)
@@ -28,7 +30,8 @@
     X(NegM) X(SqrtM) X(AbsM) X(Call1M)                                                   \
     ORVANTA_BINARY_MODES(X, Add) ORVANTA_BINARY_MODES(X, Sub)                            \
     ORVANTA_BINARY_MODES(X, Mul) ORVANTA_BINARY_MODES(X, Div)                            \
-    ORVANTA_BINARY_MODES(X, Pow) ORVANTA_BINARY_MODES(X, Call2)
+    ORVANTA_BINARY_MODES(X, Pow) ORVANTA_BINARY_MODES(X, Call2)                           \
+    X(PowIntA) X(PowIntM)
 
 #define ORVANTA_ENUMERATOR(name) name,
 enum class ProgramOp : uint8_t { ORVANTA_PROGRAM_OPS(ORVANTA_ENUMERATOR) };
@@ -48,6 +51,7 @@ struct Operand {
 
 struct ProgramStep {
     ProgramOp op = ProgramOp::Stop;
+    int32_t exponent = 0; // PowInt's n
     Operand a, b;
     uint32_t dst = 0; // the register a Spill writes
     double (*f1)(double) = nullptr;
@@ -57,6 +61,7 @@ struct ProgramStep {
 // A step with its operands resolved to addresses.
 struct ProgramInstr {
     ProgramOp op = ProgramOp::Stop;
+    int32_t exponent = 0; // PowInt's n
     const double* a = nullptr;
     const double* b = nullptr;
     double* dst = nullptr;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "expr/expression.h"
+#include "expr/integer_power.h"
 #include "expr/program.h"
 
 namespace {
@@ -49,6 +50,8 @@ void RunBlock(const ProgramInstr* code, double* acc, size_t n) {
         BINARY_BLOCK(Div, DIV)
         BINARY_BLOCK(Pow, POW)
         BINARY_BLOCK(Call2, CALL2)
+        case Op::PowIntA: IntegerPowers(acc, acc, n, in.exponent); break;
+        case Op::PowIntM: IntegerPowers(in.a, acc, n, in.exponent); break;
         }
     }
 }
@@ -105,6 +108,7 @@ void ResolveBlocks(Expression::Program& p, const double* variable) {
         const ProgramStep& step = p.steps[i];
         ProgramInstr& in = p.blockCode[i];
         in.op = step.op;
+        in.exponent = step.exponent;
         in.a = address(step.a);
         in.b = address(step.b);
         if (step.op == Op::Spill)
