@@ -96,7 +96,7 @@ inline bool SurelyPowsValue(double r, double d) {
 }
 
 // The exact square of x as x*x + rest.
-inline double SquareRest(double x, double xh, double xl, double square) {
+inline double SquareRest(double xh, double xl, double square) {
     return ((xh * xh - square) + 2.0 * xh * xl) + xl * xl;
 }
 
@@ -107,7 +107,7 @@ inline void Unevaluated(double x, int n, double& h, double& l) {
     double xh, xl;
     Split(x, xh, xl);
     h = x * x;
-    l = SquareRest(x, xh, xl, h);
+    l = SquareRest(xh, xl, h);
     int bit = 30 - __builtin_clz(static_cast<unsigned>(n));
     if ((n >> bit) & 1)
         Multiply(h, l, x, xh, xl);
@@ -144,7 +144,7 @@ inline bool NearestPower(double x, int n, double& value) {
         double xh, xl;
         Split(x, xh, xl);
         value = x * x;
-        return SurelyPowsValue(value, SquareRest(x, xh, xl, value));
+        return SurelyPowsValue(value, SquareRest(xh, xl, value));
     }
     double h, l;
     Unevaluated(x, n, h, l);

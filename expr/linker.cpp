@@ -308,6 +308,7 @@ bool Expression::Link() {
     p.steps.clear();
     p.constants.clear();
     p.code.clear();
+    p.blockCode.clear(); // made again for the new steps
     p.registerCount = 0;
     p.generation = symbols->Generation();
 

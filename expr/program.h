@@ -72,6 +72,35 @@ struct ProgramInstr {
     ProgramInstr() : f1(nullptr) {}
 };
 
+// Operations of the block form: each writes an array of values, dst[i] for
+// every sample i of a block. Operands are arrays (A) or single values (S)
+// such as constants, variables other than the sampled one, and hoisted
+// values; Fill copies a single value into every element.
+#define ORVANTA_BLOCK_BINARY(X, NAME) X(NAME##AA) X(NAME##AS) X(NAME##SA)
+#define ORVANTA_BLOCK_OPS(X)                                                             \
+    X(Stop) X(Fill) X(Neg) X(Sqrt) X(Abs) X(Call1)                                     \
+    ORVANTA_BLOCK_BINARY(X, Add) ORVANTA_BLOCK_BINARY(X, Sub)                           \
+    ORVANTA_BLOCK_BINARY(X, Mul) ORVANTA_BLOCK_BINARY(X, Div)                           \
+    ORVANTA_BLOCK_BINARY(X, Pow) ORVANTA_BLOCK_BINARY(X, Call2)                         \
+    X(PowInt)
+
+#define ORVANTA_ENUMERATOR(name) name,
+enum class BlockOp : uint8_t { ORVANTA_BLOCK_OPS(ORVANTA_ENUMERATOR) };
+#undef ORVANTA_ENUMERATOR
+
+struct BlockInstr {
+    BlockOp op = BlockOp::Stop;
+    int32_t exponent = 0; // PowInt's n
+    double* dst = nullptr;
+    const double* a = nullptr;
+    const double* b = nullptr;
+    union {
+        double (*f1)(double);
+        double (*f2)(double, double);
+    };
+    BlockInstr() : f1(nullptr) {}
+};
+
 struct Expression::Program {
     enum class State {
         Unlinked,   // not linked yet
@@ -95,15 +124,19 @@ struct Expression::Program {
     bool assignment = false;
     Symbol* target = nullptr; // the assignment target once it exists
 
-    // Block form, for evaluating many samples at once: every operand is an
-    // array of kBlock values (a constant or a variable other than the
-    // sampled one repeated), the accumulator too.
+    // Block form, for evaluating many samples of one variable at once. The
+    // steps whose values do not depend on that variable form the prologue,
+    // run once per series; it sets aside in `hoisted` the values that the
+    // block code reads. The block code runs the other steps over arrays of
+    // kBlock samples.
     static constexpr size_t kBlock = 64;
     const double* blockVariable = nullptr; // the sampled variable it was made for
-    std::vector<ProgramInstr> blockCode;
-    std::vector<double> blockData;        // registers, constants, variables, samples
-    std::vector<std::pair<const double*, double*>> blockScalars; // variable -> its array
+    std::vector<ProgramInstr> prologue;    // ends with Stop; empty: nothing to hoist
+    std::vector<double> hoisted;
+    std::vector<BlockInstr> blockCode;     // ends with Stop
+    std::vector<double> blockData;         // the samples, then the work arrays
     double* blockSamples = nullptr;
+    const double* blockResult = nullptr;   // the array the block code leaves the values in
 };
 
 // Runs resolved accumulator instructions up to Stop and returns the

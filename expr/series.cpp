@@ -1,5 +1,6 @@
-// The block form: EvaluateSeries runs each operation of the linked program
-// over a block of samples at a time.
+// The block form: EvaluateSeries runs the linked program over blocks of
+// samples, each operation over a whole block at a time, after computing
+// once what does not depend on the sampled variable.
 #include <algorithm>
 #include <cmath>
 #include <new>
@@ -13,6 +14,9 @@ namespace {
 
 using Op = ProgramOp;
 
+static_assert(static_cast<int>(BlockOp::Call1) == static_cast<int>(BlockOp::Neg) + 3);
+static_assert(static_cast<int>(BlockOp::Call2SA) == static_cast<int>(BlockOp::AddAA) + 3 * 5 + 2);
+
 #define ADD(x, y) ((x) + (y))
 #define SUB(x, y) ((x) - (y))
 #define MUL(x, y) ((x) * (y))
@@ -24,34 +28,40 @@ using Op = ProgramOp;
         action;                                                                         \
     break;
 #define BINARY_BLOCK(NAME, OP)                                                          \
-    case Op::NAME##M: LOOP(acc[i] = OP(acc[i], in.b[i]))                                \
-    case Op::NAME##R: LOOP(acc[i] = OP(in.a[i], acc[i]))                                \
-    case Op::NAME##MM: LOOP(acc[i] = OP(in.a[i], in.b[i]))
+    case BlockOp::NAME##AA: LOOP(dst[i] = OP(a[i], b[i]))                               \
+    case BlockOp::NAME##AS: {                                                           \
+        const double y = *b;                                                            \
+        LOOP(dst[i] = OP(a[i], y))                                                      \
+    }                                                                                   \
+    case BlockOp::NAME##SA: {                                                           \
+        const double x = *a;                                                            \
+        LOOP(dst[i] = OP(x, b[i]))                                                      \
+    }
 
 // Runs block instructions over the first n values of every array.
-void RunBlock(const ProgramInstr* code, double* acc, size_t n) {
-    for (const ProgramInstr* ip = code;; ++ip) {
-        const ProgramInstr& in = *ip;
+void RunBlock(const BlockInstr* code, size_t n) {
+    for (const BlockInstr* ip = code;; ++ip) {
+        const BlockInstr& in = *ip;
+        double* const dst = in.dst;
+        const double* const a = in.a;
+        const double* const b = in.b;
         switch (in.op) {
-        case Op::Stop: return;
-        case Op::Load: LOOP(acc[i] = in.a[i])
-        case Op::Spill: LOOP(in.dst[i] = acc[i])
-        case Op::NegA: LOOP(acc[i] = -acc[i])
-        case Op::SqrtA: LOOP(acc[i] = std::sqrt(acc[i]))
-        case Op::AbsA: LOOP(acc[i] = std::fabs(acc[i]))
-        case Op::Call1A: LOOP(acc[i] = in.f1(acc[i]))
-        case Op::NegM: LOOP(acc[i] = -in.a[i])
-        case Op::SqrtM: LOOP(acc[i] = std::sqrt(in.a[i]))
-        case Op::AbsM: LOOP(acc[i] = std::fabs(in.a[i]))
-        case Op::Call1M: LOOP(acc[i] = in.f1(in.a[i]))
+        case BlockOp::Stop: return;
+        case BlockOp::Fill: {
+            const double x = *a;
+            LOOP(dst[i] = x)
+        }
+        case BlockOp::Neg: LOOP(dst[i] = -a[i])
+        case BlockOp::Sqrt: LOOP(dst[i] = std::sqrt(a[i]))
+        case BlockOp::Abs: LOOP(dst[i] = std::fabs(a[i]))
+        case BlockOp::Call1: LOOP(dst[i] = in.f1(a[i]))
+        case BlockOp::PowInt: IntegerPowers(a, dst, n, in.exponent); break;
         BINARY_BLOCK(Add, ADD)
         BINARY_BLOCK(Sub, SUB)
         BINARY_BLOCK(Mul, MUL)
         BINARY_BLOCK(Div, DIV)
         BINARY_BLOCK(Pow, POW)
         BINARY_BLOCK(Call2, CALL2)
-        case Op::PowIntA: IntegerPowers(acc, acc, n, in.exponent); break;
-        case Op::PowIntM: IntegerPowers(in.a, acc, n, in.exponent); break;
         }
     }
 }
@@ -65,61 +75,245 @@ void RunBlock(const ProgramInstr* code, double* acc, size_t n) {
 #undef LOOP
 #undef BINARY_BLOCK
 
-// Makes the block form of a linked program for samples of `variable`.
-void ResolveBlocks(Expression::Program& p, const double* variable) {
-    using Kind = Operand::Kind;
-    constexpr size_t B = Expression::Program::kBlock;
-    // Every variable other than the sampled one gets an array of its own.
-    p.blockScalars.clear();
-    std::vector<const double*> scalars;
-    for (const ProgramStep& step : p.steps)
-        for (const Operand* operand : {&step.a, &step.b})
-            if (operand->kind == Kind::Variable && operand->var != variable &&
-                std::find(scalars.begin(), scalars.end(), operand->var) == scalars.end())
-                scalars.push_back(operand->var);
+// Splits the linked steps into the prologue and the block code. It follows
+// where each value lives: a value that depends on the sampled variable is an
+// array; one that does not is computed by the prologue, whose accumulator
+// holds it until a block step needs it, when the prologue sets it aside.
+// The same operations run on the same operands in the same order, so every
+// value keeps its bits.
+class BlockBuilder {
+public:
+    BlockBuilder(Expression::Program& program, const double* variable)
+        : p(program), variable(variable), registers(program.registerCount) {}
 
-    const size_t registers = p.registerCount, constants = p.constants.size();
-    p.blockData.assign((1 + registers + constants + scalars.size() + 1) * B, 0.0);
-    double* const accumulator = p.blockData.data(); // block 0: the accumulator
-    (void)accumulator;
-    double* const registerData = p.blockData.data() + B;
-    double* const constantData = registerData + registers * B;
-    double* const scalarData = constantData + constants * B;
-    p.blockSamples = scalarData + scalars.size() * B;
-    for (size_t c = 0; c < constants; ++c)
-        std::fill_n(constantData + c * B, B, p.constants[c]);
-    for (size_t v = 0; v < scalars.size(); ++v)
-        p.blockScalars.emplace_back(scalars[v], scalarData + v * B);
-
-    auto address = [&](const Operand& operand) -> const double* {
-        switch (operand.kind) {
-        case Kind::Register: return registerData + operand.index * B;
-        case Kind::Constant: return constantData + operand.index * B;
-        case Kind::Variable:
-            if (operand.var == variable)
-                return p.blockSamples;
-            return scalarData + (std::find(scalars.begin(), scalars.end(), operand.var) -
-                                 scalars.begin()) * B;
-        default: return nullptr;
+    void Build() {
+        for (const ProgramStep& step : p.steps) {
+            if (step.op == Op::Stop)
+                break;
+            Add(step);
         }
-    };
-    p.blockCode.resize(p.steps.size());
-    for (size_t i = 0; i < p.steps.size(); ++i) {
-        const ProgramStep& step = p.steps[i];
-        ProgramInstr& in = p.blockCode[i];
-        in.op = step.op;
-        in.exponent = step.exponent;
-        in.a = address(step.a);
-        in.b = address(step.b);
-        if (step.op == Op::Spill)
-            in.dst = registerData + step.dst * B;
-        if (step.f2)
-            in.f2 = step.f2;
-        else
-            in.f1 = step.f1;
+        Finish();
+        Resolve();
     }
-    p.blockVariable = variable;
-}
+
+private:
+    // Where a value is: a single value (a constant or a variable other than
+    // the sampled one), a hoisted one, an array (0: the samples), or only in
+    // the prologue's accumulator.
+    struct Value {
+        enum class Kind : uint8_t { InPrologue, Single, Hoisted, Array };
+        Kind kind = Kind::InPrologue;
+        const double* single = nullptr;
+        uint32_t index = 0; // hoisted slot or array number
+    };
+    struct PrologueStep {
+        ProgramStep step;
+        Value a, b;          // a register operand as its hoisted slot
+        int32_t slot = -1;   // a Spill's hoisted slot
+    };
+    struct BlockStep {
+        BlockInstr instr;
+        Value a, b;
+        uint32_t dst = 0;    // array number
+    };
+
+    static Value ArrayValue(uint32_t index) {
+        Value v;
+        v.kind = Value::Kind::Array;
+        v.index = index;
+        return v;
+    }
+
+    Value Of(const Operand& operand) {
+        Value v;
+        switch (operand.kind) {
+        case Operand::Kind::Constant:
+            v.kind = Value::Kind::Single;
+            v.single = &p.constants[operand.index];
+            return v;
+        case Operand::Kind::Variable:
+            if (operand.var == variable)
+                return ArrayValue(0);
+            v.kind = Value::Kind::Single;
+            v.single = operand.var;
+            return v;
+        case Operand::Kind::Register: return registers[operand.index];
+        default: return acc;
+        }
+    }
+
+    static bool Varies(const Value& v) { return v.kind == Value::Kind::Array; }
+
+    // The prologue's accumulator value as a hoisted slot.
+    Value Hoist(const Value& v) {
+        if (v.kind != Value::Kind::InPrologue)
+            return v;
+        PrologueStep spill;
+        spill.step.op = Op::Spill;
+        spill.slot = hoistedCount++;
+        prologue.push_back(spill);
+        Value hoisted;
+        hoisted.kind = Value::Kind::Hoisted;
+        hoisted.index = static_cast<uint32_t>(spill.slot);
+        if (&v == &acc)
+            acc = hoisted; // the prologue's accumulator still holds it too
+        return hoisted;
+    }
+
+    void Add(const ProgramStep& step) {
+        const int op = static_cast<int>(step.op);
+        Value x, y; // the operands read, in order; y unused by unary steps
+        bool binary = false;
+        if (step.op == Op::Load) {
+            x = Of(step.a);
+        } else if (step.op == Op::Spill) {
+            registers[step.dst] = Varies(acc) ? acc : Hoist(acc);
+            return;
+        } else if (step.op == Op::PowIntA || (op >= int(Op::NegA) && op <= int(Op::Call1A))) {
+            x = acc;
+        } else if (step.op == Op::PowIntM || (op >= int(Op::NegM) && op <= int(Op::Call1M))) {
+            x = Of(step.a);
+        } else {
+            binary = true;
+            const int mode = (op - int(Op::AddM)) % 3;
+            x = mode == 0 ? acc : Of(step.a);
+            y = mode == 1 ? acc : Of(step.b);
+        }
+        if (!Varies(x) && !(binary && Varies(y))) {
+            // Computed once, by the prologue, into its accumulator.
+            PrologueStep ps;
+            ps.step = step;
+            ps.a = Of(step.a);
+            ps.b = Of(step.b);
+            prologue.push_back(ps);
+            acc = Value();
+            return;
+        }
+        if (step.op == Op::Load) { // an array already: nothing to compute
+            acc = x;
+            return;
+        }
+        BlockStep bs;
+        bs.instr.exponent = step.exponent;
+        if (binary) {
+            bs.instr.f2 = step.f2;
+            const int index = (op - int(Op::AddM)) / 3;
+            const int operands = !Varies(y) ? 1 : !Varies(x) ? 2 : 0; // AS, SA, AA
+            bs.instr.op = static_cast<BlockOp>(int(BlockOp::AddAA) + 3 * index + operands);
+            bs.a = Hoist(x);
+            bs.b = Hoist(y);
+        } else {
+            bs.instr.f1 = step.f1;
+            if (step.op == Op::PowIntA || step.op == Op::PowIntM)
+                bs.instr.op = BlockOp::PowInt;
+            else
+                bs.instr.op = static_cast<BlockOp>(
+                    int(BlockOp::Neg) + (op <= int(Op::Call1A) ? op - int(Op::NegA) : op - int(Op::NegM)));
+            bs.a = x;
+        }
+        bs.dst = arrayCount++;
+        block.push_back(bs);
+        acc = ArrayValue(bs.dst);
+    }
+
+    // The result is the accumulator: an array, or a value the prologue
+    // computed, which fills one.
+    void Finish() {
+        if (!Varies(acc)) {
+            BlockStep fill;
+            fill.instr.op = BlockOp::Fill;
+            fill.a = Hoist(acc);
+            fill.dst = arrayCount++;
+            block.push_back(fill);
+            acc = ArrayValue(fill.dst);
+        }
+        result = acc.index;
+    }
+
+    // Gives the arrays storage: an array whose last reader has run is free
+    // for the next result (the same step's too: every operation reads
+    // element i before it writes it). Array 0, the samples, and the result
+    // keep their own.
+    void Resolve() {
+        std::vector<size_t> lastRead(arrayCount, 0);
+        for (size_t k = 0; k < block.size(); ++k) {
+            lastRead[block[k].dst] = std::max(lastRead[block[k].dst], k);
+            for (const Value* v : {&block[k].a, &block[k].b})
+                if (Varies(*v))
+                    lastRead[v->index] = k;
+        }
+        lastRead[0] = lastRead[result] = block.size();
+        std::vector<uint32_t> storage(arrayCount, 0), unused;
+        uint32_t buffers = 1;
+        for (size_t k = 0; k < block.size(); ++k) {
+            for (const Value* v : {&block[k].a, &block[k].b})
+                if (Varies(*v) && lastRead[v->index] == k && v->index != 0) {
+                    unused.push_back(storage[v->index]);
+                    lastRead[v->index] = block.size() + 1; // freed once
+                }
+            const uint32_t dst = block[k].dst;
+            if (unused.empty()) {
+                storage[dst] = buffers++;
+            } else {
+                storage[dst] = unused.back();
+                unused.pop_back();
+            }
+            if (lastRead[dst] == k) // never read
+                unused.push_back(storage[dst]);
+        }
+
+        constexpr size_t B = Expression::Program::kBlock;
+        p.hoisted.assign(hoistedCount, 0.0);
+        p.blockData.assign(size_t(buffers) * B, 0.0);
+        auto address = [&](const Value& v) -> const double* {
+            switch (v.kind) {
+            case Value::Kind::Single: return v.single;
+            case Value::Kind::Hoisted: return &p.hoisted[v.index];
+            case Value::Kind::Array: return p.blockData.data() + storage[v.index] * B;
+            default: return nullptr;
+            }
+        };
+        p.prologue.clear();
+        for (const PrologueStep& ps : prologue) {
+            ProgramInstr in;
+            in.op = ps.step.op;
+            in.exponent = ps.step.exponent;
+            in.a = address(ps.a);
+            in.b = address(ps.b);
+            if (ps.slot >= 0)
+                in.dst = &p.hoisted[ps.slot];
+            if (ps.step.f2)
+                in.f2 = ps.step.f2;
+            else
+                in.f1 = ps.step.f1;
+            p.prologue.push_back(in);
+        }
+        if (!p.prologue.empty())
+            p.prologue.emplace_back(); // Stop
+        p.blockCode.clear();
+        for (const BlockStep& bs : block) {
+            BlockInstr in = bs.instr;
+            in.a = address(bs.a);
+            in.b = address(bs.b);
+            in.dst = p.blockData.data() + storage[bs.dst] * B;
+            p.blockCode.push_back(in);
+        }
+        p.blockCode.emplace_back(); // Stop
+        p.blockSamples = p.blockData.data();
+        p.blockResult = address(ArrayValue(result));
+        p.blockVariable = variable;
+    }
+
+    Expression::Program& p;
+    const double* variable;
+    std::vector<Value> registers;
+    Value acc;
+    std::vector<PrologueStep> prologue;
+    std::vector<BlockStep> block;
+    int32_t hoistedCount = 0;
+    uint32_t arrayCount = 1; // array 0 holds the samples
+    uint32_t result = 0;
+};
 
 // True when some instruction reads `value`.
 bool Reads(const Expression::Program& p, const double* value) {
@@ -163,21 +357,21 @@ size_t Expression::EvaluateSeries(double& variable, const double* values, double
     }
     try {
         if (p->blockVariable != &variable || p->blockCode.empty())
-            ResolveBlocks(*p, &variable);
+            BlockBuilder(*p, &variable).Build();
     } catch (const std::bad_alloc&) {
         p->blockCode.clear();
         for (size_t i = 1; i < count; ++i)
             one(i);
         return succeeded;
     }
-    for (auto& [value, array] : p->blockScalars)
-        std::fill_n(array, Program::kBlock, *value);
-    double* const acc = p->blockData.data();
+    // Nothing the prologue reads changes during the series.
+    if (!p->prologue.empty())
+        RunCode(p->prologue.data());
     for (size_t start = 1; start < count; start += Program::kBlock) {
         const size_t n = std::min(Program::kBlock, count - start);
         std::copy_n(values + start, n, p->blockSamples);
-        RunBlock(p->blockCode.data(), acc, n);
-        std::copy_n(acc, n, results + start);
+        RunBlock(p->blockCode.data(), n);
+        std::copy_n(p->blockResult, n, results + start);
     }
     // Leave the table and `result` as the last evaluation would.
     const double last = results[count - 1];
