@@ -8,11 +8,6 @@
 
 using Op = ProgramOp;
 
-#define ADD(x, y) ((x) + (y))
-#define SUB(x, y) ((x) - (y))
-#define MUL(x, y) ((x) * (y))
-#define DIV(x, y) ((x) / (y))
-#define POW(x, y) std::pow((x), (y))
 #define CALL2(x, y) ip->f2((x), (y))
 #define BINARY_ACTIONS(NAME, OP)                                                        \
     ACTION(NAME##M, acc = OP(acc, *ip->b))                                              \
@@ -30,9 +25,10 @@ using Op = ProgramOp;
     ACTION(SqrtM, acc = std::sqrt(*ip->a))                                              \
     ACTION(AbsM, acc = std::fabs(*ip->a))                                               \
     ACTION(Call1M, acc = ip->f1(*ip->a))                                                \
-    BINARY_ACTIONS(Add, ADD) BINARY_ACTIONS(Sub, SUB) BINARY_ACTIONS(Mul, MUL)          \
-    BINARY_ACTIONS(Div, DIV) BINARY_ACTIONS(Pow, POW) BINARY_ACTIONS(Call2, CALL2)          \
-    ACTION(PowIntA, acc = IntegerPower(acc, ip->exponent))                                  \
+    BINARY_ACTIONS(Add, arithmetic::Add) BINARY_ACTIONS(Sub, arithmetic::Sub)           \
+    BINARY_ACTIONS(Mul, arithmetic::Mul) BINARY_ACTIONS(Div, arithmetic::Div)           \
+    BINARY_ACTIONS(Pow, arithmetic::Pow) BINARY_ACTIONS(Call2, CALL2)                   \
+    ACTION(PowIntA, acc = IntegerPower(acc, ip->exponent))                              \
     ACTION(PowIntM, acc = IntegerPower(*ip->a, ip->exponent))
 
 double RunCode(const ProgramInstr* ip) {
@@ -64,11 +60,6 @@ op_Stop:
 #endif
 }
 
-#undef ADD
-#undef SUB
-#undef MUL
-#undef DIV
-#undef POW
 #undef CALL2
 #undef BINARY_ACTIONS
 #undef ALL_ACTIONS

@@ -57,11 +57,11 @@ double Unary(int index, double (*f)(double), double x) {
 
 double Binary(int index, double (*f)(double, double), double x, double y) {
     switch (index) {
-    case 0: return x + y;
-    case 1: return x - y;
-    case 2: return x * y;
-    case 3: return x / y;
-    case 4: return std::pow(x, y);
+    case 0: return arithmetic::Add(x, y);
+    case 1: return arithmetic::Sub(x, y);
+    case 2: return arithmetic::Mul(x, y);
+    case 3: return arithmetic::Div(x, y);
+    case kPowIndex: return arithmetic::Pow(x, y);
     default: return f(x, y);
     }
 }

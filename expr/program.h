@@ -9,6 +9,7 @@
 // the last bit.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -30,7 +31,7 @@
     X(NegM) X(SqrtM) X(AbsM) X(Call1M)                                                   \
     ORVANTA_BINARY_MODES(X, Add) ORVANTA_BINARY_MODES(X, Sub)                            \
     ORVANTA_BINARY_MODES(X, Mul) ORVANTA_BINARY_MODES(X, Div)                            \
-    ORVANTA_BINARY_MODES(X, Pow) ORVANTA_BINARY_MODES(X, Call2)                           \
+    ORVANTA_BINARY_MODES(X, Pow) ORVANTA_BINARY_MODES(X, Call2)                          \
     X(PowIntA) X(PowIntM)
 
 #define ORVANTA_ENUMERATOR(name) name,
@@ -78,10 +79,10 @@ struct ProgramInstr {
 // values; Fill copies a single value into every element.
 #define ORVANTA_BLOCK_BINARY(X, NAME) X(NAME##AA) X(NAME##AS) X(NAME##SA)
 #define ORVANTA_BLOCK_OPS(X)                                                             \
-    X(Stop) X(Fill) X(Neg) X(Sqrt) X(Abs) X(Call1)                                     \
-    ORVANTA_BLOCK_BINARY(X, Add) ORVANTA_BLOCK_BINARY(X, Sub)                           \
-    ORVANTA_BLOCK_BINARY(X, Mul) ORVANTA_BLOCK_BINARY(X, Div)                           \
-    ORVANTA_BLOCK_BINARY(X, Pow) ORVANTA_BLOCK_BINARY(X, Call2)                         \
+    X(Stop) X(Fill) X(Neg) X(Sqrt) X(Abs) X(Call1)                                       \
+    ORVANTA_BLOCK_BINARY(X, Add) ORVANTA_BLOCK_BINARY(X, Sub)                            \
+    ORVANTA_BLOCK_BINARY(X, Mul) ORVANTA_BLOCK_BINARY(X, Div)                            \
+    ORVANTA_BLOCK_BINARY(X, Pow) ORVANTA_BLOCK_BINARY(X, Call2)                          \
     X(PowInt)
 
 #define ORVANTA_ENUMERATOR(name) name,
@@ -142,3 +143,13 @@ struct Expression::Program {
 // Runs resolved accumulator instructions up to Stop and returns the
 // accumulator.
 double RunCode(const ProgramInstr* ip);
+
+// The arithmetic of the binary operators, written once for the linker's
+// folding of constants, the interpreter and the block loops.
+namespace arithmetic {
+inline double Add(double x, double y) { return x + y; }
+inline double Sub(double x, double y) { return x - y; }
+inline double Mul(double x, double y) { return x * y; }
+inline double Div(double x, double y) { return x / y; }
+inline double Pow(double x, double y) { return std::pow(x, y); }
+} // namespace arithmetic

@@ -17,11 +17,6 @@ using Op = ProgramOp;
 static_assert(static_cast<int>(BlockOp::Call1) == static_cast<int>(BlockOp::Neg) + 3);
 static_assert(static_cast<int>(BlockOp::Call2SA) == static_cast<int>(BlockOp::AddAA) + 3 * 5 + 2);
 
-#define ADD(x, y) ((x) + (y))
-#define SUB(x, y) ((x) - (y))
-#define MUL(x, y) ((x) * (y))
-#define DIV(x, y) ((x) / (y))
-#define POW(x, y) std::pow((x), (y))
 #define CALL2(x, y) in.f2((x), (y))
 #define LOOP(action)                                                                    \
     for (size_t i = 0; i < n; ++i)                                                      \
@@ -56,21 +51,16 @@ void RunBlock(const BlockInstr* code, size_t n) {
         case BlockOp::Abs: LOOP(dst[i] = std::fabs(a[i]))
         case BlockOp::Call1: LOOP(dst[i] = in.f1(a[i]))
         case BlockOp::PowInt: IntegerPowers(a, dst, n, in.exponent); break;
-        BINARY_BLOCK(Add, ADD)
-        BINARY_BLOCK(Sub, SUB)
-        BINARY_BLOCK(Mul, MUL)
-        BINARY_BLOCK(Div, DIV)
-        BINARY_BLOCK(Pow, POW)
+        BINARY_BLOCK(Add, arithmetic::Add)
+        BINARY_BLOCK(Sub, arithmetic::Sub)
+        BINARY_BLOCK(Mul, arithmetic::Mul)
+        BINARY_BLOCK(Div, arithmetic::Div)
+        BINARY_BLOCK(Pow, arithmetic::Pow)
         BINARY_BLOCK(Call2, CALL2)
         }
     }
 }
 
-#undef ADD
-#undef SUB
-#undef MUL
-#undef DIV
-#undef POW
 #undef CALL2
 #undef LOOP
 #undef BINARY_BLOCK
