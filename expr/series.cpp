@@ -19,7 +19,7 @@ static_assert(static_cast<int>(BlockOp::Call2SA) == static_cast<int>(BlockOp::Ad
 
 #define CALL2(x, y) in.f2((x), (y))
 #define LOOP(action)                                                                    \
-    for (size_t i = 0; i < n; ++i)                                                      \
+    _Pragma("GCC unroll 8") for (size_t i = 0; i < n; ++i)                              \
         action;                                                                         \
     break;
 #define BINARY_BLOCK(NAME, OP)                                                          \
@@ -34,7 +34,9 @@ static_assert(static_cast<int>(BlockOp::Call2SA) == static_cast<int>(BlockOp::Ad
     }
 
 // Runs block instructions over the first n values of every array.
-void RunBlock(const BlockInstr* code, size_t n) {
+template <size_t kFixed>
+void RunBlockN(const BlockInstr* code, size_t count) {
+    const size_t n = kFixed ? kFixed : count;
     for (const BlockInstr* ip = code;; ++ip) {
         const BlockInstr& in = *ip;
         double* const dst = in.dst;
@@ -59,6 +61,15 @@ void RunBlock(const BlockInstr* code, size_t n) {
         BINARY_BLOCK(Call2, CALL2)
         }
     }
+}
+
+// Full blocks run with a constant count, so that the loops need no
+// remainder.
+void RunBlock(const BlockInstr* code, size_t n) {
+    if (n == Expression::Program::kBlock)
+        RunBlockN<Expression::Program::kBlock>(code, n);
+    else
+        RunBlockN<0>(code, n);
 }
 
 #undef CALL2
