@@ -14,9 +14,9 @@
 //                   [2^-256, 2^256]. There, when the exact x^n lies within
 //                   15/32 ULP of a double, every other double is more than
 //                   17/32 ULP away, so pow returns that double. x^n is
-//                   computed exactly enough to tell (an unevaluated sum of
-//                   two doubles, products split without FMA); the rest, about
-//                   one value in sixteen, goes to pow.
+//                   computed closely enough to tell (an unevaluated sum of
+//                   two doubles, within 2^-40 ULP, products split without
+//                   FMA); the rest, about one value in sixteen, goes to pow.
 //   CallPow         any other library: pow itself.
 //
 // The unit tests compare IntegerPower with std::pow in every lane, over
@@ -48,15 +48,19 @@ bool IsPowerExponent(double exponent, int& n);
 
 namespace power_detail {
 
-// Veltkamp's split: hi holds the upper 26 bits of a, lo the rest, so that
-// products of halves are exact.
+// hi keeps the upper 26 significant bits of a, lo = a - hi (exact) the
+// other 27, so that hi*hi and hi*lo are exact products; lo*lo errs by less
+// than 2^-104 of a*a.
 inline void Split(double a, double& hi, double& lo) {
-    const double c = 134217729.0 * a; // 2^27 + 1
-    hi = c - (c - a);
+    uint64_t bits;
+    std::memcpy(&bits, &a, sizeof bits);
+    bits &= ~uint64_t(0) << 27;
+    std::memcpy(&hi, &bits, sizeof hi);
     lo = a - hi;
 }
 
-// (h + l) = (h + l)^2, keeping the exact square of h (Dekker's product).
+// (h + l) = (h + l)^2: the square of h as a rounded product and its error
+// (Dekker's product), plus the rounded cross term.
 inline void Square(double& h, double& l) {
     double hh, hl;
     Split(h, hh, hl);
@@ -95,14 +99,14 @@ inline bool SurelyPowsValue(double r, double d) {
            (std::fabs(d) <= ulp * (15.0 / 32.0));
 }
 
-// The exact square of x as x*x + rest.
+// The rest of the square of x beyond x*x, to within 2^-51 ULP of x*x.
 inline double SquareRest(double xh, double xl, double square) {
     return ((xh * xh - square) + 2.0 * xh * xl) + xl * xl;
 }
 
-// x^n (n >= 2) as h + l, left to right over the bits of n: the first step
-// squares x exactly, and every later one adds a relative error below
-// 2^-104, so h + l is within 2^-95 of x^n relative to it for n <= 16.
+// x^n (n >= 2) as h + l, left to right over the bits of n: every step adds
+// a relative error below 2^-102, so h + l is within 2^-95 of x^n relative
+// to it for n <= 16.
 inline void Unevaluated(double x, int n, double& h, double& l) {
     double xh, xl;
     Split(x, xh, xl);
@@ -140,7 +144,7 @@ inline double SquareMultiply(double x, int n) {
 inline bool NearestPower(double x, int n, double& value) {
     using namespace power_detail;
     if (n == 2) {
-        // x*x is the nearest double; the split gives the exact rest.
+        // x*x is the nearest double; the split gives the rest.
         double xh, xl;
         Split(x, xh, xl);
         value = x * x;
