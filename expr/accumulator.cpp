@@ -29,7 +29,9 @@ using Op = ProgramOp;
     BINARY_ACTIONS(Mul, arithmetic::Mul) BINARY_ACTIONS(Div, arithmetic::Div)           \
     BINARY_ACTIONS(Pow, arithmetic::Pow) BINARY_ACTIONS(Call2, CALL2)                   \
     ACTION(PowIntA, acc = IntegerPower(acc, ip->exponent))                              \
-    ACTION(PowIntM, acc = IntegerPower(*ip->a, ip->exponent))
+    ACTION(PowIntM, acc = IntegerPower(*ip->a, ip->exponent))                           \
+    ACTION(SquareA, acc = IntegerPower(acc, 2))                                         \
+    ACTION(SquareM, acc = IntegerPower(*ip->a, 2))
 
 double RunCode(const ProgramInstr* ip) {
     double acc = 0.0;

@@ -165,10 +165,18 @@ inline double IntegerPower(double x, int n) {
     if constexpr (kPowerMethod == PowerMethod::SquareMultiply) {
         return SquareMultiply(x, n);
     } else if constexpr (kPowerMethod == PowerMethod::NearestDouble) {
-        // One value at a time, the exact power costs more than pow beyond
-        // the square; in blocks (IntegerPowers) it pays up to n = 16.
+        // One value at a time, the exact power is as slow as pow beyond
+        // x^4; in blocks (IntegerPowers) it pays up to n = 16. The constant
+        // exponents let the compiler unroll the bits of n.
         double value;
-        return n == 2 && NearestPower(x, n, value) ? value : CallPow(x, n);
+        bool sure = false;
+        switch (n) {
+        case 2: sure = NearestPower(x, 2, value); break;
+        case 3: sure = NearestPower(x, 3, value); break;
+        case 4: sure = NearestPower(x, 4, value); break;
+        default: break;
+        }
+        return sure ? value : CallPow(x, n);
     } else {
         return CallPow(x, n);
     }

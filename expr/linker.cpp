@@ -149,12 +149,16 @@ public:
         const bool integerPower = index == kPowIndex && b.kind == Operand::Kind::Constant &&
                                   IsPowerExponent(p.constants[b.index], step.exponent);
         if (a.kind == Operand::Kind::Accumulator) {
-            step.op = integerPower ? Op::PowIntA : BinaryOp(index, 0);
+            step.op = !integerPower ? BinaryOp(index, 0)
+                      : step.exponent == 2 ? Op::SquareA
+                                           : Op::PowIntA;
         } else if (b.kind == Operand::Kind::Accumulator) {
             step.op = BinaryOp(index, 1);
         } else {
             SpillAccumulator();
-            step.op = integerPower ? Op::PowIntM : BinaryOp(index, 2);
+            step.op = !integerPower ? BinaryOp(index, 2)
+                      : step.exponent == 2 ? Op::SquareM
+                                           : Op::PowIntM;
         }
         p.steps.push_back(step);
         Push(Computed(number));

@@ -19,7 +19,8 @@
 //   A:  acc = u(acc)           M:  acc = u(*a)
 //   M:  acc = acc b *b         R:  acc = *a b acc        MM: acc = *a b *b
 // PowInt is "^" with a constant integer exponent that integer_power.h
-// computes (acc = acc^n, acc = (*a)^n).
+// computes (acc = acc^n, acc = (*a)^n); Square is PowInt with n = 2, the
+// common case, with handlers of its own.
 // The list is written once, here, and expanded both into the enumeration
 // and into the interpreter's handlers, so the two cannot disagree.
 #define ORVANTA_BINARY_MODES(X, NAME) X(NAME##M) X(NAME##R) X(NAME##MM)
@@ -32,7 +33,7 @@
     ORVANTA_BINARY_MODES(X, Add) ORVANTA_BINARY_MODES(X, Sub)                            \
     ORVANTA_BINARY_MODES(X, Mul) ORVANTA_BINARY_MODES(X, Div)                            \
     ORVANTA_BINARY_MODES(X, Pow) ORVANTA_BINARY_MODES(X, Call2)                          \
-    X(PowIntA) X(PowIntM)
+    X(PowIntA) X(PowIntM) X(SquareA) X(SquareM)
 
 #define ORVANTA_ENUMERATOR(name) name,
 enum class ProgramOp : uint8_t { ORVANTA_PROGRAM_OPS(ORVANTA_ENUMERATOR) };

@@ -170,9 +170,11 @@ private:
         } else if (step.op == Op::Spill) {
             registers[step.dst] = Varies(acc) ? acc : Hoist(acc);
             return;
-        } else if (step.op == Op::PowIntA || (op >= int(Op::NegA) && op <= int(Op::Call1A))) {
+        } else if (step.op == Op::PowIntA || step.op == Op::SquareA ||
+                   (op >= int(Op::NegA) && op <= int(Op::Call1A))) {
             x = acc;
-        } else if (step.op == Op::PowIntM || (op >= int(Op::NegM) && op <= int(Op::Call1M))) {
+        } else if (step.op == Op::PowIntM || step.op == Op::SquareM ||
+                   (op >= int(Op::NegM) && op <= int(Op::Call1M))) {
             x = Of(step.a);
         } else {
             binary = true;
@@ -205,7 +207,7 @@ private:
             bs.b = Hoist(y);
         } else {
             bs.instr.f1 = step.f1;
-            if (step.op == Op::PowIntA || step.op == Op::PowIntM)
+            if (step.exponent != 0) // PowInt or Square
                 bs.instr.op = BlockOp::PowInt;
             else
                 bs.instr.op = static_cast<BlockOp>(
