@@ -31,7 +31,9 @@
 
 enum class PowerMethod { CallPow, SquareMultiply, NearestDouble };
 
-#if defined(__MINGW32__)
+// mingw-w64 on the older msvcrt runtime brings its own pow; on the UCRT
+// runtime pow is Microsoft's, whose ways this file does not know.
+#if defined(__MINGW32__) && !defined(_UCRT)
 inline constexpr PowerMethod kPowerMethod = PowerMethod::SquareMultiply;
 #elif defined(__GLIBC__)
 inline constexpr PowerMethod kPowerMethod = PowerMethod::NearestDouble;
