@@ -6,7 +6,8 @@
 // constant in the program, a variable in the table, or a value the code set
 // aside). The code performs exactly the operations of the postfix array on
 // exactly the same operands in the same order, so every value is the same to
-// the last bit.
+// the last bit; a power with a constant integer exponent is computed by
+// integer_power.h, which gives pow's bits.
 #pragma once
 
 #include <cmath>
