@@ -286,7 +286,8 @@ int Register() {
         double seriesToLambda = 0, sampleToMuparser = 0, slowest = 0;
         int cases = 0;
         for (int i = 1; i <= count; ++i) {
-            const double sample = time("eval", "orvanta", i), series = time("eval", "orvanta-series", i),
+            const double sample = time("eval", "orvanta", i),
+                         series = time("eval", "orvanta-series", i),
                          lambda = time("eval", "lambda", i), mu = time("eval", "muparser", i);
             if (sample <= 0 || series <= 0 || lambda <= 0 || mu <= 0)
                 return;

@@ -127,6 +127,7 @@ inline void Unevaluated(double x, int n, double& h, double& l) {
 } // namespace power_detail
 
 // mingw-w64's integer power: square and multiply on x (on 1/x for n < 0).
+// Rounding is symmetric, so this is its result on |x| with the sign set last.
 inline double SquareMultiply(double x, int n) {
     double d = n < 0 ? 1.0 / x : x;
     unsigned k = n < 0 ? 0u - static_cast<unsigned>(n) : static_cast<unsigned>(n);

@@ -207,11 +207,10 @@ private:
             bs.b = Hoist(y);
         } else {
             bs.instr.f1 = step.f1;
-            if (step.exponent != 0) // PowInt or Square
-                bs.instr.op = BlockOp::PowInt;
-            else
-                bs.instr.op = static_cast<BlockOp>(
-                    int(BlockOp::Neg) + (op <= int(Op::Call1A) ? op - int(Op::NegA) : op - int(Op::NegM)));
+            const int unary = op <= int(Op::Call1A) ? op - int(Op::NegA) : op - int(Op::NegM);
+            bs.instr.op = step.exponent != 0 // PowInt or Square
+                              ? BlockOp::PowInt
+                              : static_cast<BlockOp>(int(BlockOp::Neg) + unary);
             bs.a = x;
         }
         bs.dst = arrayCount++;
