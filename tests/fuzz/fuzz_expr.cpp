@@ -57,7 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(series.Compile(text) == compiled);
 
     if (compiled) {
-        const double samples[] = {0.5, -0.0, 3, NAN, 1e308, -1e-320, 7};
+        // Besides the usual values: a square and a cube next to a halfway
+        // point between two doubles, an exactly halfway square, and powers
+        // near overflow and underflow.
+        const double samples[] = {0.5, -0.0, 3, NAN, 1e308, -1e-320, 7, 0x1.0ffccde72eb1ep+3,
+                                  -0x1.c7d5d3a72b30bp+2, 134217727.0, 1e154, -1e-160, HUGE_VAL};
         constexpr size_t n = sizeof samples / sizeof samples[0];
         double loopResults[n], seriesResults[n];
         size_t loopOk = 0;

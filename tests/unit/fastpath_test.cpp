@@ -3,6 +3,7 @@
 // follows every change of the symbol table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -50,8 +51,8 @@ private:
     }
     std::string Atom() {
         static const char* atoms[] = {"x", "y", "a", "2", "0", "0.5", "3.", "10", "1e", "pi()",
-                                      "q", ".", "7", "1024", "x", "x"};
-        return atoms[Pick(16)];
+                                      "q", ".", "7", "1024", "x", "x", "3", "16", "17"};
+        return atoms[Pick(19)];
     }
     std::string Op() {
         static const char* ops[] = {"+", "-", "*", "/", "^", " ", ","};
@@ -79,7 +80,13 @@ void Prepare(SymbolTable& table) {
 
 TEST(FastPath, MatchesTokenByTokenEvaluation) {
     TextGenerator generator(12345);
-    const double samples[] = {0.0, -0.0, 1.0, -3.75, 1e-310, 1e308, -HUGE_VAL, NAN, 2.5, 1e-3};
+    // Besides the usual values: squares and cubes that lie next to a
+    // halfway point between two doubles (pow and the plain product differ
+    // there), an exactly halfway square, and powers near overflow and
+    // underflow.
+    const double samples[] = {0.0, -0.0, 1.0, -3.75, 1e-310, 1e308, -HUGE_VAL, NAN, 2.5, 1e-3,
+                              0x1.0ffccde72eb1ep+3, -0x1.c7d5d3a72b30bp+2, 134217727.0, 1e154,
+                              1e-160, 0x1p-128};
     int compiled = 0, succeeded = 0;
     for (int i = 0; i < 4000; ++i) {
         const std::string text = generator.Text();
@@ -142,7 +149,12 @@ void ExpectSameTables(const SymbolTable& a, const SymbolTable& b) {
 TEST(Series, MatchesThePerSampleLoop) {
     TextGenerator generator(777);
     std::vector<std::string> texts = {"x=x*2", "a=x", "y=y+x", "a=a+1", "q=x^2", "sin=x",
-                                      "x", "2", "t", "x^2+1", "(1,x)", "x=3"};
+                                      "x", "2", "t", "x^2+1", "(1,x)", "x=3",
+                                      // parts that do not depend on x, computed once
+                                      "y", "y*2", "x (y*2)", "sin(y)*x+cos(y)", "(y+1)^2*x-y^3",
+                                      "sqrt(1-sin(2*x)+cos(pi()/y)/3)", "mod(y,x)+y^x+x^y",
+                                      "q=sin(y)*x^2", "-(y^2)+x*(y/3)-(2*y)", "(x^2+1,x^2)",
+                                      "x^2+x^3+x^4+x^5+x^6+x^7+x^8+x^16+x^17+x^(-2)+x^(-1)+x^0"};
     for (int i = 0; i < 3000; ++i)
         texts.push_back(generator.Text());
     std::vector<double> values;
@@ -150,6 +162,9 @@ TEST(Series, MatchesThePerSampleLoop) {
         values.push_back(-10 + 20.0 * i / 299);
     values[17] = NAN;
     values[100] = HUGE_VAL;
+    const double special[] = {-0.0, -HUGE_VAL, 1e200, 1e-200, 1e154, 0x1p-128, 134217727.0,
+                              0x1.0ffccde72eb1ep+3, -0x1.c7d5d3a72b30bp+2, 0x1.6a09e667f3bcdp+0};
+    std::copy(std::begin(special), std::end(special), values.begin() + 50);
     for (const std::string& text : texts) {
         SCOPED_TRACE(text);
         SymbolTable seriesTable, loopTable;

@@ -1,28 +1,23 @@
-#include <algorithm>
+// The linker: turns the postfix array into the accumulator program of
+// program.h, resolving names against the table and folding constants.
+#include <cmath>
 #include <cstring>
 #include <map>
-#include <tuple>
-#include <cmath>
+#include <memory>
 #include <new>
 #include <string_view>
+#include <tuple>
 
 #include "expr/builtins.h"
 #include "expr/expression.h"
+#include "expr/integer_power.h"
 #include "expr/program.h"
 
 namespace {
 
 using Op = ProgramOp;
 
-double Apply(OperatorCode op, double x, double y) {
-    switch (op) {
-    case OperatorCode::Power: return std::pow(x, y);
-    case OperatorCode::Multiply: return x * y;
-    case OperatorCode::Divide: return x / y;
-    case OperatorCode::Add: return x + y;
-    default: return x - y;
-    }
-}
+constexpr int kPowIndex = 4;
 
 // Position of an operator among the binary operations (Call2 is the last).
 int BinaryIndex(OperatorCode code) {
@@ -31,7 +26,7 @@ int BinaryIndex(OperatorCode code) {
     case OperatorCode::Subtract: return 1;
     case OperatorCode::Multiply: return 2;
     case OperatorCode::Divide: return 3;
-    case OperatorCode::Power: return 4;
+    case OperatorCode::Power: return kPowIndex;
     default: return 5;
     }
 }
@@ -62,79 +57,14 @@ double Unary(int index, double (*f)(double), double x) {
 
 double Binary(int index, double (*f)(double, double), double x, double y) {
     switch (index) {
-    case 0: return x + y;
-    case 1: return x - y;
-    case 2: return x * y;
-    case 3: return x / y;
-    case 4: return std::pow(x, y);
+    case 0: return arithmetic::Add(x, y);
+    case 1: return arithmetic::Sub(x, y);
+    case 2: return arithmetic::Mul(x, y);
+    case 3: return arithmetic::Div(x, y);
+    case kPowIndex: return arithmetic::Pow(x, y);
     default: return f(x, y);
     }
 }
-
-#define ADD(x, y) ((x) + (y))
-#define SUB(x, y) ((x) - (y))
-#define MUL(x, y) ((x) * (y))
-#define DIV(x, y) ((x) / (y))
-#define POW(x, y) std::pow((x), (y))
-#define CALL2(x, y) ip->f2((x), (y))
-#define BINARY_ACTIONS(NAME, OP)                                                        \
-    ACTION(NAME##M, acc = OP(acc, *ip->b))                                              \
-    ACTION(NAME##R, acc = OP(*ip->a, acc))                                              \
-    ACTION(NAME##MM, acc = OP(*ip->a, *ip->b))
-// What each instruction does, in the order of ProgramOp (after Stop).
-#define ALL_ACTIONS                                                                     \
-    ACTION(Load, acc = *ip->a)                                                          \
-    ACTION(Spill, *ip->dst = acc)                                                       \
-    ACTION(NegA, acc = -acc)                                                            \
-    ACTION(SqrtA, acc = std::sqrt(acc))                                                 \
-    ACTION(AbsA, acc = std::fabs(acc))                                                  \
-    ACTION(Call1A, acc = ip->f1(acc))                                                   \
-    ACTION(NegM, acc = -*ip->a)                                                         \
-    ACTION(SqrtM, acc = std::sqrt(*ip->a))                                              \
-    ACTION(AbsM, acc = std::fabs(*ip->a))                                               \
-    ACTION(Call1M, acc = ip->f1(*ip->a))                                                \
-    BINARY_ACTIONS(Add, ADD) BINARY_ACTIONS(Sub, SUB) BINARY_ACTIONS(Mul, MUL)          \
-    BINARY_ACTIONS(Div, DIV) BINARY_ACTIONS(Pow, POW) BINARY_ACTIONS(Call2, CALL2)
-
-// Runs resolved instructions up to Stop and returns the accumulator.
-double RunCode(const ProgramInstr* ip) {
-    double acc = 0.0;
-#if defined(__GNUC__)
-    // Threaded dispatch: one indirect jump per handler predicts better than a
-    // single shared switch.
-#define LABEL(name) &&op_##name,
-    static const void* const handlers[] = {ORVANTA_PROGRAM_OPS(LABEL)};
-#undef LABEL
-#define ACTION(name, action)                                                            \
-    op_##name : action;                                                                 \
-    goto* handlers[static_cast<uint8_t>((++ip)->op)];
-    goto* handlers[static_cast<uint8_t>(ip->op)];
-    ALL_ACTIONS
-op_Stop:
-    return acc;
-#undef ACTION
-#else
-#define ACTION(name, action)                                                            \
-    case Op::name: action; break;
-    for (;; ++ip) {
-        switch (ip->op) {
-        case Op::Stop: return acc;
-        ALL_ACTIONS
-        }
-    }
-#undef ACTION
-#endif
-}
-
-#undef ADD
-#undef SUB
-#undef MUL
-#undef DIV
-#undef POW
-#undef CALL2
-#undef BINARY_ACTIONS
-#undef ALL_ACTIONS
-
 } // namespace
 
 // Follows the evaluation stack through the postfix array, recording where
@@ -215,13 +145,20 @@ public:
         step.f2 = f;
         step.a = a;
         step.b = b;
+        // x^n with a constant integer n has a cheaper way to pow's bits.
+        const bool integerPower = index == kPowIndex && b.kind == Operand::Kind::Constant &&
+                                  IsPowerExponent(p.constants[b.index], step.exponent);
         if (a.kind == Operand::Kind::Accumulator) {
-            step.op = BinaryOp(index, 0);
+            step.op = !integerPower ? BinaryOp(index, 0)
+                      : step.exponent == 2 ? Op::SquareA
+                                           : Op::PowIntA;
         } else if (b.kind == Operand::Kind::Accumulator) {
             step.op = BinaryOp(index, 1);
         } else {
             SpillAccumulator();
-            step.op = BinaryOp(index, 2);
+            step.op = !integerPower ? BinaryOp(index, 2)
+                      : step.exponent == 2 ? Op::SquareM
+                                           : Op::PowIntM;
         }
         p.steps.push_back(step);
         Push(Computed(number));
@@ -351,6 +288,7 @@ void Resolve(Expression::Program& p) {
         const ProgramStep& step = p.steps[i];
         ProgramInstr& in = p.code[i];
         in.op = step.op;
+        in.exponent = step.exponent;
         in.a = Address(p, step.a);
         in.b = Address(p, step.b);
         if (step.op == Op::Spill)
@@ -374,6 +312,7 @@ bool Expression::Link() {
     p.steps.clear();
     p.constants.clear();
     p.code.clear();
+    p.blockCode.clear(); // made again for the new steps
     p.registerCount = 0;
     p.generation = symbols->Generation();
 
@@ -503,313 +442,4 @@ bool Expression::LinkPass(Linker& linker, uint32_t first, uint32_t last) {
         return false;
     }
     return true;
-}
-
-bool Expression::Evaluate() {
-    using State = Program::State;
-    if (program && program->state == State::Linked) [[likely]] {
-        Program& p = *program;
-        // A text that only names a value (x, 2, pi()) has nothing to run.
-        const double value = p.direct ? *p.direct : RunCode(p.code.data());
-        result = value;
-        return !p.assignment || Assign(value);
-    }
-    if (!program) {
-        program.reset(new (std::nothrow) Program);
-        if (!program)
-            return false;
-    }
-    Program& p = *program;
-    switch (p.state) {
-    case State::Linked:
-        break;
-    case State::Broken:
-        return false;
-    case State::ByToken:
-        return EvaluateByToken();
-    case State::Unresolved:
-        if (p.generation == symbols->Generation())
-            return false;
-        [[fallthrough]];
-    case State::Unlinked:
-        try {
-            if (!Link())
-                return p.state == State::ByToken && EvaluateByToken();
-        } catch (const std::bad_alloc&) {
-            p.state = State::Unlinked;
-            return false;
-        }
-        break;
-    }
-    const double value = p.direct ? *p.direct : RunCode(p.code.data());
-    result = value;
-    return !p.assignment || Assign(value);
-}
-
-bool Expression::Assign(double value) {
-    Program& p = *program;
-    if (p.target) {
-        p.target->value = value;
-        return true;
-    }
-    if (!symbols->SetVariable(postfix[0].text, value))
-        return false;
-    p.target = symbols->FindVariable(postfix[0].text);
-    return true;
-}
-
-bool Expression::EvaluateByToken() {
-    if (!valueStack) {
-        valueStack.reset(new (std::nothrow) double[ValueStackSize + 1]);
-        if (!valueStack)
-            return false;
-    }
-    double* const base = valueStack.get();
-    double* top = base;
-
-    uint32_t first = 0, last = postfixCount;
-    const bool assignment = postfixCount > 0 &&
-                            postfix[postfixCount - 1].kind == TokenKind::Operator &&
-                            postfix[postfixCount - 1].op == OperatorCode::Assign;
-    if (assignment) {
-        if (postfix[0].kind != TokenKind::Identifier)
-            return false;
-        first = 1;
-        last = postfixCount - 1;
-    }
-    for (uint32_t i = first; i < last; ++i) {
-        if (top - base >= static_cast<ptrdiff_t>(ValueStackSize))
-            return false;
-        if (!EvaluateToken(postfix[i], base, top))
-            return false;
-    }
-    if (top == base)
-        return false;
-    result = top[-1];
-    return !assignment || symbols->SetVariable(postfix[0].text, result);
-}
-
-bool Expression::EvaluateToken(const Token& token, double* base, double*& top) {
-    const ptrdiff_t count = top - base;
-    switch (token.kind) {
-    case TokenKind::Identifier: {
-        double value;
-        if (!symbols->GetVariable(token.text, value))
-            return false;
-        *top++ = value;
-        return true;
-    }
-    case TokenKind::Number:
-        *top++ = token.number;
-        return true;
-    case TokenKind::FunctionCall: {
-        double value;
-        if (!symbols->CallFunction(token.text, base, top, value))
-            return false;
-        *top++ = value;
-        return true;
-    }
-    case TokenKind::Operator:
-        switch (token.op) {
-        case OperatorCode::Power:
-        case OperatorCode::Multiply:
-        case OperatorCode::Divide:
-        case OperatorCode::Add:
-        case OperatorCode::Subtract:
-            if (count < 2)
-                return false;
-            --top;
-            top[-1] = Apply(token.op, top[-1], top[0]);
-            return true;
-        case OperatorCode::UnaryPlus:
-            return count >= 1;
-        case OperatorCode::UnaryMinus:
-            if (count < 1)
-                return false;
-            top[-1] = -top[-1];
-            return true;
-        case OperatorCode::OpenParen:
-        case OperatorCode::CloseParen:
-        case OperatorCode::Comma:
-            return true;
-        default:
-            return false;
-        }
-    default:
-        return false;
-    }
-}
-
-namespace {
-
-#define ADD(x, y) ((x) + (y))
-#define SUB(x, y) ((x) - (y))
-#define MUL(x, y) ((x) * (y))
-#define DIV(x, y) ((x) / (y))
-#define POW(x, y) std::pow((x), (y))
-#define CALL2(x, y) in.f2((x), (y))
-#define LOOP(action)                                                                    \
-    for (size_t i = 0; i < n; ++i)                                                      \
-        action;                                                                         \
-    break;
-#define BINARY_BLOCK(NAME, OP)                                                          \
-    case Op::NAME##M: LOOP(acc[i] = OP(acc[i], in.b[i]))                                \
-    case Op::NAME##R: LOOP(acc[i] = OP(in.a[i], acc[i]))                                \
-    case Op::NAME##MM: LOOP(acc[i] = OP(in.a[i], in.b[i]))
-
-// Runs block instructions over the first n values of every array.
-void RunBlock(const ProgramInstr* code, double* acc, size_t n) {
-    for (const ProgramInstr* ip = code;; ++ip) {
-        const ProgramInstr& in = *ip;
-        switch (in.op) {
-        case Op::Stop: return;
-        case Op::Load: LOOP(acc[i] = in.a[i])
-        case Op::Spill: LOOP(in.dst[i] = acc[i])
-        case Op::NegA: LOOP(acc[i] = -acc[i])
-        case Op::SqrtA: LOOP(acc[i] = std::sqrt(acc[i]))
-        case Op::AbsA: LOOP(acc[i] = std::fabs(acc[i]))
-        case Op::Call1A: LOOP(acc[i] = in.f1(acc[i]))
-        case Op::NegM: LOOP(acc[i] = -in.a[i])
-        case Op::SqrtM: LOOP(acc[i] = std::sqrt(in.a[i]))
-        case Op::AbsM: LOOP(acc[i] = std::fabs(in.a[i]))
-        case Op::Call1M: LOOP(acc[i] = in.f1(in.a[i]))
-        BINARY_BLOCK(Add, ADD)
-        BINARY_BLOCK(Sub, SUB)
-        BINARY_BLOCK(Mul, MUL)
-        BINARY_BLOCK(Div, DIV)
-        BINARY_BLOCK(Pow, POW)
-        BINARY_BLOCK(Call2, CALL2)
-        }
-    }
-}
-
-#undef ADD
-#undef SUB
-#undef MUL
-#undef DIV
-#undef POW
-#undef CALL2
-#undef LOOP
-#undef BINARY_BLOCK
-
-// Makes the block form of a linked program for samples of `variable`.
-void ResolveBlocks(Expression::Program& p, const double* variable) {
-    using Kind = Operand::Kind;
-    constexpr size_t B = Expression::Program::kBlock;
-    // Every variable other than the sampled one gets an array of its own.
-    p.blockScalars.clear();
-    std::vector<const double*> scalars;
-    for (const ProgramStep& step : p.steps)
-        for (const Operand* operand : {&step.a, &step.b})
-            if (operand->kind == Kind::Variable && operand->var != variable &&
-                std::find(scalars.begin(), scalars.end(), operand->var) == scalars.end())
-                scalars.push_back(operand->var);
-
-    const size_t registers = p.registerCount, constants = p.constants.size();
-    p.blockData.assign((1 + registers + constants + scalars.size() + 1) * B, 0.0);
-    double* const accumulator = p.blockData.data(); // block 0: the accumulator
-    (void)accumulator;
-    double* const registerData = p.blockData.data() + B;
-    double* const constantData = registerData + registers * B;
-    double* const scalarData = constantData + constants * B;
-    p.blockSamples = scalarData + scalars.size() * B;
-    for (size_t c = 0; c < constants; ++c)
-        std::fill_n(constantData + c * B, B, p.constants[c]);
-    for (size_t v = 0; v < scalars.size(); ++v)
-        p.blockScalars.emplace_back(scalars[v], scalarData + v * B);
-
-    auto address = [&](const Operand& operand) -> const double* {
-        switch (operand.kind) {
-        case Kind::Register: return registerData + operand.index * B;
-        case Kind::Constant: return constantData + operand.index * B;
-        case Kind::Variable:
-            if (operand.var == variable)
-                return p.blockSamples;
-            return scalarData + (std::find(scalars.begin(), scalars.end(), operand.var) -
-                                 scalars.begin()) * B;
-        default: return nullptr;
-        }
-    };
-    p.blockCode.resize(p.steps.size());
-    for (size_t i = 0; i < p.steps.size(); ++i) {
-        const ProgramStep& step = p.steps[i];
-        ProgramInstr& in = p.blockCode[i];
-        in.op = step.op;
-        in.a = address(step.a);
-        in.b = address(step.b);
-        if (step.op == Op::Spill)
-            in.dst = registerData + step.dst * B;
-        if (step.f2)
-            in.f2 = step.f2;
-        else
-            in.f1 = step.f1;
-    }
-    p.blockVariable = variable;
-}
-
-// True when some instruction reads `value`.
-bool Reads(const Expression::Program& p, const double* value) {
-    for (const ProgramStep& step : p.steps)
-        if ((step.a.kind == Operand::Kind::Variable && step.a.var == value) ||
-            (step.b.kind == Operand::Kind::Variable && step.b.var == value))
-            return true;
-    return false;
-}
-
-} // namespace
-
-size_t Expression::EvaluateSeries(double& variable, const double* values, double* results,
-                                  size_t count) {
-    using State = Program::State;
-    if (count == 0)
-        return 0;
-    size_t succeeded = 0;
-    auto one = [&](size_t i) {
-        variable = values[i];
-        result = 0.0;
-        const bool ok = Evaluate();
-        results[i] = ok ? result : 0.0;
-        succeeded += ok;
-    };
-    // The first sample goes the ordinary way: it links the program and
-    // creates the assignment target.
-    one(0);
-    Program* p = program.get();
-    // Samples can share one pass when each evaluation depends on nothing an
-    // earlier one changed: the only thing an evaluation changes is its
-    // assignment target, so that must be the sampled variable or unread.
-    const bool together = count > 1 && p && p->state == State::Linked && succeeded == 1 &&
-                          (!p->assignment ||
-                           (p->target && (&p->target->value == &variable ||
-                                          !Reads(*p, &p->target->value))));
-    if (!together) {
-        for (size_t i = 1; i < count; ++i)
-            one(i);
-        return succeeded;
-    }
-    try {
-        if (p->blockVariable != &variable || p->blockCode.empty())
-            ResolveBlocks(*p, &variable);
-    } catch (const std::bad_alloc&) {
-        p->blockCode.clear();
-        for (size_t i = 1; i < count; ++i)
-            one(i);
-        return succeeded;
-    }
-    for (auto& [value, array] : p->blockScalars)
-        std::fill_n(array, Program::kBlock, *value);
-    double* const acc = p->blockData.data();
-    for (size_t start = 1; start < count; start += Program::kBlock) {
-        const size_t n = std::min(Program::kBlock, count - start);
-        std::copy_n(values + start, n, p->blockSamples);
-        RunBlock(p->blockCode.data(), acc, n);
-        std::copy_n(acc, n, results + start);
-    }
-    // Leave the table and `result` as the last evaluation would.
-    const double last = results[count - 1];
-    variable = values[count - 1];
-    if (p->assignment)
-        p->target->value = last;
-    result = last;
-    return count;
 }
