@@ -210,5 +210,10 @@ else
   echo "  skipped: the update check end to end needs root, unshare and python3"
 fi
 
+# Leave the prefix as the first run found it: a later ./run, say, should not
+# start with the Immediate window this run left open over the main window.
+wine reg delete "HKCU\\$key" /f >/dev/null 2>&1
+wine reg delete "HKLM\\$key" /f >/dev/null 2>&1
+
 echo "$passed passed, $failed failed"
 ((failed == 0))
