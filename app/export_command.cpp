@@ -5,6 +5,7 @@
 
 #include "app/export_image.h"
 #include "app/graphapp.h"
+#include "win/text_encoding.h"
 
 namespace {
 
@@ -69,8 +70,10 @@ void GraphApp::ExportCommand() {
     int format = Png;
     if (!ChooseExportFile(frameWindow, instance, name, sizeof name, format))
         return;
-    const bool saved =
-        format == Bmp ? canvas.SaveBMP(name) : exportImage && SavePNG(*exportImage, name);
+    // The dialog answers in the ANSI code page; the image files take UTF-8.
+    const std::string path = AnsiToUtf8(name);
+    const bool saved = format == Bmp ? canvas.SaveBMP(path.c_str())
+                                     : exportImage && SavePNG(*exportImage, path.c_str());
     if (!saved)
         Message("Error saving image", "Error", MB_ICONERROR);
 }

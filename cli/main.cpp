@@ -3,8 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include <string>
+#include <vector>
+
+#include "cli/arguments.h"
 #include "cli/eval.h"
 #include "cli/plot.h"
+#include "src/zr_file_calls.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -37,7 +42,7 @@ int Eval(int argc, char** argv) {
         return WriteAll(kHelp, stdout) ? 0 : 1;
     const bool standardInput = argc < 3 || std::strcmp(argv[2], "-") == 0;
     const char* name = standardInput ? "standard input" : argv[2];
-    FILE* in = standardInput ? stdin : std::fopen(name, "rb");
+    FILE* in = standardInput ? stdin : zrOpenStdioFile(name, "rb");
     if (!in) {
         std::fprintf(stderr, "orvanta-cli: %s: %s\n", name, std::strerror(errno));
         return 2;
@@ -61,7 +66,15 @@ int Eval(int argc, char** argv) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** rawArgv) {
+    // Every argument in UTF-8, the encoding of the core's file names.
+    std::vector<std::string> arguments = Utf8Arguments(argc, rawArgv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments)
+        pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    argc = static_cast<int>(arguments.size());
+    char** argv = pointers.data();
 #ifdef _WIN32
     // Lines are split on "\n" alone, as on every other system: no CR-LF
     // translation in either direction.

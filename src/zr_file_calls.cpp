@@ -1,9 +1,11 @@
-// The descriptor calls of ZrFile, on the Windows runtime or POSIX.
+// The descriptor calls of ZrFile, on the Windows runtime or POSIX. Names are
+// UTF-8 on both.
 #include "src/zr_file_calls.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -79,13 +81,54 @@ int zrWriteFile(int descriptor, const void* bytes, size_t count) {
 
 #ifdef _WIN32
 
-int zrOpenForWriting(const char* name) {
-    return _open(name, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IWRITE);
+namespace {
+
+// File names are UTF-8 on every system; Windows takes them as UTF-16, so
+// that any name opens, not only those of the ANSI code page. Empty, with
+// errno EINVAL, for a name that is not valid UTF-8 (which names no file).
+std::wstring WideName(const char* name) {
+    const int size = static_cast<int>(std::strlen(name));
+    if (size == 0)
+        return std::wstring();
+    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, size, nullptr, 0);
+    if (length <= 0) {
+        errno = EINVAL;
+        return std::wstring();
+    }
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, size, wide.data(), length);
+    return wide;
 }
 
-int zrOpenForReading(const char* name) { return _open(name, _O_RDONLY | _O_BINARY); }
+// Calls `call` with the UTF-16 form of `name`; -1 with errno EINVAL when
+// there is none (an empty name is ENOENT, as the runtime reports it).
+template <class Call>
+int WithWideName(const char* name, Call call) {
+    if (!*name) {
+        errno = ENOENT;
+        return -1;
+    }
+    const std::wstring wide = WideName(name);
+    if (wide.empty())
+        return -1;
+    return call(wide.c_str());
+}
 
-int zrCreateFile(const char* name) { return _creat(name, _S_IREAD | _S_IWRITE); }
+} // namespace
+
+int zrOpenForWriting(const char* name) {
+    return WithWideName(name, [](const wchar_t* wide) {
+        return _wopen(wide, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IWRITE);
+    });
+}
+
+int zrOpenForReading(const char* name) {
+    return WithWideName(name, [](const wchar_t* wide) { return _wopen(wide, _O_RDONLY | _O_BINARY); });
+}
+
+int zrCreateFile(const char* name) {
+    return WithWideName(name, [](const wchar_t* wide) { return _wcreat(wide, _S_IREAD | _S_IWRITE); });
+}
 
 int zrCloseFile(int descriptor) { return _close(descriptor); }
 
@@ -105,19 +148,24 @@ int zrTruncateFile(int descriptor) {
     return _chsize(descriptor, 0);
 }
 
-int zrUnlinkFile(const char* name) { return _unlink(name); }
+int zrUnlinkFile(const char* name) {
+    return WithWideName(name, [](const wchar_t* wide) { return _wunlink(wide); });
+}
 
 // Devices such as NUL, or Wine's view of /dev/full, may have no attributes
 // at all: what can be opened is asked for its type instead.
 ZrPathKind zrPathKind(const char* name) {
-    HANDLE handle = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    const std::wstring wide = WideName(name);
+    if (wide.empty())
+        return ZrPathKind::Other;
+    HANDLE handle = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND ? ZrPathKind::Missing : ZrPathKind::Other;
     }
     const DWORD type = GetFileType(handle);
-    const DWORD attributes = GetFileAttributesA(name);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
     CloseHandle(handle);
     if (type != FILE_TYPE_DISK || attributes == INVALID_FILE_ATTRIBUTES ||
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)))
@@ -126,7 +174,8 @@ ZrPathKind zrPathKind(const char* name) {
 }
 
 int zrCheckWritable(const char* name) {
-    const DWORD attributes = GetFileAttributesA(name);
+    const std::wstring wide = WideName(name);
+    const DWORD attributes = wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         errno = EACCES;
         return -1;
@@ -135,11 +184,18 @@ int zrCheckWritable(const char* name) {
 }
 
 int zrCreateNewFile(const char* name) {
-    return _open(name, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    return WithWideName(name, [](const wchar_t* wide) {
+        return _wopen(wide, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    });
 }
 
 int zrReplaceFile(const char* from, const char* to) {
-    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    const std::wstring wideFrom = WideName(from), wideTo = WideName(to);
+    if (wideFrom.empty() || wideTo.empty()) {
+        errno = wideFrom.empty() && *from ? EINVAL : wideTo.empty() && *to ? EINVAL : ENOENT;
+        return -1;
+    }
+    if (MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return 0;
     switch (GetLastError()) {
     case ERROR_FILE_NOT_FOUND:
@@ -153,6 +209,16 @@ int zrReplaceFile(const char* from, const char* to) {
     default: errno = EIO; break;
     }
     return -1;
+}
+
+FILE* zrOpenStdioFile(const char* name, const char* mode) {
+    const std::wstring wideMode = WideName(mode);
+    FILE* file = nullptr;
+    WithWideName(name, [&](const wchar_t* wide) {
+        file = _wfopen(wide, wideMode.c_str());
+        return file ? 0 : -1;
+    });
+    return file;
 }
 
 std::string zrResolveLinks(const char* name) { return name; }
@@ -211,6 +277,8 @@ int zrCreateNewFile(const char* name) {
 }
 
 int zrReplaceFile(const char* from, const char* to) { return ::rename(from, to); }
+
+FILE* zrOpenStdioFile(const char* name, const char* mode) { return std::fopen(name, mode); }
 
 std::string zrResolveLinks(const char* name) {
     std::string path = name;

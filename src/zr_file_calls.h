@@ -1,11 +1,14 @@
 // The runtime's descriptor-based file calls that ZrFile makes, with the same
 // meaning on every system: a negative result (or -1) and errno on failure.
-// On Windows they are the runtime's _open, _write, _chsize... family; on
-// other systems the POSIX calls.
+// On Windows they are the runtime's _wopen, _write, _chsize... family; on
+// other systems the POSIX calls. File names are UTF-8 everywhere: on Windows
+// they are converted to UTF-16 for the wide calls, so any name works (a
+// name that is not valid UTF-8 fails with EINVAL).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 // Opens for writing: write-only, created when missing, truncated, bytes
@@ -49,6 +52,9 @@ int zrReplaceFile(const char* from, const char* to);
 // (relative ones from their own folder, at most 40). The name itself where
 // there are no links to follow or one cannot be read.
 std::string zrResolveLinks(const char* name);
+
+// fopen for a UTF-8 name (and mode); null with errno on failure.
+FILE* zrOpenStdioFile(const char* name, const char* mode);
 
 // One write call as the runtime makes it: bytes written (at most `count`),
 // or -1 with errno. Replaceable so that tests can make writes fail.
