@@ -33,5 +33,6 @@ struct GraphDocument {
 // Why a document cannot be written as it is (the reason the reader would
 // give for it), or nothing when it can: the view must be finite with min <
 // max and a finite span on both axes, t finite, every equation at most
-// kMaxEquationLength characters of valid UTF-8.
+// kMaxEquationLength characters of valid UTF-8, the mode one of the three
+// and every colour a word of at most 0xFFFFFF.
 std::optional<std::string> DocumentProblem(const GraphDocument& document);

@@ -155,9 +155,10 @@ size_t ZrFile::read(void* buffer, size_t n) {
         throw ZrErrorCode(12, 0, kSource, __LINE__);
     if (n == 0)
         return 0;
+    errno = 0;
     const int64_t got = zrReadFile(descriptor, buffer, n);
-    if (got < 0)
-        throw ZrErrorCode(20, EBADF, kSource, __LINE__);
+    if (got < 0) // the system's reason travels along (EISDIR for a folder)
+        throw ZrErrorCode(20, errno ? errno : EBADF, kSource, __LINE__);
     if (got == 0)
         throw ZrErrorCode(18, 0, kSource, __LINE__);
     return static_cast<size_t>(got);

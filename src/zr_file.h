@@ -69,7 +69,8 @@ public:
     void close();
     // Reads up to n bytes into `buffer` and returns how many came (at least
     // 1); n = 0 returns 0. Throws ZrErrorCode 12 when not open for reading,
-    // 18 at the end of the file, 20 (detail EBADF) when the read fails.
+    // 18 at the end of the file, 20 when the read fails (detail: the read's
+    // errno, EBADF when it gave none).
     size_t read(void* buffer, size_t n);
     // Writes n bytes, all of them, and counts them. Throws ZrErrorCode 12
     // when not open for writing, else the errno mapping (22 for a full
