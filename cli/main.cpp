@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/arguments.h"
 #include "cli/eval.h"
 #include "cli/plot.h"
@@ -31,17 +33,32 @@ const char kHelp[] =
     "  \" Error\" for a line that does not compile or evaluate, and an empty\n"
     "  line for a blank one.\n";
 
-// A failure to read the input is reported with its name and the reason
-// (exit 2); a failure to write the output ends the run with exit 1.
-int Eval(int argc, char** argv) {
-    if (argc > 3) {
+// The arguments after "eval": [FILE] or --help. A failure to read the input
+// is reported with its name and the reason (exit 2); a failure to write the
+// output ends the run with exit 1.
+int Eval(const std::vector<std::string>& arguments) {
+    if (arguments.size() == 1 && arguments[0] == "--help")
+        return WriteAll(kHelp, stdout) ? 0 : 1;
+    // FILE is taken as it is, whatever it looks like ("-x", "--"): CLI11
+    // hands every argument over as an extra, in order.
+    CLI::App app("orvanta-cli eval");
+    app.set_help_flag();
+    app.allow_extras();
+    app.allow_windows_style_options(false);
+    try {
+        app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
+    } catch (const CLI::ParseError&) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    if (argc == 3 && std::strcmp(argv[2], "--help") == 0)
-        return WriteAll(kHelp, stdout) ? 0 : 1;
-    const bool standardInput = argc < 3 || std::strcmp(argv[2], "-") == 0;
-    const char* name = standardInput ? "standard input" : argv[2];
+    const std::vector<std::string> extras = app.remaining();
+    if (extras.size() > 1) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const std::string file = extras.empty() ? "-" : extras[0];
+    const bool standardInput = file == "-";
+    const char* name = standardInput ? "standard input" : file.c_str();
     FILE* in = standardInput ? stdin : zrOpenStdioFile(name, "rb");
     if (!in) {
         std::fprintf(stderr, "orvanta-cli: %s: %s\n", name, std::strerror(errno));
@@ -66,30 +83,45 @@ int Eval(int argc, char** argv) {
 
 } // namespace
 
-int main(int argc, char** rawArgv) {
+int main(int argc, char** argv) {
     // Every argument in UTF-8, the encoding of the core's file names.
-    std::vector<std::string> arguments = Utf8Arguments(argc, rawArgv);
-    std::vector<char*> pointers;
-    for (std::string& argument : arguments)
-        pointers.push_back(argument.data());
-    pointers.push_back(nullptr);
-    argc = static_cast<int>(arguments.size());
-    char** argv = pointers.data();
+    const std::vector<std::string> arguments = Utf8Arguments(argc, argv);
 #ifdef _WIN32
     // Lines are split on "\n" alone, as on every other system: no CR-LF
     // translation in either direction.
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    if (argc >= 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
+    // The subcommand and everything after it are handed on untouched, so
+    // that its own parser sees "--" and the arguments that look like
+    // options. (CLI11's subcommands would take an equation such as "++" or
+    // "eval" for a command of their own.) Help is asked for by the first
+    // argument alone, as "--help" or "-h".
+    CLI::App app("orvanta-cli");
+    app.set_help_flag();
+    app.allow_windows_style_options(false);
+    app.prefix_command();
+    try {
+        // CLI11 takes the arguments in reverse order, without the program name.
+        std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+        if (!reversed.empty())
+            reversed.pop_back();
+        app.parse(reversed);
+    } catch (const CLI::ParseError&) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const std::vector<std::string> command = app.remaining();
+    const std::string first = command.empty() ? "" : command[0];
+    const std::vector<std::string> rest(command.begin() + (command.empty() ? 0 : 1), command.end());
+    if (first == "--help" || first == "-h")
         return WriteAll(kUsage, stdout) && WriteAll(kHelp, stdout) && WriteAll(kPlotHelp, stdout)
                    ? 0
                    : 1;
-    }
-    if (argc >= 2 && strcmp(argv[1], "eval") == 0)
-        return Eval(argc, argv);
-    if (argc >= 2 && strcmp(argv[1], "plot") == 0)
-        return RunPlot(argc, argv);
-    fputs(kUsage, stderr);
+    if (first == "eval")
+        return Eval(rest);
+    if (first == "plot")
+        return RunPlot(rest);
+    std::fputs(kUsage, stderr);
     return 2;
 }

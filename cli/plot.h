@@ -1,8 +1,12 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 // orvanta-cli plot: renders equations as the graph pane would and writes the
-// image. Returns the process exit code.
-int RunPlot(int argc, char** argv);
+// image, the document or both. `arguments` are those after "plot", in
+// UTF-8. Returns the process exit code.
+int RunPlot(const std::vector<std::string>& arguments);
 
 extern const char kPlotUsage[];
 extern const char kPlotHelp[];

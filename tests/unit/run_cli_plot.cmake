@@ -11,10 +11,16 @@
 #   IDENTIFY      ImageMagick's identify: it must read OUTPUT back with the
 #                 size SIZE and find the colour ff0000 in it ("SKIPPED" when
 #                 the program is not there)
+#   INPUT         a file copied into DIR before the run, which may stay
 cmake_minimum_required(VERSION 3.20)
 
 file(REMOVE_RECURSE ${DIR})
 file(MAKE_DIRECTORY ${DIR})
+set(inputName "")
+if(DEFINED INPUT)
+  file(COPY ${INPUT} DESTINATION ${DIR})
+  get_filename_component(inputName ${INPUT} NAME)
+endif()
 string(REPLACE "|" ";" args "${ARGS}")
 execute_process(COMMAND ${EMULATOR} ${CLI} plot ${args}
                 WORKING_DIRECTORY ${DIR}
@@ -71,6 +77,7 @@ if(DEFINED SIZE)
   endif()
 else()
   file(GLOB written RELATIVE ${DIR} ${DIR}/*)
+  list(REMOVE_ITEM written "${inputName}")
   if(written)
     string(APPEND problems "files were written although the command failed: ${written}\n")
   endif()

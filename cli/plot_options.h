@@ -1,0 +1,35 @@
+// orvanta-cli plot's command line: its options, read with CLI11.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "plot/plotter.h"
+
+// What the arguments say; an option not given stays empty, so that a
+// document opened with --graph keeps its own value.
+struct PlotOptions {
+    std::optional<std::string> graph; // --graph: the document to start from
+    std::optional<std::string> save;  // --save: the document to write
+    std::string output;               // -o: the image to write, empty for none
+    std::optional<GraphMode> mode;
+    std::optional<std::pair<double, double>> x, y, t;
+    int32_t width = 800, height = 600;
+    bool noAxes = false;
+    std::optional<uint32_t> background, axisColor;
+    std::array<std::optional<uint32_t>, 8> colors;
+    std::vector<std::string> equations; // in order; empty when none is given
+};
+
+// Reads the arguments after "plot". False on a usage error, with the
+// problem (the text after "orvanta-cli plot: ") in `problem`. "--help" is
+// not an option here: the caller looks for it first.
+bool ParsePlotOptions(const std::vector<std::string>& arguments, PlotOptions& options,
+                      std::string& problem);
+
+// Whether `name` ends in `suffix` (lower case), in any case.
+bool EndsWithInAnyCase(const std::string& name, const char* suffix);
