@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "src/log.h"
 #include "win/dpi.h"
+#include "win/text_encoding.h"
 
 namespace {
 
@@ -75,6 +76,7 @@ void GraphApp::Run() {
         Message("Application failed in startup", "Startup failed", MB_ICONERROR);
         return;
     }
+    OpenStartupDocument();
     // Synchronous, before the first message is read; it ends within its
     // deadline however the server behaves, and says nothing on failure.
     Sarvel checker(updateUrl.c_str(), VersionText());
@@ -127,7 +129,9 @@ void GraphApp::MessageLoop() {
 
 // The classes go with the application object (see WindowClass).
 bool GraphApp::RegisterClasses() {
-    return classes[0].Register(instance, ProductName(), FrameWindowProc,
+    // The frame is a Unicode window: its title names the open document,
+    // whose file name may hold any character.
+    return classes[0].RegisterUnicode(instance, ProductName(), FrameWindowProc,
                                LoadIconA(instance, MAKEINTRESOURCEA(IDI_ORVANTA)),
                                static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)),
                                MAKEINTRESOURCEA(IDR_MAINMENU)) &&
@@ -149,8 +153,9 @@ bool GraphApp::InitWindows() {
     // The Options dialog's swatches; the dialog is the only user, so start-up
     // goes on without them.
     RegisterColorClass(colorClass, instance);
-    frameWindow = CreateWindowExA(
-        0, ProductName(), ProductName(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+    const std::wstring product = AnsiToWide(ProductName());
+    frameWindow = CreateWindowExW(
+        0, product.c_str(), product.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (!frameWindow)
         return false;
@@ -178,6 +183,10 @@ bool GraphApp::InitWindows() {
     if (!immWindow.CreateWindows(instance, nullptr, frameWindow))
         return false;
     LoadPreferences();
+    recentFiles.Load(KeyPath());
+    ShowRecentFiles();
+    // Graph documents dropped anywhere on the window open.
+    DragAcceptFiles(frameWindow, TRUE);
     SetViewRange(-10, 10, -10, 10, false);
     SetStepRange(-10, 10, false);
     LayoutMainWindow();
@@ -243,9 +252,28 @@ void GraphApp::SavePreferences() {
     prefs->SaveWindowPlacement(kImmWindowDim, immWindow.immFrame);
 }
 
+namespace {
+
+struct LocalFreeDeleter {
+    void operator()(LPWSTR* block) const { LocalFree(block); }
+};
+
+// The document to open: the first argument of the wide command line, so
+// that a name of any characters arrives whole (the shell's open command
+// passes it quoted).
+std::wstring DocumentArgument() {
+    int count = 0;
+    const std::unique_ptr<LPWSTR, LocalFreeDeleter> arguments(
+        CommandLineToArgvW(GetCommandLineW(), &count));
+    return arguments && count >= 2 ? std::wstring(arguments.get()[1]) : std::wstring();
+}
+
+} // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     logMessage(LogDebug, "Graph console!");
     GraphApp app;
+    app.startupDocument = DocumentArgument();
     OrvantaPrefs prefs(&app);
     app.Init(instance, &prefs);
     app.Run();

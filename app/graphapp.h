@@ -4,14 +4,18 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "app/canvas.h"
+#include "app/recent_files.h"
 #include "app/vendor.h"
 #include "app/wapp.h"
+#include "document/graph_document.h"
 #include "imm/imm_window.h"
 #include "plot/plotter.h"
 #include "plot/render.h"
@@ -23,6 +27,21 @@
 
 class GraphPrefs;
 class Sarvel;
+
+// What a document is compared by to tell whether it was modified: the texts
+// of the equation, range and step fields, the view, and the display options
+// with the mode.
+struct DocumentSnapshot {
+    std::array<std::string, 14> fields;
+    std::array<double, 4> view = {};
+    GraphOptions options;
+
+    bool operator==(const DocumentSnapshot&) const = default;
+};
+
+// Posted to the frame when something a document holds may have changed; the
+// title is brought up to date once for any number of changes.
+inline constexpr UINT kUpdateTitleMessage = WM_APP + 1;
 
 class GraphApp : public WApp {
 public:
@@ -58,6 +77,56 @@ public:
     void ToggleImmediate();
     void OptionsCommand();
     void ExportCommand();
+    // File > Exit, the close box: ends the message loop unless the user
+    // keeps a modified document open.
+    void CloseCommand();
+
+    // Graph documents. A document is the graph of a file that was opened or
+    // saved; without one, the program behaves as it always has.
+    // File > New: asks about a modified document, then empties the equations
+    // and forgets the document; ranges, mode and options stay.
+    void NewCommand();
+    // File > Open: asks about a modified document, then for a file, and opens it.
+    void OpenCommand();
+    // File > Save: runs Plot when the fields differ from the graph, then
+    // writes the document's file (asking for one when there is none). False
+    // when nothing was written: Plot refused, the user cancelled, or the save
+    // failed (which was reported).
+    bool SaveCommand();
+    // File > Save As: as Save, always asking for the file.
+    bool SaveAsCommand();
+    // Opens recent file `index` (0 the newest) after asking about a modified
+    // document; a file that is gone leaves the list.
+    void OpenRecent(size_t index);
+    // A file dropped on the window: the first one is opened as File > Open
+    // would. Finishes the drop.
+    void DropFiles(HDROP drop);
+    // Opens the document named on the command line, if any (at start-up).
+    void OpenStartupDocument();
+    // True when whatever comes next may replace the document: there is none,
+    // it is not modified, or the user answered the question "Save changes to
+    // NAME?" with Yes (and the save worked) or No. False on Cancel.
+    bool ConfirmDiscard();
+    // Reads the file and, only when it is a graph, shows it: the equations
+    // cleared, the mode, ranges, fields and display options set as the
+    // Options dialog's OK and the range fields would set them, then the
+    // equations checked and the graph drawn. False, with the message "Cannot
+    // open NAME: REASON" shown and nothing changed, when it is refused.
+    bool OpenDocument(const std::wstring& path);
+    // Writes the graph as shown to `path`; on success it becomes the
+    // document's file. False after showing "Cannot save NAME: REASON".
+    bool SaveDocument(const std::wstring& path);
+    // The graph as shown: accepted equations (UTF-8), view, step, mode, style.
+    GraphDocument CurrentDocument() const;
+    void ShowDocument(const GraphDocument& document);
+    // A document is open and differs from what was last opened or saved.
+    bool IsModified() const;
+    DocumentSnapshot Snapshot() const;
+    // "NAME - Orvanta", with "*" first when modified; the program's own
+    // title without a document.
+    void UpdateTitle();
+    // Something a document holds may have changed: a title update is posted.
+    void DocumentChanged();
 
     // Zoom and pan. Each step re-renders, rewrites the range fields and
     // repaints the rulers; a range that rounding at extreme zoom makes
@@ -92,7 +161,18 @@ public:
     bool ReadRange();
     bool ReadStep();
     bool ReadEquations();
-    void PlotCommand();
+    // Reads the range, the step (outside Rectangular mode) and the equations,
+    // and draws; false, after the refusal's message, when one is refused.
+    bool PlotCommand();
+    // The texts of the eight equation fields, the four range fields and the
+    // start and stop fields, in that order.
+    std::array<std::string, 14> FieldTexts() const;
+    // The fields show the graph as drawn: each equation field holds its
+    // accepted equation (blank for an empty slot), the range fields the
+    // view's numbers and, outside Rectangular mode, the step fields the step
+    // range's, as the program writes them. Plot then changes nothing.
+    bool FieldsShowGraph() const;
+    void SetEquationField(int slot, const std::string& text);
     void SetGraphMode(int32_t mode);
     void GetOptions(GraphOptions& options) const;
     void ApplyOptions(const GraphOptions& options);
@@ -104,6 +184,8 @@ public:
 
     // Shows a warning or error box owned by the frame window.
     void Message(const char* text, const char* caption, UINT icon) const;
+    // The same with a text of any characters, captioned with the product name.
+    int MessageW(const std::wstring& text, UINT style) const;
 
     GraphPrefs* prefs = nullptr;
     Plotter plotter;
@@ -137,8 +219,20 @@ public:
     // server of their own).
     std::string updateUrl = kUpdateDescriptorUrl;
 
+    // The open document's file (a full path), empty without one; what it
+    // held when it was last opened or saved; the recent files; the file
+    // named on the command line.
+    std::wstring documentPath;
+    DocumentSnapshot savedState;
+    RecentFiles recentFiles;
+    std::wstring startupDocument;
+    bool titleUpdatePending = false;
+
 private:
     bool ShowView(const ViewRange& view);
+    // Makes `path` the document's file: title, recent list and its menu.
+    void BecomeDocument(const std::wstring& path);
+    void ShowRecentFiles();
     // Zooms for a wheel message over the graph; false for anything else.
     bool IsWheelOverGraph(const MSG& message);
     bool RegisterClasses();

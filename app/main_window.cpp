@@ -33,8 +33,18 @@ void StoreInParent(HWND dialog) {
 LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CLOSE:
+        App().CloseCommand();
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return App().ConfirmDiscard() ? TRUE : FALSE;
+    case WM_DROPFILES:
+        App().DropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case kUpdateTitleMessage:
+        App().UpdateTitle();
         return 0;
     case WM_CREATE:
     case WM_NOTIFY:
@@ -56,7 +66,7 @@ LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         App().OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     default:
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -66,6 +76,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         StoreInParent(dialog);
         return TRUE;
     case WM_COMMAND:
+        // Any edit of a field may make a document differ from its file.
+        if (HIWORD(wParam) == EN_CHANGE)
+            App().DocumentChanged();
         switch (LOWORD(wParam)) {
         case IDC_ZOOM_IN:
         case IDC_ZOOM_OUT:
@@ -89,7 +102,23 @@ void GraphApp::OnCommand(int id) {
         ExportCommand();
         break;
     case IDM_EXIT:
-        PostQuitMessage(0);
+        CloseCommand();
+        break;
+    case IDM_NEW:
+    case IDA_NEW:
+        NewCommand();
+        break;
+    case IDM_OPEN:
+    case IDA_OPEN:
+        OpenCommand();
+        break;
+    case IDM_SAVE:
+    case IDA_SAVE:
+        SaveCommand();
+        break;
+    case IDM_SAVE_AS:
+    case IDA_SAVE_AS:
+        SaveAsCommand();
         break;
     case IDM_OPTIONS:
     case IDC_OPTIONS:
@@ -128,6 +157,10 @@ void GraphApp::OnCommand(int id) {
         break;
     case IDM_ABOUT:
         ShowAboutBox(frameWindow, {Title(), WebSite(), kVendorHomePage});
+        break;
+    default:
+        if (id >= IDM_RECENT_FIRST && id <= IDM_RECENT_LAST)
+            OpenRecent(static_cast<size_t>(id - IDM_RECENT_FIRST));
         break;
     }
 }

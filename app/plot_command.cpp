@@ -24,15 +24,22 @@ const char* const kSlotLabels[3][8] = {
 // largest double is 316 characters, so any double fits and reads back.
 constexpr int kNumberTextSize = 400;
 
+// The text a number field shows for `value`.
+std::string NumberText(double value) {
+    char text[kNumberTextSize];
+    snprintf(text, sizeof text, "%f", value);
+    return text;
+}
+
+const int kNumberIds[6] = {IDC_X_MIN, IDC_X_MAX, IDC_Y_MIN, IDC_Y_MAX, IDC_START, IDC_STOP};
+
 } // namespace
 
 void SetFieldNumber(HWND dialog, int id, double value) {
     HWND control = GetDlgItem(dialog, id);
     if (!control)
         return;
-    char text[kNumberTextSize];
-    snprintf(text, sizeof text, "%f", value);
-    SetWindowTextA(control, text);
+    SetWindowTextA(control, NumberText(value).c_str());
 }
 
 double GetFieldNumber(HWND dialog, int id) {
@@ -118,16 +125,45 @@ bool GraphApp::ReadEquations() {
     return true;
 }
 
-void GraphApp::PlotCommand() {
+bool GraphApp::PlotCommand() {
     if (!ReadRange())
-        return;
+        return false;
     if (plotter.mode != Rectangular && !ReadStep())
-        return;
+        return false;
     if (!ReadEquations())
-        return;
+        return false;
     Render();
     RefreshGraph();
     RefreshRulers();
+    return true;
+}
+
+std::array<std::string, 14> GraphApp::FieldTexts() const {
+    std::array<std::string, 14> texts;
+    for (int i = 0; i < 8; ++i)
+        texts[i] = GetFieldText(mainDialog, kEquationIds[i]);
+    for (int i = 0; i < 6; ++i)
+        texts[8 + i] = GetFieldText(mainDialog, kNumberIds[i]);
+    return texts;
+}
+
+bool GraphApp::FieldsShowGraph() const {
+    const std::array<std::string, 14> texts = FieldTexts();
+    for (int i = 0; i < 8; ++i)
+        if ((IsBlank(texts[i]) ? std::string() : texts[i]) != equations[i])
+            return false;
+    const double shown[6] = {plotter.xMin, plotter.xMax,   plotter.yMin,
+                             plotter.yMax, plotter.tStart, plotter.tStop};
+    // Plot reads the step fields only outside Rectangular mode.
+    const int numbers = plotter.mode == Rectangular ? 4 : 6;
+    for (int i = 0; i < numbers; ++i)
+        if (texts[8 + i] != NumberText(shown[i]))
+            return false;
+    return true;
+}
+
+void GraphApp::SetEquationField(int slot, const std::string& text) {
+    SetDlgItemTextA(mainDialog, kEquationIds[slot], text.c_str());
 }
 
 void GraphApp::SetGraphMode(int32_t mode) {
@@ -149,6 +185,7 @@ void GraphApp::SetGraphMode(int32_t mode) {
                                                 : IDM_POLAR,
                            MF_BYCOMMAND);
     plotter.SetMode(static_cast<GraphMode>(mode));
+    DocumentChanged();
 }
 
 void GraphApp::GetOptions(GraphOptions& options) const {
@@ -165,4 +202,5 @@ void GraphApp::ApplyOptions(const GraphOptions& options) {
     backColor = options.backColor;
     axisColor = options.axisColor;
     showAxes = options.showAxes;
+    DocumentChanged();
 }

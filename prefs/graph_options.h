@@ -13,4 +13,6 @@ struct GraphOptions {
     uint32_t backColor = GraphStyle().backColor;
     uint32_t axisColor = GraphStyle().axisColor;
     bool showAxes = GraphStyle().showAxes;
+
+    bool operator==(const GraphOptions&) const = default;
 };

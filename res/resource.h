@@ -65,6 +65,18 @@
 #define IDM_PARAMETRIC 40018
 #define IDM_POLAR 40019
 
+// Graph documents: File > New, Open, Save, Save As, and the recent files
+#define IDM_NEW 40101
+#define IDM_OPEN 40102
+#define IDM_SAVE 40103
+#define IDM_SAVE_AS 40104
+#define IDA_NEW 40105
+#define IDA_OPEN 40106
+#define IDA_SAVE 40107
+#define IDA_SAVE_AS 40108
+#define IDM_RECENT_FIRST 40111 // recent file 1 (the newest) ...
+#define IDM_RECENT_LAST 40118  // ... to 8
+
 // Accelerator commands (their own ids, same actions as the menu items)
 #define IDA_EXPORT 40011
 #define IDA_ZOOM_IN 40013

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
 
 // A GDI object (brush, bitmap, palette, pen) released with DeleteObject.
@@ -89,6 +90,39 @@ private:
     HGDIOBJ previous;
 };
 
+// An open registry key, closed with RegCloseKey.
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    ~RegistryKey() { reset(); }
+    RegistryKey(RegistryKey&& other) noexcept : key(std::exchange(other.key, nullptr)) {}
+    RegistryKey& operator=(RegistryKey&& other) noexcept {
+        if (this != &other) {
+            reset();
+            key = std::exchange(other.key, nullptr);
+        }
+        return *this;
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    void reset() {
+        if (key)
+            RegCloseKey(key);
+        key = nullptr;
+    }
+    // Where a Reg...Ex call stores the key it opens (the old one closed).
+    HKEY* receive() {
+        reset();
+        return &key;
+    }
+    HKEY get() const { return key; }
+    explicit operator bool() const { return key != nullptr; }
+
+private:
+    HKEY key = nullptr;
+};
+
 // BeginPaint .. EndPaint.
 class PaintScope {
 public:
@@ -130,6 +164,28 @@ public:
         wc.lpszMenuName = menu;
         wc.lpszClassName = name;
         if (!RegisterClassA(&wc))
+            return false;
+        this->instance = instance;
+        this->name = name;
+        return true;
+    }
+    // The same for a class of Unicode windows, whose text (a title naming a
+    // file, say) may hold any character; the name is ASCII, the menu a
+    // resource number.
+    bool RegisterUnicode(HINSTANCE instance, const char* name, WNDPROC procedure, HICON icon,
+                         HBRUSH background, const char* menu) {
+        reset();
+        const std::wstring wideName(name, name + std::char_traits<char>::length(name));
+        WNDCLASSW wc = {};
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = procedure;
+        wc.hInstance = instance;
+        wc.hIcon = icon;
+        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+        wc.hbrBackground = background;
+        wc.lpszMenuName = reinterpret_cast<LPCWSTR>(menu);
+        wc.lpszClassName = wideName.c_str();
+        if (!RegisterClassW(&wc))
             return false;
         this->instance = instance;
         this->name = name;

@@ -157,6 +157,77 @@ check "the Immediate window's placement is saved" grep -q 'Imm_Window_Dim_dx' "$
 check "the Immediate window was open at exit" grep -qE 'Show_Imm +REG_NONE +01000000' "$out/registry.txt"
 check "the mode is stored as 4 bytes of type 0" grep -qE 'Graph_Mode +REG_NONE +00000000' "$out/registry.txt"
 
+# A graph document: saved by the real program with Ctrl+Shift+S, then opened
+# by a new run that is given the file on its command line, as a double-click
+# on it would. The view comes from a wheel notch, whose numbers the range
+# fields cannot show exactly: the document keeps them, so the second run
+# shows the very same graph. The Immediate window stays closed this time.
+wine reg delete "HKCU\\$key" /v Show_Imm /f >/dev/null 2>&1
+wine reg delete "HKLM\\$key" /v Show_Imm /f >/dev/null 2>&1
+wine "$exe" >"$out/document-run.log" 2>&1 &
+pid=$!
+window=$(find_window Orvanta)
+check "the program starts again for the document" test -n "$window"
+if [[ -n $window ]]; then
+  sleep 1
+  xdotool windowraise "$window" 2>/dev/null
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  xdotool mousemove --sync $((X + WIDTH * 21 / 100)) $((Y + HEIGHT * 10 / 100)) click 1
+  for equation in '3*sin(x)' 'x/2-1' 'x^2/5-4'; do
+    xdotool type --delay 30 "$equation"
+    xdotool key Tab
+  done
+  xdotool key Return
+  sleep 1
+  xdotool mousemove --sync $((X + WIDTH * 60 / 100)) $((Y + HEIGHT * 40 / 100))
+  xdotool click 4
+  sleep 1
+  document="$out/graph.orv"
+  rm -f "$document"
+  xdotool key ctrl+shift+s
+  save=$(find_window 'Save As')
+  check "Ctrl+Shift+S asks where to save the graph" test -n "$save"
+  sleep 1
+  xdotool type --delay 20 "$(winepath -w "$out/graph" 2>/dev/null)"
+  xdotool key Return
+  for _ in $(seq 1 50); do
+    [[ -s $document ]] && break
+    sleep 0.2
+  done
+  check "the graph is saved as graph.orv" test -s "$document"
+  check "the window is named after it" test -n "$(find_window 'graph.orv - Orvanta')"
+  check "the saved file names the three equations" \
+    grep -q '"equations": \["3\*sin(x)", "x/2-1", "x^2/5-4", "", "", "", "", ""\]' "$document"
+  sleep 0.5
+  import -window "$window" "$out/saved.png"
+  check "the program ends without asking (nothing changed since the save)" \
+    exit_program "$window" "$pid"
+  kill "$pid" 2>/dev/null
+  recent=$(wine reg query "HKCU\\$key" /v Recent_File_1 2>/dev/null | tr -d '\r')
+  check "the recent-file list holds it" grep -q 'graph.orv' <<<"$recent"
+
+  wine "$exe" "$(winepath -w "$document" 2>/dev/null)" >"$out/reopen-run.log" 2>&1 &
+  pid=$!
+  window=$(find_window 'graph.orv - Orvanta')
+  check "Orvanta.exe FILE opens the document at start-up" test -n "$window"
+  if [[ -n $window ]]; then
+    sleep 1.5
+    import -window "$window" "$out/reopened.png"
+    # The graph and its rulers: the right part of the window, away from
+    # the equation field that holds the blinking caret.
+    geometry=$(identify -format '%w %h' "$out/saved.png")
+    read -r w h <<<"$geometry"
+    crop="$((w * 62 / 100))x$((h * 90 / 100))+$((w * 36 / 100))+$((h * 8 / 100))"
+    convert "$out/saved.png" -crop "$crop" +repage "$out/saved-graph.png"
+    convert "$out/reopened.png" -crop "$crop" +repage "$out/reopened-graph.png"
+    differing=$(compare -metric AE "$out/saved-graph.png" "$out/reopened-graph.png" null: 2>&1)
+    check "it shows the same graph as when it was saved ($differing pixels differ)" \
+      test "${differing:-1}" = 0
+    check "the reopened program ends" exit_program "$window" "$pid"
+  fi
+  kill "$pid" 2>/dev/null
+fi
+
 # The update check of the real program. It asks www.pellmora.com; in a mount
 # namespace of this test, whose /etc/hosts says 127.0.0.1 for that name, the
 # program finds a small server there that publishes version 1.2. The

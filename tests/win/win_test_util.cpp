@@ -9,6 +9,7 @@ namespace {
 
 HHOOK hook = nullptr;
 std::vector<ShownMessage> shown;
+std::vector<int> answers; // queued, the next first
 DialogScript* script = nullptr;
 
 // Finds the icon a message box shows by comparing its icon control's image
@@ -39,6 +40,12 @@ std::string TextOf(HWND box) {
     return text;
 }
 
+std::wstring WideTextOf(HWND box) {
+    wchar_t text[2048] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 2048);
+    return text;
+}
+
 LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE) {
         HWND window = reinterpret_cast<HWND>(wParam);
@@ -47,8 +54,13 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
         if ((!script || script->Done()) && std::string(className) == "#32770") {
             char caption[256] = {};
             GetWindowTextA(window, caption, sizeof caption);
-            shown.push_back({TextOf(window), caption, IconOf(window)});
-            PostMessageA(window, WM_COMMAND, IDOK, 0);
+            shown.push_back({TextOf(window), WideTextOf(window), caption, IconOf(window)});
+            int button = IDOK;
+            if (!answers.empty()) {
+                button = answers.front();
+                answers.erase(answers.begin());
+            }
+            PostMessageA(window, WM_COMMAND, button, 0);
         }
     }
     return CallNextHookEx(hook, code, wParam, lParam);
@@ -61,6 +73,7 @@ const int kSlotIds[8] = {IDC_EQUATION1, IDC_EQUATION2, IDC_EQUATION3, IDC_EQUATI
 
 MessageBoxAnswerer::MessageBoxAnswerer() {
     shown.clear();
+    answers.clear();
     hook = SetWindowsHookExA(WH_CBT, CbtProc, nullptr, GetCurrentThreadId());
 }
 
@@ -75,6 +88,10 @@ const std::vector<ShownMessage>& MessageBoxAnswerer::Shown() const {
 }
 void MessageBoxAnswerer::Clear() {
     shown.clear();
+    answers.clear();
+}
+void MessageBoxAnswerer::Answer(int button) {
+    answers.push_back(button);
 }
 
 void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {

@@ -17,12 +17,14 @@
 // What a message box showed.
 struct ShownMessage {
     std::string text;
+    std::wstring wideText; // the text as shown, any characters
     std::string caption;
     std::string icon; // "warning", "error", "information", "question" or ""
 };
 
 // While it lives, every message box of this thread is recorded and closed
-// with its default button as soon as it appears.
+// as soon as it appears: with the next queued answer, or with IDOK when
+// none is queued.
 class MessageBoxAnswerer {
 public:
     MessageBoxAnswerer();
@@ -31,7 +33,10 @@ public:
     MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
 
     const std::vector<ShownMessage>& Shown() const;
+    // Forgets what was shown and the answers still queued.
     void Clear();
+    // The button (IDYES, IDNO, IDCANCEL...) that answers the next box.
+    void Answer(int button);
 };
 
 // Drives modal dialogs the way a user would, through their messages: the
