@@ -1,6 +1,7 @@
 ; Orvanta's installer: a per-machine install into Program Files with a
-; Start-menu shortcut, an entry in Add/Remove Programs and an uninstaller
-; that removes every file it installed and leaves the user's preferences.
+; Start-menu shortcut, an entry in Add/Remove Programs, graph documents
+; (.orv) registered for all users, and an uninstaller that removes every
+; file and key it installed and leaves the user's preferences.
 ; Built by scripts/package, which passes:
 ;   /DSTAGE=folder holding Orvanta.exe, orvanta-cli.exe, README.txt, LICENSE.txt
 ;   /DICON=the icon file
@@ -13,12 +14,21 @@ SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
 !include "FileFunc.nsh"
+!include "LogicLib.nsh"
 !include "x64.nsh"
 
 !define PRODUCT "Orvanta"
 !define COMPANY "Pellmora"
 !define HOME_PAGE "http://www.pellmora.com/"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
+; Graph documents: the extension and the class it names, for all users.
+!define CLASSES "Software\Classes"
+!define DOC_EXT ".orv"
+!define DOC_PROGID "Pellmora.Orvanta.Graph"
+; Tells the shell that file associations changed, so that Explorer shows the
+; new icon and opens the files with the new command without a restart:
+; SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, NULL, NULL).
+!define ANNOUNCE_ASSOCIATIONS "System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'"
 
 Name "${PRODUCT} ${VERSION}"
 Caption "${PRODUCT} ${VERSION} Setup"
@@ -84,10 +94,20 @@ Section "${PRODUCT}"
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   IntFmt $0 "0x%08X" $0
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" "$0"
+
+  ; Double-clicking a graph opens it in Orvanta; its icon is the document
+  ; icon, the second icon group of Orvanta.exe (index 1).
+  WriteRegStr HKLM "${CLASSES}\${DOC_EXT}" "" "${DOC_PROGID}"
+  WriteRegStr HKLM "${CLASSES}\${DOC_PROGID}" "" "Orvanta Graph"
+  WriteRegStr HKLM "${CLASSES}\${DOC_PROGID}\DefaultIcon" "" '"$INSTDIR\Orvanta.exe",1'
+  WriteRegStr HKLM "${CLASSES}\${DOC_PROGID}\shell\open\command" "" '"$INSTDIR\Orvanta.exe" "%1"'
+  ${ANNOUNCE_ASSOCIATIONS}
 SectionEnd
 
 ; Only what the installer put there; the preferences under
 ; Software\Pellmora stay, and so does a folder the user has added files to.
+; Another program may have taken .orv over or added to its key since: the
+; extension keeps whatever is not ours.
 Section "Uninstall"
   Delete "$INSTDIR\Orvanta.exe"
   Delete "$INSTDIR\orvanta-cli.exe"
@@ -96,5 +116,17 @@ Section "Uninstall"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+
+  DeleteRegKey HKLM "${CLASSES}\${DOC_PROGID}"
+  ; Key names ignore case, so the value is ours whatever its case.
+  ReadRegStr $0 HKLM "${CLASSES}\${DOC_EXT}" ""
+  ${If} $0 == "${DOC_PROGID}"
+    DeleteRegValue HKLM "${CLASSES}\${DOC_EXT}" ""
+  ${EndIf}
+  ; Only when neither values nor subkeys are left.
+  DeleteRegKey /ifempty HKLM "${CLASSES}\${DOC_EXT}"
+  ${ANNOUNCE_ASSOCIATIONS}
+
+  ; The entry goes last: an uninstall cut short stays listed.
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

@@ -6,6 +6,7 @@
 #define IDR_MAINMENU 103
 #define IDR_ACCELERATORS 104
 #define IDI_ORVANTA 113
+#define IDI_DOCUMENT 116
 
 // Main dialog: equation slots 1 to 8 and their labels
 #define IDC_EQUATION1 1000

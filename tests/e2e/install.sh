@@ -61,6 +61,81 @@ wait "$pid" 2>/dev/null
 has_preferences() { wine reg query "HKCU\\$key" /v Graph_Mode >/dev/null 2>&1; }
 check "its preferences are stored" has_preferences
 
+# Graph documents, registered for all users: the default value of each key.
+classes='HKLM\Software\Classes'
+progid=Pellmora.Orvanta.Graph
+class_value() {
+  wine reg query "$classes\\$1" /ve </dev/null 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *(Default) *REG_SZ *//p'
+}
+no_class_key() { ! wine reg query "$classes\\$1" </dev/null >/dev/null 2>&1; }
+while IFS='|' read -r subkey value; do
+  check "$subkey is $value" equals "$(class_value "$subkey")" "$value"
+done <<'END'
+.orv|Pellmora.Orvanta.Graph
+Pellmora.Orvanta.Graph|Orvanta Graph
+Pellmora.Orvanta.Graph\DefaultIcon|"C:\Program Files\Orvanta\Orvanta.exe",1
+Pellmora.Orvanta.Graph\shell\open\command|"C:\Program Files\Orvanta\Orvanta.exe" "%1"
+END
+
+# A graph in a folder whose name has a space, opened the way a double-click
+# opens it: `start` hands it to ShellExecute, which runs the open command.
+graph='C:\users\Public\Documents\My Graphs\graph.orv'
+mkdir -p "$prefix/drive_c/users/Public/Documents/My Graphs"
+cat >"$prefix/drive_c/users/Public/Documents/My Graphs/graph.orv" <<'END'
+{
+  "orvanta": 1,
+  "mode": "rectangular",
+  "x": [-10, 10],
+  "y": [-10, 10],
+  "t": [-10, 10],
+  "equations": ["sin(x)", "x/2", "", "", "", "", "", ""],
+  "colors": ["#FF0000", "#00FF00", "#0000FF", "#FF00FF", "#00FFFF", "#FFFF00", "#007FFF", "#FF7F00"],
+  "background": "#FFFFFF",
+  "axisColor": "#000000",
+  "showAxes": true
+}
+END
+
+# The pids of this prefix's processes started with ARG... first (Wine gives a
+# program's process its Windows arguments as argv).
+prefix_pids() { # prefix_pids ARG...
+  local want p
+  want=$(printf '%s\n' "$@")
+  for p in /proc/[0-9]*; do
+    [[ $(tr '\0' '\n' <"$p/cmdline" 2>/dev/null | head -n $#) == "$want" ]] || continue
+    tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" && echo "${p#/proc/}"
+  done
+}
+
+wine start "$graph" </dev/null >"$out/start.log" 2>&1
+check "start opens the graph" equals "$?" 0
+exe='C:\Program Files\Orvanta\Orvanta.exe'
+for _ in $(seq 1 100); do
+  pid=$(prefix_pids "$exe" "$graph" | head -n 1)
+  [[ -n $pid ]] && break
+  sleep 0.2
+done
+check "the association runs Orvanta.exe with the graph's path as one argument" test -n "$pid"
+window=$(find_window 'graph\.orv - Orvanta')
+check "the graph opens in a window titled graph.orv - Orvanta" test -n "$window"
+if [[ -n $window ]]; then
+  sleep 1
+  import -window root "$out/document.png"
+  red=$(convert "$out/document.png" -fill black +opaque '#FF0000' -fill white -opaque '#FF0000' \
+    -colorspace gray -format '%[fx:round(mean*w*h)]' info:)
+  check "it shows the graph's red curve ($red red pixels)" test "${red:-0}" -gt 200
+  check "it ends with File > Exit" exit_program "$window" "$pid"
+fi
+# Nothing of it left running for the uninstaller, whatever happened above.
+for _ in $(seq 1 50); do
+  running=$(prefix_pids "$exe")
+  [[ -z $running ]] && break
+  # shellcheck disable=SC2086 # one pid per word
+  kill $running 2>/dev/null
+  sleep 0.2
+done
+
 # The uninstaller copies itself to the temporary folder and returns at once;
 # the copy does the work.
 timeout 60 wine 'C:\Program Files\Orvanta\Uninstall.exe' /S </dev/null >"$out/uninstall.log" 2>&1
@@ -74,6 +149,8 @@ check "the installed files are gone" none_present
 check "the install folder is gone" test ! -e "$folder"
 check "the shortcut is gone" test ! -e "$shortcut"
 check "the Add/Remove entry is gone" eval '! has_entry'
+check "the graph class is gone" no_class_key "$progid"
+check "the .orv extension is gone" no_class_key .orv
 check "the preferences stay" has_preferences
 
 echo "$passed passed, $failed failed"
