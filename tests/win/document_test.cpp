@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/export_image.h"
 #include "document/document_json.h"
 #include "document/path_text.h"
 #include "raster/raster_test_util.h"
@@ -329,35 +330,63 @@ TEST_F(Documents, TitleMarksEveryKindOfChange) {
 
 // Every way of leaving a modified document asks, and each answer does what
 // it says: Yes saves, then goes on; No goes on; Cancel keeps everything.
+// New gets all three answers; every other way one of them, so that each
+// answer meets a way that opens a file and a way that quits (a message box
+// costs Wine about a second, every combination would take minutes).
 TEST_F(Documents, QuestionBeforeAModifiedDocumentIsLeft) {
     const std::wstring other = PathOf(L"other.orv");
     WriteText(other, WriteGraphDocument(GraphDocument{}));
+    const auto leaveByNew = [&] {
+        Menu(IDM_NEW);
+        Pump();
+        return app->documentPath.empty();
+    };
     const struct {
         const char* way;
         // Runs it; true when the program went on (to quit, or to what was asked).
         std::function<bool()> leave;
+        std::vector<int> answers;
     } ways[] = {
-        {"New", [&] { Menu(IDM_NEW); Pump(); return app->documentPath.empty(); }},
-        {"a recent file", [&] { Menu(IDM_RECENT_FIRST + 1); Pump(); return app->documentPath == other; }},
+        {"New", leaveByNew, {IDYES, IDNO, IDCANCEL}},
+        {"a recent file",
+         [&] {
+             Menu(IDM_RECENT_FIRST + 1);
+             Pump();
+             return app->documentPath == other;
+         },
+         {IDCANCEL}},
         {"a dropped file",
          [&] {
              SendMessageW(app->frameWindow, WM_DROPFILES,
                           reinterpret_cast<WPARAM>(MakeDrop({other})), 0);
              Pump();
              return app->documentPath == other;
-         }},
-        {"the close box", [&] { SendMessageA(app->frameWindow, WM_CLOSE, 0, 0); return QuitPosted(); }},
-        {"File > Exit", [&] { Menu(IDM_EXIT); return QuitPosted(); }},
+         },
+         {IDYES}},
+        {"the close box",
+         [&] {
+             SendMessageA(app->frameWindow, WM_CLOSE, 0, 0);
+             return QuitPosted();
+         },
+         {IDYES}},
+        {"File > Exit",
+         [&] {
+             Menu(IDM_EXIT);
+             return QuitPosted();
+         },
+         {IDNO}},
         {"the session ending",
-         [&] { return SendMessageA(app->frameWindow, WM_QUERYENDSESSION, 0, 0) != 0; }},
+         [&] { return SendMessageA(app->frameWindow, WM_QUERYENDSESSION, 0, 0) != 0; },
+         {IDCANCEL}},
     };
     for (const auto& way : ways) {
-        for (int answer : {IDYES, IDNO, IDCANCEL}) {
+        for (int answer : way.answers) {
             SCOPED_TRACE(std::string(way.way) + ", answer " + std::to_string(answer));
             // The other file is second in the recent list, this one first.
-            Open(other);
+            // (The file dialogs have tests of their own.)
+            ASSERT_TRUE(app->OpenDocument(other));
             DrawSomething();
-            SaveAs(PathOf(L"asked.orv"));
+            ASSERT_TRUE(app->SaveDocument(PathOf(L"asked.orv")));
             const std::string saved = ReadText(PathOf(L"asked.orv"));
             SetSlot(1, "cos(x)");
             answerer->Clear();
@@ -471,7 +500,7 @@ TEST_F(Documents, RecentFilesKeepEightNewestFirst) {
     std::vector<std::wstring> paths;
     for (int i = 1; i <= 9; ++i) {
         paths.push_back(PathOf(L"graph" + std::to_wstring(i) + L".orv"));
-        SaveAs(paths.back());
+        ASSERT_TRUE(app->SaveDocument(paths.back()));
     }
     std::vector<std::wstring> expected(paths.rbegin(), paths.rbegin() + 8);
     EXPECT_EQ(StoredRecentFiles(), expected);
@@ -479,7 +508,7 @@ TEST_F(Documents, RecentFilesKeepEightNewestFirst) {
     std::wstring upper = paths[4];
     for (wchar_t& c : upper)
         c = static_cast<wchar_t>(towupper(c));
-    Open(upper);
+    ASSERT_TRUE(app->OpenDocument(upper));
     expected.erase(expected.begin() + 4);
     expected.insert(expected.begin(), upper);
     EXPECT_EQ(StoredRecentFiles(), expected);
@@ -524,6 +553,42 @@ TEST_F(Documents, DroppedAndStartupFilesOpen) {
     EXPECT_EQ(app->equations[0], "sqrt(x)");
     EXPECT_EQ(app->documentPath, PathOf(L"started.orv"));
     EXPECT_EQ(Title(), L"started.orv - Orvanta");
+    EXPECT_TRUE(answerer->Shown().empty());
+}
+
+// orvanta-cli and the window read each other's documents, and the command
+// line draws a document exactly as the window's export does at its size.
+TEST_F(Documents, CommandLineAndWindowShareDocuments) {
+    const std::string cli = std::string("\"") + ORVANTA_CLI_PATH + "\"";
+    const std::wstring written = PathOf(L"from-cli.orv");
+    const std::string command =
+        cli + " plot --mode polar --t 0 6.283185307179586 --x -3 3 --y -2.5 2.5 --color 2 123456"
+              " --save \"" + WideToAnsi(written) + "\" \"1+cos(t)\" \"2*sin(3*t)\"";
+    ASSERT_EQ(RunProgram(command), 0u) << command;
+    ASSERT_TRUE(app->OpenDocument(written));
+    Pump();
+    EXPECT_EQ(app->plotter.mode, Polar);
+    EXPECT_EQ(app->plotter.tStop, 6.283185307179586);
+    EXPECT_EQ(app->plotter.yMin, -2.5);
+    EXPECT_EQ(app->equations[1], "2*sin(3*t)");
+    EXPECT_EQ(app->graphColors[1], 0x123456u);
+
+    // Zoomed to a view the fields cannot show, saved by the window, drawn
+    // by the command line at the canvas's size: the export's pixels.
+    Menu(IDM_ZOOM_IN);
+    ASSERT_TRUE(app->SaveCommand());
+    const std::string png = WideToAnsi(PathOf(L"from-window.png"));
+    const std::string draw = cli + " plot --graph \"" + WideToAnsi(written) + "\" --size " +
+                             std::to_string(app->canvas.Width()) + "x" +
+                             std::to_string(app->canvas.Height()) + " -o \"" + png + "\"";
+    ASSERT_EQ(RunProgram(draw), 0u) << draw;
+    const std::string exported = WideToAnsi(PathOf(L"exported.png"));
+    ASSERT_TRUE(app->exportImage && SavePNG(*app->exportImage, exported.c_str()));
+    const raster_test::DecodedPng ours = raster_test::DecodePng(raster_test::ReadBytes(exported));
+    const raster_test::DecodedPng theirs = raster_test::DecodePng(raster_test::ReadBytes(png));
+    EXPECT_EQ(theirs.width, ours.width);
+    EXPECT_EQ(theirs.height, ours.height);
+    EXPECT_TRUE(theirs.pixels == ours.pixels) << "orvanta-cli --graph draws another picture";
     EXPECT_TRUE(answerer->Shown().empty());
 }
 
