@@ -1,0 +1,57 @@
+// Reading the graph: points of interest of rectangular curves, a curve's
+// value and exact slope at a point, and its integral between two points;
+// with the lines orvanta-cli analyze prints and the Analysis window lists.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The kinds of points, in the order in which points at the same x are listed.
+enum class PointKind : int { Zero, Minimum, Maximum, Intersection, YIntercept };
+
+struct PointOfInterest {
+    PointKind kind = PointKind::Zero;
+    int curve = 0;  // the equation slot, 0 to 7
+    int other = -1; // an intersection's second slot (above `curve`), else -1
+    double x = 0, y = 0;
+};
+
+// A curve lists at most this many points; the rest are only counted as "more".
+inline constexpr size_t kMaxPointsPerCurve = 500;
+
+struct PointsOfInterest {
+    std::vector<PointOfInterest> points; // sorted by x, then by kind, then by slot
+    std::array<bool, 8> more = {};       // slot i has more points than were listed
+};
+
+// The points of interest of the rectangular curves y = f(x) of the eight
+// slots (slot order; an empty text is no curve; each text must compile with
+// the variable x) over the closed interval [xMin, xMax] (finite, xMin <
+// xMax). Deterministic: the same texts and interval give the same points.
+PointsOfInterest FindPointsOfInterest(const std::array<std::string, 8>& equations, double xMin,
+                                      double xMax);
+
+// A curve's value and exact slope at x; `defined` is false where the value
+// is not a finite number.
+struct ValueAndSlope {
+    bool defined = false;
+    double y = 0, slope = 0;
+};
+ValueAndSlope EvaluateWithSlope(const std::string& equation, double x);
+
+// The integral of a curve from a to b.
+struct Integral {
+    enum class Status { Value, Diverges } status = Status::Value;
+    double value = 0, error = 0; // the estimate and a bound of its error
+};
+Integral IntegrateCurve(const std::string& equation, double a, double b);
+
+// The lines, without line ends, exactly as orvanta-cli analyze prints them:
+// every point, then "more yN" for each curve that has more.
+std::vector<std::string> PointLines(const PointsOfInterest& points);
+// "value yN x=... y=... slope=..." (or the form for an undefined value).
+std::string ValueLine(int curve, double x, const ValueAndSlope& value);
+// "integral yN a=... b=... value=... error=..." or "... diverges".
+std::string IntegralLine(int curve, double a, double b, const Integral& integral);
