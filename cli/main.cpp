@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/analyze.h"
 #include "cli/arguments.h"
 #include "cli/eval.h"
 #include "cli/plot.h"
@@ -23,6 +24,7 @@ namespace {
 const char kUsage[] =
     "usage: orvanta-cli eval [FILE]\n"
     "       orvanta-cli plot [OPTIONS] -o FILE EQUATION...   (orvanta-cli plot --help)\n"
+    "       orvanta-cli analyze [OPTIONS] EQUATION...        (orvanta-cli analyze --help)\n"
     "       orvanta-cli --help\n";
 
 const char kHelp[] =
@@ -115,13 +117,16 @@ int main(int argc, char** argv) {
     const std::string first = command.empty() ? "" : command[0];
     const std::vector<std::string> rest(command.begin() + (command.empty() ? 0 : 1), command.end());
     if (first == "--help" || first == "-h")
-        return WriteAll(kUsage, stdout) && WriteAll(kHelp, stdout) && WriteAll(kPlotHelp, stdout)
+        return WriteAll(kUsage, stdout) && WriteAll(kHelp, stdout) &&
+                       WriteAll(kPlotHelp, stdout) && WriteAll(kAnalyzeHelp, stdout)
                    ? 0
                    : 1;
     if (first == "eval")
         return Eval(rest);
     if (first == "plot")
         return RunPlot(rest);
+    if (first == "analyze")
+        return RunAnalyze(rest);
     std::fputs(kUsage, stderr);
     return 2;
 }

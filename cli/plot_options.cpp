@@ -15,16 +15,6 @@ struct UsageProblem {
     std::string text;
 };
 
-// A whole argument read as a number by strtod.
-bool ParseNumber(const std::string& text, double& value) {
-    if (text.empty())
-        return false;
-    char* end;
-    errno = 0;
-    value = std::strtod(text.c_str(), &end);
-    return *end == '\0';
-}
-
 // Six hex digits RRGGBB.
 bool ParseColor(const std::string& text, uint32_t& color) {
     if (text.size() != 6)
@@ -81,6 +71,15 @@ std::string FileName(const std::string& name, const std::string& text) {
 }
 
 } // namespace
+
+bool ParseNumber(const std::string& text, double& value) {
+    if (text.empty())
+        return false;
+    char* end;
+    errno = 0;
+    value = std::strtod(text.c_str(), &end);
+    return *end == '\0';
+}
 
 bool EndsWithInAnyCase(const std::string& name, const char* suffix) {
     const size_t n = std::strlen(suffix);

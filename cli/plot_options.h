@@ -31,5 +31,9 @@ struct PlotOptions {
 bool ParsePlotOptions(const std::vector<std::string>& arguments, PlotOptions& options,
                       std::string& problem);
 
+// A whole argument read as a number by strtod; false (value unspecified)
+// when the text is empty or anything follows the number.
+bool ParseNumber(const std::string& text, double& value);
+
 // Whether `name` ends in `suffix` (lower case), in any case.
 bool EndsWithInAnyCase(const std::string& name, const char* suffix);

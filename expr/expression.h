@@ -66,6 +66,13 @@ public:
     // The linked form of the postfix array (internal to the engine).
     struct Program;
 
+    // The linked form, linking it first when needed, for engines that run
+    // the same steps over another number type. Null when the text cannot run
+    // linked (a missing name, a callback that is not a builtin, a malformed
+    // postfix array, or no memory). Owned by the expression; valid until the
+    // next Compile or ToPostfix.
+    const Program* LinkedProgram();
+
 private:
 
     bool Link();

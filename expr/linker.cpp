@@ -351,6 +351,26 @@ bool Expression::Link() {
     return true;
 }
 
+const Expression::Program* Expression::LinkedProgram() {
+    using State = Program::State;
+    if (!program) {
+        program.reset(new (std::nothrow) Program);
+        if (!program)
+            return nullptr;
+    }
+    Program& p = *program;
+    const bool stale = p.state == State::Unresolved && p.generation != symbols->Generation();
+    if (p.state == State::Unlinked || stale) {
+        try {
+            Link();
+        } catch (const std::bad_alloc&) {
+            p.state = State::Unlinked;
+            return nullptr;
+        }
+    }
+    return p.state == State::Linked ? &p : nullptr;
+}
+
 // One walk over the postfix tokens to run, feeding the linker; false (with
 // the state set) when the evaluation cannot succeed now.
 bool Expression::LinkPass(Linker& linker, uint32_t first, uint32_t last) {

@@ -1,0 +1,381 @@
+#include "analysis/curve_scan.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "analysis/bracket.h"
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+// A value within this many units of its magnitude's rounding is zero: the
+// magnitude is the largest value the evaluation computed, so this bounds
+// the rounding error of a few dozen operations.
+constexpr double kRounding = 8 * 0x1p-52;
+// Where a sign change has been narrowed to neighbouring doubles, a curve
+// that is continuous there has values this small against the values at the
+// ends of the grid interval; a jump or a pole has not.
+constexpr double kContinuity = 0x1p-24;
+// A curve ending where it stops being defined has a zero there when its
+// value at the last defined double is this much smaller than 2^20 doubles
+// further in: it tends to zero at least like the 1/4th power of the distance.
+constexpr double kEdgeShrink = 1.0 / 32;
+constexpr int64_t kEdgeReach = int64_t(1) << 20;
+
+double Below(double x) {
+    return std::nextafter(x, -kInfinity);
+}
+double Above(double x) {
+    return std::nextafter(x, kInfinity);
+}
+bool Defined(const ScanPoint& p) {
+    return !std::isnan(p.value);
+}
+
+// A narrowed sign change, or an exact zero, with values at most `level` at
+// the neighbouring doubles (width apart, slopes at most `slope`), belongs to
+// a continuous stretch of the curve, judged against `scale`, the values at
+// the grid points around it. Either the values shrank by far more than the
+// bracket did, or they are within what the slope allows over the width
+// (needed where the grid spacing is itself only a few thousand doubles) and
+// still fell to half the scale (a pole's values grow instead).
+bool Continuous(double level, double scale, double slope, double width) {
+    if (!std::isfinite(level))
+        return false;
+    if (level <= kContinuity * scale)
+        return true;
+    return std::isfinite(slope) && level <= scale / 2 && level <= 4 * slope * width;
+}
+
+class Scanner {
+public:
+    Scanner(ScanSource& source, const ScanGrid& grid, const ScanOptions& options)
+        : source(source), grid(grid), options(options) {}
+
+    ScanResult Run() {
+        FindExtrema();
+        if (!stopped)
+            FindZeros();
+        return std::move(result);
+    }
+
+private:
+    struct Extremum {
+        double x, value, y;
+        bool minimum, touching;
+    };
+    struct Knot {
+        double x, value, slope, y;
+        bool zero, touching;
+    };
+
+    // The function at x, from the last few evaluations when it was just
+    // evaluated there (a narrowed bracket ends on points already seen).
+    ScanPoint At(double x, bool withMagnitude = false) {
+        for (const Cached& c : cache)
+            if (c.valid && c.x == x && (c.magnitude || !withMagnitude))
+                return c.point;
+        Cached& c = cache[next++ % cache.size()];
+        c.point = source.At(x, withMagnitude);
+        c.x = x;
+        c.magnitude = withMagnitude;
+        c.valid = true;
+        return c.point;
+    }
+
+    bool WithinBudget() {
+        if (options.work && options.work->steps > options.stepLimit) {
+            result.truncated = stopped = true;
+            return false;
+        }
+        return true;
+    }
+
+    bool Usable(size_t i) const {
+        return !std::isnan(grid.values[i]) && !std::isnan(grid.slopes[i]);
+    }
+
+    // Extrema lie where the slope changes sign between grid points; a slope
+    // of exactly 0 at one grid point between opposite slopes is an
+    // extremum there, and two or more such points in a row are a flat
+    // stretch, which has none.
+    void FindExtrema() {
+        const std::vector<double>& s = grid.slopes;
+        const size_t n = grid.xs.size();
+        for (size_t j = 0; j + 1 < n; ++j) {
+            if (!Usable(j) || s[j] == 0)
+                continue;
+            size_t k = j + 1;
+            if (Usable(k) && s[k] == 0)
+                k = j + 2;
+            if (k >= n || !Usable(k) || s[k] == 0 || (s[j] < 0) == (s[k] < 0) ||
+                !(grid.xs[j] < grid.xs[k]))
+                continue;
+            const bool minimum = s[j] < 0;
+            if (options.extremaForZerosOnly && !MayReachZero(j, k, minimum))
+                continue;
+            if (!WithinBudget())
+                return;
+            Extremum e;
+            if (!Refine(j, k, minimum, e))
+                continue;
+            extrema.push_back(e);
+            if (!options.extremaForZerosOnly) {
+                result.extrema.push_back(
+                    {minimum ? PointKind::Minimum : PointKind::Maximum, e.x, e.y});
+                if (result.extrema.size() > kMaxPointsPerCurve) {
+                    result.truncated = stopped = true;
+                    return;
+                }
+            }
+        }
+    }
+
+    // Whether an extremum between grid points j and k, whose values have
+    // the same sign, can reach zero: not when a tangent at either end
+    // (doubled, for curvature) stays on the values' side over the interval.
+    bool MayReachZero(size_t j, size_t k, bool minimum) const {
+        const double vj = grid.values[j], vk = grid.values[k];
+        const double h = grid.xs[k] - grid.xs[j];
+        const double sj = 2 * std::fabs(grid.slopes[j]) * h, sk = 2 * std::fabs(grid.slopes[k]) * h;
+        if (minimum)
+            return vj > 0 && vk > 0 && vj - sj <= 0 && vk - sk <= 0;
+        return vj < 0 && vk < 0 && vj + sj >= 0 && vk + sk >= 0;
+    }
+
+    // Narrows the slope's sign change between grid points j and k and
+    // accepts the extremum when it lies inside the interval, the curve is
+    // continuous across it, and it stands out of the values' rounding.
+    bool Refine(size_t j, size_t k, bool minimum, Extremum& e) {
+        ScanPoint pm, lo, hi;
+        double m;
+        bool exact = k == j + 2;
+        BracketResult r;
+        if (exact) {
+            m = grid.xs[j + 1];
+        } else {
+            auto slopeAt = [&](double x) {
+                const ScanPoint p = At(x);
+                return BracketEnd{x, Defined(p) ? p.slope : kNaN, kNaN};
+            };
+            r = NarrowBracket(slopeAt, BracketEnd{grid.xs[j], grid.slopes[j], kNaN},
+                              BracketEnd{grid.xs[k], grid.slopes[k], kNaN});
+            if (r.end == BracketResult::End::Exact) {
+                exact = true;
+                m = r.a.x;
+            } else if (r.end != BracketResult::End::Neighbours) {
+                return false;
+            }
+        }
+        double jump;
+        if (exact) {
+            pm = At(m, true);
+            lo = At(Below(m));
+            hi = At(Above(m));
+            if (!Defined(pm) || !Defined(lo) || !Defined(hi))
+                return false;
+            jump = std::fmax(std::fabs(lo.value - pm.value), std::fabs(hi.value - pm.value));
+        } else {
+            const ScanPoint pa = At(r.a.x, true), pb = At(r.b.x, true);
+            if (!Defined(pa) || !Defined(pb))
+                return false;
+            // The more extreme end; on a tie the right one, which carries a
+            // kink's right-hand slope.
+            const bool left = minimum ? pa.value < pb.value : pa.value > pb.value;
+            pm = left ? pa : pb;
+            m = left ? r.a.x : r.b.x;
+            jump = std::fabs(pa.value - pb.value);
+        }
+        if (!(grid.xs.front() < m && m < grid.xs.back()))
+            return false;
+        // The grid points on either side of m (it may be one of j and k).
+        const size_t left = grid.xs[j] < m ? j : j - 1, right = m < grid.xs[k] ? k : k + 1;
+        if (std::isnan(grid.values[left]) || std::isnan(grid.values[right]))
+            return false;
+        const double noise = kRounding * pm.magnitude;
+        const double sign = minimum ? 1 : -1;
+        const double riseJ = sign * (grid.values[left] - pm.value);
+        const double riseK = sign * (grid.values[right] - pm.value);
+        if (!(riseJ > noise && riseK > noise))
+            return false;
+        if (!(jump <= std::fmax(noise, kContinuity * (riseJ + riseK))))
+            return false;
+        e = {m + 0.0, pm.value, pm.y, minimum, std::fabs(pm.value) <= noise};
+        return true;
+    }
+
+    // The grid points and the extrema between them, in order; a touching
+    // extremum counts as a zero.
+    std::vector<Knot> Knots() const {
+        std::vector<Knot> knots;
+        knots.reserve(grid.xs.size() + extrema.size());
+        size_t e = 0;
+        for (size_t i = 0; i < grid.xs.size(); ++i) {
+            const double x = grid.xs[i];
+            for (; e < extrema.size() && extrema[e].x < x; ++e)
+                knots.push_back(FromExtremum(extrema[e]));
+            // The y to report at a grid point is looked up when needed.
+            Knot k{x, grid.values[i], grid.slopes[i], kNaN, grid.values[i] == 0, false};
+            for (; e < extrema.size() && extrema[e].x == x; ++e)
+                if (extrema[e].touching) {
+                    k.zero = k.touching = true;
+                    k.y = extrema[e].y;
+                }
+            knots.push_back(k);
+        }
+        return knots;
+    }
+
+    static Knot FromExtremum(const Extremum& e) {
+        return {e.x, e.value, 0.0, e.y, e.touching, e.touching};
+    }
+
+    // Zeros: at knots whose value is zero (unless a neighbour is zero too: a
+    // stretch of zeros has none), in sign changes between knots, and where
+    // the function stops being defined with its values tending to zero.
+    void FindZeros() {
+        const std::vector<Knot> knots = Knots();
+        for (size_t k = 0; k < knots.size(); ++k) {
+            const Knot& c = knots[k];
+            if (c.zero) {
+                const bool stretch =
+                    (k > 0 && knots[k - 1].zero) || (k + 1 < knots.size() && knots[k + 1].zero);
+                if (!stretch && (c.touching || ExactZeroContinuous(knots, k)))
+                    Add(c.x, std::isnan(c.y) ? At(c.x).y : c.y);
+            }
+            if (k + 1 == knots.size() || stopped)
+                break;
+            const Knot& d = knots[k + 1];
+            if (!(c.x < d.x))
+                continue;
+            const bool cDefined = !std::isnan(c.value), dDefined = !std::isnan(d.value);
+            if (cDefined && dDefined) {
+                if (c.zero || d.zero || (c.value < 0) == (d.value < 0))
+                    continue;
+                if (!WithinBudget())
+                    return;
+                SignChange(c, d);
+            } else if (cDefined != dDefined) {
+                if ((cDefined ? c : d).zero)
+                    continue; // that knot is the zero
+                if (!WithinBudget())
+                    return;
+                Edge(c, d, cDefined);
+            }
+        }
+    }
+
+    void Add(double x, double y) {
+        if (stopped)
+            return;
+        result.zeros.push_back({PointKind::Zero, x + 0.0, y});
+        if (result.zeros.size() > kMaxPointsPerCurve)
+            result.truncated = stopped = true;
+    }
+
+    // An exact zero at z: the values at the neighbouring doubles (where
+    // defined) must be those of a continuous curve.
+    bool ContinuousAround(double z, double scale) {
+        const ScanPoint lo = At(Below(z)), hi = At(Above(z));
+        if (!Defined(lo) && !Defined(hi))
+            return false;
+        double level = 0, slope = 0;
+        for (const ScanPoint* p : {&lo, &hi})
+            if (Defined(*p)) {
+                level = std::fmax(level, std::fabs(p->value));
+                slope = std::fmax(slope, std::fabs(p->slope));
+            }
+        return Continuous(level, scale, slope, Above(z) - Below(z));
+    }
+
+    bool ExactZeroContinuous(const std::vector<Knot>& knots, size_t k) {
+        double scale = 0;
+        if (k > 0 && !std::isnan(knots[k - 1].value))
+            scale = std::fabs(knots[k - 1].value);
+        if (k + 1 < knots.size() && !std::isnan(knots[k + 1].value))
+            scale = std::fmax(scale, std::fabs(knots[k + 1].value));
+        return ContinuousAround(knots[k].x, scale);
+    }
+
+    void SignChange(const Knot& c, const Knot& d) {
+        auto valueAt = [&](double x) {
+            const ScanPoint p = At(x);
+            return BracketEnd{x, p.value, p.slope};
+        };
+        const BracketResult r = NarrowBracket(valueAt, BracketEnd{c.x, c.value, c.slope},
+                                              BracketEnd{d.x, d.value, d.slope});
+        const double scale = std::fmax(std::fabs(c.value), std::fabs(d.value));
+        if (r.end == BracketResult::End::Exact) {
+            if (ContinuousAround(r.a.x, scale))
+                Add(r.a.x, At(r.a.x).y);
+            return;
+        }
+        if (r.end != BracketResult::End::Neighbours)
+            return;
+        const ScanPoint pa = At(r.a.x), pb = At(r.b.x);
+        const double level = std::fmax(std::fabs(pa.value), std::fabs(pb.value));
+        const double slope = std::fmax(std::fabs(pa.slope), std::fabs(pb.slope));
+        if (!Continuous(level, scale, slope, r.b.x - r.a.x))
+            return;
+        if (std::fabs(pa.value) < std::fabs(pb.value))
+            Add(r.a.x, pa.y);
+        else
+            Add(r.b.x, pb.y);
+    }
+
+    // Between a defined and an undefined knot: the last defined double
+    // before the function's domain ends, a zero when the values shrink
+    // towards it.
+    void Edge(const Knot& c, const Knot& d, bool leftDefined) {
+        double lo = c.x, hi = d.x;
+        for (int step = 0; step < kMaxBracketSteps && !Neighbours(lo, hi); ++step) {
+            const double m = Midpoint(lo, hi);
+            if (Defined(At(m)) == leftDefined)
+                lo = m;
+            else
+                hi = m;
+        }
+        if (!Neighbours(lo, hi))
+            return;
+        const double end = leftDefined ? lo : hi;
+        const ScanPoint pe = At(end);
+        if (!Defined(pe))
+            return;
+        if (pe.value != 0) {
+            // 2^20 doubles inwards, but not past the defined knot.
+            const double inner = leftDefined ? c.x : d.x;
+            const int64_t key = OrderKey(end) + (leftDefined ? -kEdgeReach : kEdgeReach);
+            double x = FromOrderKey(key);
+            if (leftDefined ? x < inner : x > inner)
+                x = inner;
+            const ScanPoint pi = At(x);
+            if (!Defined(pi) || !(std::fabs(pe.value) <= kEdgeShrink * std::fabs(pi.value)))
+                return;
+        }
+        Add(end, pe.y);
+    }
+
+    struct Cached {
+        double x = 0;
+        ScanPoint point;
+        bool magnitude = false, valid = false;
+    };
+
+    ScanSource& source;
+    const ScanGrid& grid;
+    const ScanOptions& options;
+    ScanResult result;
+    std::vector<Extremum> extrema;
+    std::array<Cached, 4> cache;
+    size_t next = 0;
+    bool stopped = false;
+};
+
+} // namespace
+
+ScanResult ScanFunction(ScanSource& source, const ScanGrid& grid, const ScanOptions& options) {
+    return Scanner(source, grid, options).Run();
+}

@@ -1,0 +1,70 @@
+// The text of the analysis: the lines orvanta-cli analyze prints and the
+// Analysis window lists.
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "analysis/analysis.h"
+
+namespace {
+
+// printf into a string; the formats here never need more than a few
+// hundred bytes ("%.17g" of any double is at most 24 characters).
+std::string Format(const char* format, ...) {
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return n < 0 ? std::string()
+                 : std::string(buffer, n < int(sizeof buffer) ? n : sizeof buffer - 1);
+}
+
+const char* KindName(PointKind kind) {
+    switch (kind) {
+    case PointKind::Zero:
+        return "zero";
+    case PointKind::Minimum:
+        return "minimum";
+    case PointKind::Maximum:
+        return "maximum";
+    case PointKind::Intersection:
+        return "intersection";
+    case PointKind::YIntercept:
+        return "y-intercept";
+    }
+    return "?";
+}
+
+} // namespace
+
+std::vector<std::string> PointLines(const PointsOfInterest& points) {
+    std::vector<std::string> lines;
+    lines.reserve(points.points.size() + 8);
+    for (const PointOfInterest& p : points.points) {
+        if (p.kind == PointKind::Intersection)
+            lines.push_back(
+                Format("intersection y%d y%d x=%.17g y=%.17g", p.curve + 1, p.other + 1, p.x, p.y));
+        else
+            lines.push_back(
+                Format("%s y%d x=%.17g y=%.17g", KindName(p.kind), p.curve + 1, p.x, p.y));
+    }
+    for (int c = 0; c < 8; ++c)
+        if (points.more[c])
+            lines.push_back(Format("more y%d", c + 1));
+    return lines;
+}
+
+std::string ValueLine(int curve, double x, const ValueAndSlope& value) {
+    if (!value.defined)
+        return Format("value y%d x=%.17g undefined", curve + 1, x);
+    return Format("value y%d x=%.17g y=%.17g slope=%.17g", curve + 1, x, value.y, value.slope);
+}
+
+std::string IntegralLine(int curve, double a, double b, const Integral& integral) {
+    if (integral.status == Integral::Status::Diverges)
+        return Format("integral y%d a=%.17g b=%.17g diverges", curve + 1, a, b);
+    return Format("integral y%d a=%.17g b=%.17g value=%.17g error=%.2g", curve + 1, a, b,
+                  integral.value, integral.error);
+}

@@ -1,0 +1,163 @@
+#include "analysis/points.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <tuple>
+
+#include "analysis/curve_scan.h"
+
+namespace {
+
+class CurveSource : public ScanSource {
+public:
+    explicit CurveSource(AnalysisCurve& curve) : curve(curve) {}
+    ScanPoint At(double x, bool withMagnitude) override {
+        const CurvePoint p = curve.At(x, withMagnitude);
+        return {p.y, p.slope, p.magnitude, p.y};
+    }
+
+private:
+    AnalysisCurve& curve;
+};
+
+// The difference of two curves; its zeros are their intersections, at the
+// first curve's y.
+class DifferenceSource : public ScanSource {
+public:
+    DifferenceSource(AnalysisCurve& first, AnalysisCurve& second) : first(first), second(second) {}
+    ScanPoint At(double x, bool withMagnitude) override {
+        const CurvePoint p = first.At(x, withMagnitude), q = second.At(x, withMagnitude);
+        double value = p.y - q.y;
+        if (!std::isfinite(value))
+            value = NAN;
+        const double magnitude = std::fmax(std::fmax(p.magnitude, q.magnitude),
+                                           std::fmax(std::fabs(p.y), std::fabs(q.y)));
+        return {value, p.slope - q.slope, magnitude, p.y};
+    }
+
+private:
+    AnalysisCurve& first;
+    AnalysisCurve& second;
+};
+
+bool Before(const PointOfInterest& p, const PointOfInterest& q) {
+    return std::make_tuple(p.x, static_cast<int>(p.kind), p.curve, p.other) <
+           std::make_tuple(q.x, static_cast<int>(q.kind), q.curve, q.other);
+}
+
+} // namespace
+
+PointsOfInterest FindPointsCounted(const std::array<std::string, 8>& equations, double xMin,
+                                   double xMax, AnalysisWork& work) {
+    PointsOfInterest result;
+    if (!(xMin < xMax) || !std::isfinite(xMax - xMin))
+        return result;
+
+    // The grid: xMin + span * i/N, exact but for the one rounding of the sum.
+    const double span = xMax - xMin;
+    ScanGrid base;
+    base.xs.resize(kGridIntervals + 1);
+    for (int i = 0; i < kGridIntervals; ++i)
+        base.xs[i] = xMin + span * (static_cast<double>(i) / kGridIntervals);
+    base.xs[kGridIntervals] = xMax;
+
+    std::array<std::unique_ptr<AnalysisCurve>, 8> curves;
+    std::array<ScanGrid, 8> grids;
+    for (int c = 0; c < 8; ++c) {
+        if (equations[c].empty())
+            continue;
+        auto curve = std::make_unique<AnalysisCurve>();
+        if (!curve->Compile(equations[c]))
+            continue;
+        curve->work = &work;
+        ScanGrid& grid = grids[c];
+        grid.xs = base.xs;
+        grid.values.resize(base.xs.size());
+        grid.slopes.resize(base.xs.size());
+        for (size_t i = 0; i < base.xs.size(); ++i) {
+            const CurvePoint p = curve->At(base.xs[i]);
+            grid.values[i] = p.y;
+            grid.slopes[i] = p.slope;
+        }
+        curves[c] = std::move(curve);
+    }
+
+    ScanOptions options;
+    options.work = &work;
+    options.stepLimit = work.steps + kRefinementSteps;
+    std::vector<PointOfInterest>& points = result.points;
+    auto add = [&](PointKind kind, int curve, int other, double x, double y) {
+        points.push_back({kind, curve, other, x + 0.0, y + 0.0});
+    };
+
+    for (int c = 0; c < 8; ++c) {
+        if (!curves[c])
+            continue;
+        CurveSource source(*curves[c]);
+        const ScanResult found = ScanFunction(source, grids[c], options);
+        for (const ScanFound& f : found.zeros)
+            add(f.kind, c, -1, f.x, f.y);
+        for (const ScanFound& f : found.extrema)
+            add(f.kind, c, -1, f.x, f.y);
+        result.more[c] = result.more[c] || found.truncated;
+        if (xMin <= 0 && 0 <= xMax) {
+            const CurvePoint p = curves[c]->At(0.0);
+            if (!std::isnan(p.y))
+                add(PointKind::YIntercept, c, -1, 0.0, p.y);
+        }
+    }
+
+    options.extremaForZerosOnly = true;
+    for (int c = 0; c < 8; ++c) {
+        for (int d = c + 1; d < 8 && curves[c]; ++d) {
+            if (!curves[d])
+                continue;
+            ScanGrid difference;
+            difference.xs = base.xs;
+            difference.values.resize(base.xs.size());
+            difference.slopes.resize(base.xs.size());
+            for (size_t i = 0; i < base.xs.size(); ++i) {
+                const double v = grids[c].values[i] - grids[d].values[i];
+                difference.values[i] = std::isfinite(v) ? v : NAN;
+                difference.slopes[i] = grids[c].slopes[i] - grids[d].slopes[i];
+            }
+            DifferenceSource source(*curves[c], *curves[d]);
+            const ScanResult found = ScanFunction(source, difference, options);
+            for (const ScanFound& f : found.zeros)
+                add(PointKind::Intersection, c, d, f.x, f.y);
+            result.more[c] = result.more[c] || found.truncated;
+        }
+    }
+
+    // In order, each curve keeping its first kMaxPointsPerCurve points (an
+    // intersection counts for its first curve). Each list a scan returns
+    // holds at most one point more than that, so a curve that had to drop
+    // one is always marked.
+    std::sort(points.begin(), points.end(), Before);
+    points.erase(std::unique(points.begin(), points.end(),
+                             [](const PointOfInterest& p, const PointOfInterest& q) {
+                                 return p.kind == q.kind && p.curve == q.curve &&
+                                        p.other == q.other && p.x == q.x;
+                             }),
+                 points.end());
+    std::array<size_t, 8> kept = {};
+    std::vector<PointOfInterest> listed;
+    listed.reserve(points.size());
+    for (const PointOfInterest& p : points) {
+        if (kept[p.curve] == kMaxPointsPerCurve) {
+            result.more[p.curve] = true;
+            continue;
+        }
+        ++kept[p.curve];
+        listed.push_back(p);
+    }
+    points = std::move(listed);
+    return result;
+}
+
+PointsOfInterest FindPointsOfInterest(const std::array<std::string, 8>& equations, double xMin,
+                                      double xMax) {
+    AnalysisWork work;
+    return FindPointsCounted(equations, xMin, xMax, work);
+}

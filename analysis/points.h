@@ -1,0 +1,24 @@
+// The points of interest with their work counted: the engine behind
+// FindPointsOfInterest, for tests, the fuzzer and benchmarks.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "analysis/analysis.h"
+#include "analysis/analysis_curve.h"
+
+// Each curve is sampled at this many intervals of equal width (plus one
+// point), whatever the view's size in pixels.
+inline constexpr int kGridIntervals = 4096;
+// After the samples, narrowing brackets stops once it has run this many
+// program steps in all; the curves still unfinished then report "more".
+inline constexpr uint64_t kRefinementSteps = 20'000'000;
+
+// FindPointsOfInterest, adding its evaluations and steps to `work`. The
+// work is bounded: at most 8 * (kGridIntervals + 1) sampling evaluations,
+// then refinement until kRefinementSteps is passed, each bracket
+// (kMaxBracketSteps evaluations plus a few checks) finishing first.
+PointsOfInterest FindPointsCounted(const std::array<std::string, 8>& equations, double xMin,
+                                   double xMax, AnalysisWork& work);

@@ -1,0 +1,85 @@
+#include "cli/analyze.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "analysis/analysis.h"
+#include "cli/analyze_options.h"
+#include "cli/eval.h"
+#include "plot/plot_checks.h"
+
+const char kAnalyzeUsage[] =
+    "usage: orvanta-cli analyze [--x MIN MAX] [--at X]... [--integral A B]... EQUATION...\n";
+
+const char kAnalyzeHelp[] =
+    "orvanta-cli analyze [--x MIN MAX] [--at X]... [--integral A B]... EQUATION...\n"
+    "  Reads the graph of up to eight equations y = f(x) (slots y1 to y8 in\n"
+    "  order; \"\" leaves a slot empty) over x from MIN to MAX (default -10 10)\n"
+    "  and prints one line per item: the zeros, minima, maxima, intersections\n"
+    "  and y-intercepts sorted by x (then in that order of kinds), \"more yN\"\n"
+    "  for a curve with more than 500 points; then for each --at the value and\n"
+    "  exact slope of every curve at X; then for each --integral the integral\n"
+    "  of every curve from A to B with its error bound, or \"diverges\" when it\n"
+    "  does not exist. Numbers print as \"%.17g\". The Plot command's checks\n"
+    "  apply; a refusal prints its message and exits with 2. Any argument that\n"
+    "  is not an option is an equation; \"--\" ends the options.\n";
+
+int RunAnalyze(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--")
+            break;
+        if (argument == "--help")
+            return WriteAll(kAnalyzeUsage, stdout) && WriteAll(kAnalyzeHelp, stdout) ? 0 : 1;
+    }
+    AnalyzeOptions options;
+    std::string problem;
+    if (!ParseAnalyzeOptions(arguments, options, problem)) {
+        std::fprintf(stderr, "orvanta-cli analyze: %s\n%s", problem.c_str(), kAnalyzeUsage);
+        return 2;
+    }
+
+    // The Plot command's checks in Rectangular mode, in its order: range
+    // (with y from -10 to 10), then the equations.
+    Plotter plotter;
+    plotter.SetMode(Rectangular);
+    EquationSlots equations;
+    for (size_t i = 0; i < options.equations.size(); ++i)
+        equations[i] = options.equations[i];
+    auto refusal = AcceptRange(plotter, options.x.first, options.x.second, -10, 10);
+    if (!refusal)
+        refusal = AcceptEquations(plotter, equations);
+    if (refusal) {
+        std::fprintf(stderr, "%s\n", refusal->text.c_str());
+        return 2;
+    }
+
+    std::array<std::string, 8> texts;
+    for (int i = 0; i < 8; ++i)
+        texts[i] = equations[i];
+    // Every line is computed before the output is written in one piece.
+    std::string out;
+    auto line = [&](const std::string& text) {
+        out += text;
+        out += '\n';
+    };
+    for (const std::string& text :
+         PointLines(FindPointsOfInterest(texts, options.x.first, options.x.second)))
+        line(text);
+    for (const double x : options.at)
+        for (int i = 0; i < 8; ++i)
+            if (!texts[i].empty())
+                line(ValueLine(i, x, EvaluateWithSlope(texts[i], x)));
+    for (const auto& [a, b] : options.integrals)
+        for (int i = 0; i < 8; ++i)
+            if (!texts[i].empty())
+                line(IntegralLine(i, a, b, IntegrateCurve(texts[i], a, b)));
+    errno = 0;
+    if (!WriteAll(out.c_str(), stdout)) {
+        std::fprintf(stderr, "orvanta-cli: standard output: %s\n",
+                     std::strerror(errno ? errno : EIO));
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// orvanta-cli analyze: prints the points of interest of rectangular
+// equations, their values and slopes at given points and their integrals,
+// one line each. `arguments` are those after "analyze". Returns the
+// process exit code.
+int RunAnalyze(const std::vector<std::string>& arguments);
+
+extern const char kAnalyzeUsage[];
+extern const char kAnalyzeHelp[];
