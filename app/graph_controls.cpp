@@ -3,10 +3,13 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/graphapp.h"
+#include "plot/dpi_scale.h"
 #include "plot/ruler.h"
+#include "plot/view.h"
 #include "win/dpi.h"
 
 namespace {
@@ -74,6 +77,10 @@ LRESULT CALLBACK GraphWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_MOUSEMOVE:
         App().DragTo(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        App().PointerMoved(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_MOUSELEAVE:
+        App().PointerLeft();
         return 0;
     case WM_LBUTTONUP:
         App().EndDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
@@ -115,6 +122,8 @@ LRESULT CALLBACK VertScaleWindowProc(HWND window, UINT message, WPARAM wParam, L
     return ScaleWindowProc(window, message, wParam, lParam, false);
 }
 
+// Every change of the graph renders it, so the Analysis window follows from
+// here (but for the steps of a drag, after which EndDrag hands it the view).
 void GraphApp::Render() {
     GraphStyle style;
     style.graphColors = graphColors;
@@ -122,9 +131,73 @@ void GraphApp::Render() {
     style.axisColor = axisColor;
     style.showAxes = showAxes;
     RenderGraph(plotter, equations, style);
+    if (!dragging)
+        FollowGraph();
 }
 
-void GraphApp::RefreshGraph() { canvas.Blit(0, 0, 0, 0, 0, 0, nullptr); }
+void GraphApp::RefreshGraph() {
+    canvas.Blit(0, 0, 0, 0, 0, 0, nullptr);
+    DrawPointsOfInterest();
+}
+
+void GraphApp::FollowGraph() {
+    AnalysedGraph graph;
+    for (int i = 0; i < 8; ++i)
+        graph.equations[i] = equations[i];
+    graph.mode = plotter.mode;
+    graph.xMin = plotter.xMin;
+    graph.xMax = plotter.xMax;
+    analysisWindow.Follow(graph);
+}
+
+void GraphApp::PointerMoved(int32_t x, int32_t y) {
+    if (!analysisWindow.IsShown() || !graphControl)
+        return;
+    if (!trackingPointer) {
+        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, graphControl, 0};
+        trackingPointer = TrackMouseEvent(&track) != FALSE;
+    }
+    const WorldPoint point = PointUnder(plotter, x, y);
+    analysisWindow.PointerAt(point.x, point.y);
+}
+
+void GraphApp::PointerLeft() {
+    trackingPointer = false;
+    analysisWindow.Leave();
+}
+
+// A ring of radius 4 (at 96 dots per inch) in the curve's colour around each
+// point the Analysis window lists, drawn on the screen over the canvas.
+void GraphApp::DrawPointsOfInterest() {
+    if (!analysisWindow.IsShown() || plotter.mode != Rectangular || !graphControl)
+        return;
+    const std::vector<PointOfInterest>& points = analysisWindow.Points().points;
+    if (points.empty())
+        return;
+    WindowDC dc(graphControl);
+    if (!dc)
+        return;
+    const auto scale = static_cast<int32_t>(WindowDpi(graphControl));
+    const int32_t radius = ScaleToDpi(4, scale);
+    const int32_t width = std::max<int32_t>(1, ScaleToDpi(1, scale));
+    SelectGuard noFill(dc.get(), GetStockObject(NULL_BRUSH));
+    for (int curve = 0; curve < 8; ++curve) {
+        const uint32_t c = graphColors[curve];
+        GdiObject<HPEN> pen(CreatePen(PS_SOLID, width, RGB(c >> 16, (c >> 8) & 0xFF, c & 0xFF)));
+        if (!pen)
+            continue;
+        SelectGuard selectPen(dc.get(), pen.get());
+        for (const PointOfInterest& point : points) {
+            if (point.curve != curve)
+                continue;
+            const int32_t column = plotter.XToColumn(point.x), row = plotter.YToRow(point.y);
+            if (column < -radius || column > plotter.width + radius || row < -radius ||
+                row > plotter.height + radius)
+                continue;
+            Ellipse(dc.get(), column - radius, row - radius, column + radius + 1, row + radius + 1);
+        }
+    }
+}
 
 void GraphApp::RefreshRulers() {
     for (HWND ruler : {vertScale, horzScale}) {

@@ -32,6 +32,8 @@ const char kAxisColor[] = "Axis_Color";
 const char kShowAxes[] = "Show_Axes";
 const char kShowImmediate[] = "Show_Imm";
 const char kImmWindowDim[] = "Imm_Window_Dim";
+const char kShowAnalysis[] = "Show_Analysis";
+const char kAnalysisWindowDim[] = "Analysis_Window_Dim";
 // The published version the user chose not to be reminded of.
 const char kDontRemind[] = "New_Version_Dont_Remind";
 
@@ -180,7 +182,8 @@ bool GraphApp::InitWindows() {
     graphMargins[3] = client.bottom - control.bottom;
     dpi = WindowDpi(frameWindow);
 
-    if (!immWindow.CreateWindows(instance, nullptr, frameWindow))
+    if (!immWindow.CreateWindows(instance, nullptr, frameWindow) ||
+        !analysisWindow.Create(instance, frameWindow, graphControl, &activeDialog))
         return false;
     LoadPreferences();
     recentFiles.Load(KeyPath());
@@ -199,6 +202,8 @@ bool GraphApp::InitWindows() {
     ShowWindow(frameWindow, SW_SHOWNORMAL);
     if (showImmediate)
         ToggleImmediate();
+    if (showAnalysis)
+        ToggleAnalysis();
     return true;
 }
 
@@ -211,6 +216,7 @@ void GraphApp::SetDefaults() {
     zoomFactor = 1.5;
     showAxes = true;
     showImmediate = false;
+    showAnalysis = false;
     GetOptions(defaultOptions);
 }
 
@@ -235,6 +241,14 @@ void GraphApp::LoadPreferences() {
     showImmediate = prefs->GetBool(kShowImmediate, showImmediate);
     prefs->RestoreWindowPlacement(kMainWindowDim, frameWindow);
     prefs->RestoreWindowPlacement(kImmWindowDim, immWindow.immFrame);
+    // The Analysis window's values exist once it has been shown.
+    int32_t shown = -1;
+    prefs->GetInt(kShowAnalysis, &shown, -1);
+    analysisUsed = shown != -1;
+    if (analysisUsed) {
+        showAnalysis = shown != 0;
+        prefs->RestoreWindowPlacement(kAnalysisWindowDim, analysisWindow.frame);
+    }
 }
 
 void GraphApp::SavePreferences() {
@@ -250,6 +264,11 @@ void GraphApp::SavePreferences() {
     prefs->SetInt(kShowImmediate, IsWindowVisible(immWindow.immFrame) ? 1 : 0);
     prefs->SaveWindowPlacement(kMainWindowDim, frameWindow);
     prefs->SaveWindowPlacement(kImmWindowDim, immWindow.immFrame);
+    // A program that never showed the Analysis window writes nothing of it.
+    if (analysisUsed) {
+        prefs->SetInt(kShowAnalysis, analysisWindow.IsShown() ? 1 : 0);
+        prefs->SaveWindowPlacement(kAnalysisWindowDim, analysisWindow.frame);
+    }
 }
 
 namespace {

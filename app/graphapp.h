@@ -23,6 +23,7 @@
 #include "prefs/graph_options.h"
 #include "res/version.h"
 #include "src/zr_32bit_image.h"
+#include "ui/analysis_window.h"
 #include "win/win_handles.h"
 
 class GraphPrefs;
@@ -75,6 +76,16 @@ public:
     void OnDpiChanged(UINT newDpi, const RECT* suggested);
     void OnCommand(int id);
     void ToggleImmediate();
+    // Window > Analysis: shows the Analysis window, up to date, or hides it.
+    void ToggleAnalysis();
+    // Hands the Analysis window the graph as drawn (it works only while shown).
+    void FollowGraph();
+    // The pointer moved over the Graph control to pixel (x, y), or left it.
+    void PointerMoved(int32_t x, int32_t y);
+    void PointerLeft();
+    // Rings around the points of interest on the Graph control's screen
+    // (never in the canvas), while the Analysis window is shown.
+    void DrawPointsOfInterest();
     void OptionsCommand();
     void ExportCommand();
     // File > Exit, the close box: ends the message loop unless the user
@@ -196,6 +207,7 @@ public:
     HWND vertScale = nullptr;
     HWND horzScale = nullptr;
     ImmWindow immWindow{activeDialog};
+    AnalysisWindow analysisWindow;
     int32_t graphMargins[4] = {};
     UINT dpi = 96; // the resolution the frame is shown at, when the margins were measured
     Canvas canvas{1, 1};
@@ -210,6 +222,11 @@ public:
     uint32_t axisColor = 0;
     bool showAxes = true;
     bool showImmediate = false;
+    bool showAnalysis = false;
+    // The Analysis window was shown in this run or an earlier one: only then
+    // are its preferences kept.
+    bool analysisUsed = false;
+    bool trackingPointer = false; // WM_MOUSELEAVE is asked for
     double zoomFactor = 1.5;
     EquationSlots equations;
     bool dragging = false;

@@ -152,6 +152,10 @@ void GraphApp::OnCommand(int id) {
     case IDA_IMMEDIATE:
         ToggleImmediate();
         break;
+    case IDM_ANALYSIS:
+    case IDA_ANALYSIS:
+        ToggleAnalysis();
+        break;
     case IDM_HELP:
         ShowHelpDialog(frameWindow);
         break;
@@ -163,6 +167,16 @@ void GraphApp::OnCommand(int id) {
             OpenRecent(static_cast<size_t>(id - IDM_RECENT_FIRST));
         break;
     }
+}
+
+void GraphApp::ToggleAnalysis() {
+    if (analysisWindow.IsShown()) {
+        analysisWindow.Hide();
+        return;
+    }
+    analysisUsed = true;
+    FollowGraph();
+    analysisWindow.Show();
 }
 
 void GraphApp::ToggleImmediate() {

@@ -58,9 +58,12 @@ void GraphApp::DragTo(int32_t x, int32_t y) {
     dragY = y;
 }
 
+// The points of interest follow the view once the drag is over: a step of
+// the drag only draws.
 void GraphApp::EndDrag(int32_t x, int32_t y) {
     DragTo(x, y);
     dragging = false;
     if (GetCapture() == graphControl)
         ReleaseCapture();
+    FollowGraph();
 }

@@ -6,13 +6,19 @@ ViewRange ZoomedView(const Plotter& p, double f) {
     return {cx - sx * f * 0.5, cx + sx * f * 0.5, cy - sy * f * 0.5, cy + sy * f * 0.5};
 }
 
+WorldPoint PointUnder(const Plotter& p, int32_t column, int32_t row) {
+    if (p.width <= 0 || p.height <= 0)
+        return {p.xMin, p.yMin};
+    return {p.xMin + (p.xMax - p.xMin) * column / p.width,
+            p.yMin + (p.yMax - p.yMin) * (static_cast<double>(p.height) - row) / p.height};
+}
+
 ViewRange ZoomedViewAbout(const Plotter& p, double f, int32_t column, int32_t row) {
     if (p.width <= 0 || p.height <= 0)
         return ZoomedView(p, f);
-    // The world point that XToColumn and YToRow put on this pixel; its
-    // distances to the four edges all scale by f.
-    const double x = p.xMin + (p.xMax - p.xMin) * column / p.width;
-    const double y = p.yMin + (p.yMax - p.yMin) * (static_cast<double>(p.height) - row) / p.height;
+    // The point under the pixel keeps it: its distances to the four edges
+    // all scale by f.
+    const auto [x, y] = PointUnder(p, column, row);
     return {x - (x - p.xMin) * f, x + (p.xMax - x) * f, y - (y - p.yMin) * f, y + (p.yMax - y) * f};
 }
 

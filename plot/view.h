@@ -13,6 +13,14 @@ struct ViewRange {
     double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
 };
 
+// The world point that XToColumn and YToRow put on pixel (column, row) of
+// the plotter's canvas (its centre); the view's lower corner for an empty
+// canvas.
+struct WorldPoint {
+    double x = 0, y = 0;
+};
+WorldPoint PointUnder(const Plotter& plotter, int32_t column, int32_t row);
+
 // Both spans scaled by `factor` about the centre of the view: a factor
 // below 1 zooms in, above 1 zooms out.
 ViewRange ZoomedView(const Plotter& plotter, double factor);

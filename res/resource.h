@@ -78,6 +78,22 @@
 #define IDM_RECENT_FIRST 40111 // recent file 1 (the newest) ...
 #define IDM_RECENT_LAST 40118  // ... to 8
 
+// The Analysis window: Window > Analysis, its accelerator and its dialog
+#define IDM_ANALYSIS 40121
+#define IDA_ANALYSIS 40122
+#define IDD_ANALYSIS 117
+#define IDC_ANALYSIS_POINTER 1201
+#define IDC_ANALYSIS_LIST 1202
+#define IDC_ANALYSIS_X 1203
+#define IDC_ANALYSIS_EVALUATE 1204
+#define IDC_ANALYSIS_FROM 1205
+#define IDC_ANALYSIS_TO 1206
+#define IDC_ANALYSIS_INTEGRATE 1207
+#define IDC_ANALYSIS_RESULTS 1208
+#define IDC_ANALYSIS_X_LABEL 1209
+#define IDC_ANALYSIS_FROM_LABEL 1210
+#define IDC_ANALYSIS_TO_LABEL 1211
+
 // Accelerator commands (their own ids, same actions as the menu items)
 #define IDA_EXPORT 40011
 #define IDA_ZOOM_IN 40013

@@ -78,6 +78,22 @@ TEST(Zoom, AboutAPixelKeepsThatPointUnderIt) {
 
 // A drag of (dx, dy) pixels moves every point of the picture by (dx, dy)
 // pixels: right and down with the mouse, also far beyond the canvas.
+// The point under a pixel is the one the plotter draws on that pixel, over
+// views of every scale (the Analysis window's pointer line reads it).
+TEST(Pointer, PointUnderAPixelMapsBackToIt) {
+    const struct {
+        double xMin, xMax, yMin, yMax;
+    } views[] = {{-10, 10, -10, 10}, {-1e-9, 3e-9, 5, 5.000001}, {-1e150, 1e150, 0.5, 7}};
+    for (const auto& v : views) {
+        Plotter p = Sized(641, 479);
+        ASSERT_TRUE(p.SetRange(v.xMin, v.xMax, v.yMin, v.yMax));
+        for (int32_t column : {0, 1, 320, 640})
+            EXPECT_EQ(p.XToColumn(PointUnder(p, column, 0).x), column) << v.xMin;
+        for (int32_t row : {0, 1, 240, 478})
+            EXPECT_EQ(p.YToRow(PointUnder(p, 0, row).y), row) << v.yMin;
+    }
+}
+
 TEST(Drag, PictureMovesByTheDraggedPixels) {
     // Where a world point lies on the canvas, in pixels, before rounding.
     const auto column = [](const Plotter& p, double x) {

@@ -185,4 +185,45 @@ TEST_F(Resolution, ImmediateWindowFollowsAResolutionChange) {
     }
 }
 
+// The Analysis window: its first size (its whole dialog) and its lists'
+// fixed-pitch font at this resolution, and both again after a move to another one, where the
+// list still reaches down to the rows under it.
+TEST_F(Resolution, AnalysisWindowScalesAndFollowsAResolutionChange) {
+    AnalysisWindow& analysis = app->analysisWindow;
+    const UINT dpi = WindowDpi(analysis.frame);
+    RECT before;
+    GetWindowRect(analysis.frame, &before);
+    // The whole dialog, 280 x 230 dialog units in the font of this
+    // resolution, fits its first size.
+    RECT dialog = {0, 0, 280, 230};
+    MapDialogRect(analysis.dialog, &dialog);
+    const SIZE client = ClientSize(analysis.frame);
+    EXPECT_EQ(client.cx, dialog.right);
+    EXPECT_EQ(client.cy, dialog.bottom);
+    const auto listFont = [&] {
+        return reinterpret_cast<HFONT>(
+            SendMessageA(GetDlgItem(analysis.dialog, IDC_ANALYSIS_LIST), WM_GETFONT, 0, 0));
+    };
+    EXPECT_EQ(FontOf(listFont()).lfHeight, -MulDiv(9, static_cast<int>(dpi), 72));
+    const auto gapUnderList = [&] {
+        return ClientRectIn(GetDlgItem(analysis.dialog, IDC_ANALYSIS_X), analysis.dialog).top -
+               ClientRectIn(GetDlgItem(analysis.dialog, IDC_ANALYSIS_LIST), analysis.dialog).bottom;
+    };
+    const LONG gap = gapUnderList();
+    EXPECT_GT(gap, 0);
+    for (const UINT target : {dpi * 3 / 2, dpi}) {
+        SCOPED_TRACE("to " + std::to_string(target));
+        const RECT suggested = {before.left + 5, before.top + 5,
+                                before.left + 5 + MulDiv(before.right - before.left, target, dpi),
+                                before.top + 5 + MulDiv(before.bottom - before.top, target, dpi)};
+        SendMessageA(analysis.frame, WM_DPICHANGED, MAKEWPARAM(target, target),
+                     reinterpret_cast<LPARAM>(&suggested));
+        RECT now;
+        GetWindowRect(analysis.frame, &now);
+        EXPECT_TRUE(EqualRect(&now, &suggested));
+        EXPECT_EQ(FontOf(listFont()).lfHeight, -MulDiv(9, static_cast<int>(target), 72));
+        EXPECT_EQ(gapUnderList(), MulDiv(gap, static_cast<int>(target), static_cast<int>(dpi)));
+    }
+}
+
 } // namespace

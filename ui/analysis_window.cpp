@@ -1,0 +1,344 @@
+#include "ui/analysis_window.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <vector>
+
+#include "plot/dpi_scale.h"
+#include "res/resource.h"
+#include "win/dpi.h"
+
+namespace {
+
+const char kAnalysisClass[] = "Analysis";
+const char kAnalysisTitle[] = "Orvanta: Analysis";
+const char kRectangularOnly[] = "Points of interest are found for rectangular curves.";
+const char kValuesRectangularOnly[] = "Values and integrals are found for rectangular curves.";
+// The lists' font, in points.
+constexpr int kFixedPoints = 9;
+
+// Controls that keep their distance to the bottom edge, and those that
+// stretch with the width or (the list) with the height.
+const int kBottomIds[] = {IDC_ANALYSIS_X_LABEL, IDC_ANALYSIS_X,       IDC_ANALYSIS_EVALUATE,
+                          IDC_ANALYSIS_FROM_LABEL, IDC_ANALYSIS_FROM, IDC_ANALYSIS_TO_LABEL,
+                          IDC_ANALYSIS_TO,      IDC_ANALYSIS_INTEGRATE, IDC_ANALYSIS_RESULTS};
+const int kWideIds[] = {IDC_ANALYSIS_POINTER, IDC_ANALYSIS_LIST, IDC_ANALYSIS_RESULTS};
+
+AnalysisWindow* FromWindow(HWND window) {
+    return reinterpret_cast<AnalysisWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+// A control's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND control) {
+    RECT r = {};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string Number(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.6g", value);
+    return text;
+}
+
+// A field's whole text read as a number by strtod; false for anything else.
+bool FieldNumber(HWND field, double& value) {
+    char text[400] = {};
+    GetWindowTextA(field, text, sizeof text);
+    if (!text[0])
+        return false;
+    char* end = nullptr;
+    value = std::strtod(text, &end);
+    while (*end == ' ')
+        ++end;
+    return *end == '\0';
+}
+
+// Lines joined with CR LF, as an edit control shows them.
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        if (!text.empty())
+            text += "\r\n";
+        text += line;
+    }
+    return text;
+}
+
+} // namespace
+
+// The owner's destruction may have taken the window already.
+AnalysisWindow::~AnalysisWindow() {
+    if (frame && IsWindow(frame))
+        DestroyWindow(frame);
+    frame = nullptr;
+}
+
+bool AnalysisWindow::Create(HINSTANCE instance, HWND newOwner, HWND graph, HWND* newActiveDialog) {
+    owner = newOwner;
+    graphControl = graph;
+    activeDialog = newActiveDialog;
+    if (!windowClass.Register(instance, kAnalysisClass, AnalysisWindowProc,
+                              LoadIconA(instance, MAKEINTRESOURCEA(IDI_ORVANTA)),
+                              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
+        return false;
+    dpi = WindowDpi(owner);
+    frame = CreateWindowExA(WS_EX_TOOLWINDOW, kAnalysisClass, kAnalysisTitle,
+                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                            CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, instance, this);
+    if (!frame)
+        return false;
+    dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_ANALYSIS), frame, AnalysisDialogProc,
+                                reinterpret_cast<LPARAM>(this));
+    if (!dialog)
+        return false;
+    MeasureTemplate();
+    // The first size shows the whole dialog as its template lays it out at
+    // the window's resolution.
+    RECT size;
+    GetClientRect(dialog, &size);
+    AdjustWindowRectEx(&size, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_TOOLWINDOW);
+    SetWindowPos(frame, nullptr, 0, 0, size.right - size.left, size.bottom - size.top,
+                 SWP_NOZORDER | SWP_NOMOVE);
+    SetFonts();
+    Layout();
+    ShowWindow(dialog, SW_SHOW);
+    return true;
+}
+
+// The list and the results in a fixed-pitch font of the window's resolution,
+// so that the columns of numbers line up.
+void AnalysisWindow::SetFonts() {
+    fixedFont.reset(CreateFontA(-MulDiv(kFixedPoints, static_cast<int>(dpi), 72), 0, 0, 0,
+                                FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                FIXED_PITCH | FF_MODERN, "Courier New"));
+    for (int id : {IDC_ANALYSIS_LIST, IDC_ANALYSIS_RESULTS})
+        if (fixedFont)
+            SendMessageA(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(fixedFont.get()), TRUE);
+}
+
+// Measures the template as the system laid it out for the window's
+// resolution: the side margin, each bottom control's distance from the
+// bottom edge, and the gap under the list.
+void AnalysisWindow::MeasureTemplate() {
+    RECT client;
+    GetClientRect(dialog, &client);
+    const RECT list = RectInParent(Control(IDC_ANALYSIS_LIST));
+    sideMargin = list.left;
+    for (size_t i = 0; i < std::size(kBottomIds); ++i)
+        bottomOffsets[i] = client.bottom - RectInParent(Control(kBottomIds[i])).top;
+    listGap = RectInParent(Control(IDC_ANALYSIS_X)).top - list.bottom;
+}
+
+// The dialog fills the window; the pointer line, the list and the results
+// take its width, the rows under the list keep their distance to the bottom
+// edge, and the list takes the height that is left.
+void AnalysisWindow::Layout() {
+    if (!frame || !dialog)
+        return;
+    RECT client;
+    GetClientRect(frame, &client);
+    const LONG width = client.right - client.left, height = client.bottom - client.top;
+    SetWindowPos(dialog, nullptr, 0, 0, width, height, SWP_NOZORDER);
+    LONG xRowTop = height;
+    for (size_t i = 0; i < std::size(kBottomIds); ++i) {
+        const HWND control = Control(kBottomIds[i]);
+        const RECT r = RectInParent(control);
+        const LONG top = height - bottomOffsets[i];
+        if (kBottomIds[i] == IDC_ANALYSIS_X)
+            xRowTop = top;
+        SetWindowPos(control, nullptr, r.left, top, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    }
+    const LONG wide = std::max<LONG>(width - 2 * sideMargin, 10);
+    for (int id : kWideIds) {
+        const RECT r = RectInParent(Control(id));
+        // The list keeps its top, under the pointer line.
+        const LONG h = id == IDC_ANALYSIS_LIST ? std::max<LONG>(xRowTop - listGap - r.top, 10)
+                                               : r.bottom - r.top;
+        SetWindowPos(Control(id), nullptr, 0, 0, wide, h, SWP_NOZORDER | SWP_NOMOVE);
+    }
+    InvalidateRect(dialog, nullptr, TRUE);
+}
+
+bool AnalysisWindow::IsShown() const { return frame && IsWindowVisible(frame); }
+
+void AnalysisWindow::Show() {
+    if (!frame)
+        return;
+    ShowWindow(frame, SW_SHOW);
+    if (HMENU menu = GetMenu(owner))
+        CheckMenuItem(menu, IDM_ANALYSIS, MF_BYCOMMAND | MF_CHECKED);
+    if (stale)
+        FindPoints();
+    if (graphControl)
+        InvalidateRect(graphControl, nullptr, FALSE);
+}
+
+void AnalysisWindow::Hide() {
+    if (frame)
+        ShowWindow(frame, SW_HIDE);
+    if (HMENU menu = owner ? GetMenu(owner) : nullptr)
+        CheckMenuItem(menu, IDM_ANALYSIS, MF_BYCOMMAND | MF_UNCHECKED);
+    if (graphControl)
+        InvalidateRect(graphControl, nullptr, FALSE);
+}
+
+void AnalysisWindow::Follow(const AnalysedGraph& newGraph) {
+    if (newGraph == graph && !stale)
+        return;
+    graph = newGraph;
+    stale = true;
+    if (IsShown()) {
+        FindPoints();
+        if (graphControl)
+            InvalidateRect(graphControl, nullptr, FALSE);
+    }
+}
+
+void AnalysisWindow::FindPoints() {
+    stale = false;
+    points = PointsOfInterest();
+    if (graph.mode == Rectangular)
+        points = FindPointsOfInterest(graph.equations, graph.xMin, graph.xMax);
+    ShowPoints();
+}
+
+void AnalysisWindow::ShowPoints() {
+    const std::string text =
+        graph.mode == Rectangular ? Joined(PointLines(points)) : std::string(kRectangularOnly);
+    SetWindowTextA(Control(IDC_ANALYSIS_LIST), text.c_str());
+}
+
+// "x=… y=…" and, for rectangular curves, "y1=…" for each curve, undefined
+// values as "-".
+void AnalysisWindow::PointerAt(double x, double y) {
+    if (!IsShown())
+        return;
+    std::string text = "x=" + Number(x) + "  y=" + Number(y);
+    if (graph.mode == Rectangular) {
+        for (int i = 0; i < 8; ++i) {
+            if (graph.equations[i].empty())
+                continue;
+            const ValueAndSlope value = EvaluateWithSlope(graph.equations[i], x);
+            text += "  y" + std::to_string(i + 1) + "=" + (value.defined ? Number(value.y) : "-");
+        }
+    }
+    SetWindowTextA(Control(IDC_ANALYSIS_POINTER), text.c_str());
+}
+
+void AnalysisWindow::Leave() {
+    if (dialog)
+        SetWindowTextA(Control(IDC_ANALYSIS_POINTER), "");
+}
+
+void AnalysisWindow::Evaluate() {
+    std::vector<std::string> lines;
+    double x = 0;
+    if (graph.mode != Rectangular) {
+        lines.push_back(kValuesRectangularOnly);
+    } else if (!FieldNumber(Control(IDC_ANALYSIS_X), x)) {
+        lines.push_back("x = needs a number");
+    } else {
+        for (int i = 0; i < 8; ++i)
+            if (!graph.equations[i].empty())
+                lines.push_back(ValueLine(i, x, EvaluateWithSlope(graph.equations[i], x)));
+    }
+    SetWindowTextA(Control(IDC_ANALYSIS_RESULTS), Joined(lines).c_str());
+}
+
+void AnalysisWindow::Integrate() {
+    std::vector<std::string> lines;
+    double a = 0, b = 0;
+    if (graph.mode != Rectangular) {
+        lines.push_back(kValuesRectangularOnly);
+    } else if (!FieldNumber(Control(IDC_ANALYSIS_FROM), a) ||
+               !FieldNumber(Control(IDC_ANALYSIS_TO), b)) {
+        lines.push_back("from and to need numbers");
+    } else {
+        for (int i = 0; i < 8; ++i)
+            if (!graph.equations[i].empty())
+                lines.push_back(IntegralLine(i, a, b, IntegrateCurve(graph.equations[i], a, b)));
+    }
+    SetWindowTextA(Control(IDC_ANALYSIS_RESULTS), Joined(lines).c_str());
+}
+
+void AnalysisWindow::OnActivate(bool active) {
+    if (activeDialog)
+        *activeDialog = active ? dialog : nullptr;
+}
+
+void AnalysisWindow::OnDpiChanged(UINT newDpi, const RECT* suggested) {
+    if (newDpi == 0 || !frame)
+        return;
+    // The distances were measured at the old resolution.
+    for (LONG* distance : {&sideMargin, &listGap})
+        *distance = MulDiv(*distance, static_cast<int>(newDpi), static_cast<int>(dpi));
+    for (LONG& offset : bottomOffsets)
+        offset = MulDiv(offset, static_cast<int>(newDpi), static_cast<int>(dpi));
+    dpi = newDpi;
+    SetFonts();
+    MoveToSuggestedRect(frame, suggested);
+    Layout();
+}
+
+LRESULT CALLBACK AnalysisWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    AnalysisWindow* analysis = FromWindow(window);
+    switch (message) {
+    case WM_SIZE:
+        if (analysis)
+            analysis->Layout();
+        return 0;
+    case WM_ACTIVATE:
+        if (analysis)
+            analysis->OnActivate(LOWORD(wParam) != WA_INACTIVE);
+        return 0;
+    case WM_CLOSE:
+        if (analysis)
+            analysis->Hide();
+        return 0;
+    case WM_DPICHANGED:
+        if (analysis)
+            analysis->OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+// Return in the "x =" field evaluates, in "from" or "to" integrates.
+INT_PTR CALLBACK AnalysisDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
+        return TRUE;
+    }
+    auto* analysis = reinterpret_cast<AnalysisWindow*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+    if (message != WM_COMMAND || !analysis)
+        return FALSE;
+    switch (LOWORD(wParam)) {
+    case IDC_ANALYSIS_EVALUATE:
+        analysis->Evaluate();
+        break;
+    case IDC_ANALYSIS_INTEGRATE:
+        analysis->Integrate();
+        break;
+    case IDOK: {
+        const HWND focus = GetFocus();
+        if (focus == GetDlgItem(dialog, IDC_ANALYSIS_FROM) ||
+            focus == GetDlgItem(dialog, IDC_ANALYSIS_TO))
+            analysis->Integrate();
+        else
+            analysis->Evaluate();
+        break;
+    }
+    }
+    return FALSE;
+}
