@@ -324,7 +324,14 @@ private:
 
     // An exact zero at z: the values at the neighbouring doubles (where
     // defined) must be those of a continuous curve.
+    // A zero at z stands out of the rounding: the values around it exceed
+    // what rounding can make of the magnitudes computed at z (a curve equal
+    // to 0 within its rounding, such as sin(x)^2+cos(x)^2-1, has no zeros).
+    bool Significant(double z, double scale) { return scale > kRounding * At(z, true).magnitude; }
+
     bool ContinuousAround(double z, double scale) {
+        if (!Significant(z, scale))
+            return false;
         const ScanPoint lo = At(Below(z)), hi = At(Above(z));
         if (!Defined(lo) && !Defined(hi))
             return false;
@@ -365,10 +372,9 @@ private:
         const double slope = std::fmax(std::fabs(pa.slope), std::fabs(pb.slope));
         if (!Continuous(level, scale, slope, r.b.x - r.a.x))
             return;
-        if (std::fabs(pa.value) < std::fabs(pb.value))
-            Add(r.a.x, pa.y);
-        else
-            Add(r.b.x, pb.y);
+        const bool left = std::fabs(pa.value) < std::fabs(pb.value);
+        if (Significant(left ? r.a.x : r.b.x, scale))
+            Add(left ? r.a.x : r.b.x, left ? pa.y : pb.y);
     }
 
     // Between a defined and an undefined knot: the last defined double
