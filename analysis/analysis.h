@@ -34,14 +34,20 @@ PointsOfInterest FindPointsOfInterest(const std::array<std::string, 8>& equation
                                       double xMax);
 
 // A curve's value and exact slope at x; `defined` is false where the value
-// is not a finite number.
+// is not a finite number or the text does not compile. The slope is the
+// derivative from the right where the curve has a kink (abs at 0), 0 for
+// floor and ceil, +inf for sqrt at 0 (see analysis/slope_program.h).
 struct ValueAndSlope {
     bool defined = false;
     double y = 0, slope = 0;
 };
 ValueAndSlope EvaluateWithSlope(const std::string& equation, double x);
 
-// The integral of a curve from a to b.
+// The integral of a curve from a to b (b < a gives the negated integral,
+// a = b gives 0 with error 0, infinite ends are allowed). Diverges where no
+// integral exists: a non-integrable singularity, an integrand undefined on
+// part of the interval, a text that does not compile. A finite integrand
+// that does not converge reports its value with the error reached.
 struct Integral {
     enum class Status { Value, Diverges } status = Status::Value;
     double value = 0, error = 0; // the estimate and a bound of its error

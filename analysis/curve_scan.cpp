@@ -70,6 +70,7 @@ private:
     struct Knot {
         double x, value, slope, y;
         bool zero, touching;
+        size_t index; // the grid point's, or SIZE_MAX for an extremum
     };
 
     // The function at x, from the last few evaluations when it was just
@@ -103,9 +104,11 @@ private:
     // extremum there, and two or more such points in a row are a flat
     // stretch, which has none.
     void FindExtrema() {
-        const std::vector<double>& s = grid.slopes;
-        const size_t n = grid.xs.size();
+        const double* s = grid.slopes;
+        const size_t n = grid.count;
         for (size_t j = 0; j + 1 < n; ++j) {
+            if (s[j] * s[j + 1] > 0) // no sign change (also false for NaN and 0)
+                continue;
             if (!Usable(j) || s[j] == 0)
                 continue;
             size_t k = j + 1;
@@ -189,7 +192,7 @@ private:
             m = left ? r.a.x : r.b.x;
             jump = std::fabs(pa.value - pb.value);
         }
-        if (!(grid.xs.front() < m && m < grid.xs.back()))
+        if (!(grid.xs[0] < m && m < grid.xs[grid.count - 1]))
             return false;
         // The grid points on either side of m (it may be one of j and k).
         const size_t left = grid.xs[j] < m ? j : j - 1, right = m < grid.xs[k] ? k : k + 1;
@@ -208,63 +211,106 @@ private:
     }
 
     // The grid points and the extrema between them, in order; a touching
-    // extremum counts as a zero.
-    std::vector<Knot> Knots() const {
-        std::vector<Knot> knots;
-        knots.reserve(grid.xs.size() + extrema.size());
-        size_t e = 0;
-        for (size_t i = 0; i < grid.xs.size(); ++i) {
-            const double x = grid.xs[i];
-            for (; e < extrema.size() && extrema[e].x < x; ++e)
-                knots.push_back(FromExtremum(extrema[e]));
-            // The y to report at a grid point is looked up when needed.
-            Knot k{x, grid.values[i], grid.slopes[i], kNaN, grid.values[i] == 0, false};
+    // extremum counts as a zero. The y to report at a grid point is looked
+    // up when needed.
+    class KnotCursor {
+    public:
+        KnotCursor(const ScanGrid& grid, const std::vector<Extremum>& extrema)
+            : grid(grid), extrema(extrema) {}
+        bool Next(Knot& k) {
+            if (e < extrema.size() && (i == grid.count || extrema[e].x < grid.xs[i])) {
+                const Extremum& x = extrema[e++];
+                k = {x.x, x.value, 0.0, x.y, x.touching, x.touching, SIZE_MAX};
+                return true;
+            }
+            if (i == grid.count)
+                return false;
+            const double x = grid.xs[i], v = grid.values[i];
+            k = {x, v, grid.slopes[i], kNaN, v == 0, false, i};
             for (; e < extrema.size() && extrema[e].x == x; ++e)
                 if (extrema[e].touching) {
                     k.zero = k.touching = true;
                     k.y = extrema[e].y;
                 }
-            knots.push_back(k);
+            ++i;
+            return true;
         }
-        return knots;
+
+        // Grid point i comes next; no extremum lies before it.
+        void Seek(size_t index) { i = index; }
+        // Where the next extremum lies (infinity when none is left).
+        double NextExtremum() const {
+            return e < extrema.size() ? extrema[e].x : std::numeric_limits<double>::infinity();
+        }
+
+    private:
+        const ScanGrid& grid;
+        const std::vector<Extremum>& extrema;
+        size_t i = 0, e = 0;
+    };
+
+    // Between grid points j and j + 1 nothing can be found: both values
+    // defined and nonzero, of the same sign.
+    bool Quiet(size_t j) const {
+        // A product that underflows to 0 only sends the pair the slow way.
+        return grid.values[j] * grid.values[j + 1] > 0;
     }
 
-    static Knot FromExtremum(const Extremum& e) {
-        return {e.x, e.value, 0.0, e.y, e.touching, e.touching};
+    Knot GridKnot(size_t j) const {
+        const double v = grid.values[j];
+        return {grid.xs[j], v, grid.slopes[j], kNaN, v == 0, false, j};
     }
 
     // Zeros: at knots whose value is zero (unless a neighbour is zero too: a
     // stretch of zeros has none), in sign changes between knots, and where
     // the function stops being defined with its values tending to zero.
     void FindZeros() {
-        const std::vector<Knot> knots = Knots();
-        for (size_t k = 0; k < knots.size(); ++k) {
-            const Knot& c = knots[k];
+        KnotCursor cursor(grid, extrema);
+        Knot previous{}, c{}, d{};
+        bool hasPrevious = false, hasC = cursor.Next(c), hasD = hasC && cursor.Next(d);
+        while (hasC && !stopped) {
             if (c.zero) {
-                const bool stretch =
-                    (k > 0 && knots[k - 1].zero) || (k + 1 < knots.size() && knots[k + 1].zero);
-                if (!stretch && (c.touching || ExactZeroContinuous(knots, k)))
+                const bool stretch = (hasPrevious && previous.zero) || (hasD && d.zero);
+                if (!stretch &&
+                    (c.touching || ExactZeroContinuous(hasPrevious ? &previous : nullptr, c,
+                                                       hasD ? &d : nullptr)))
                     Add(c.x, std::isnan(c.y) ? At(c.x).y : c.y);
             }
-            if (k + 1 == knots.size() || stopped)
-                break;
-            const Knot& d = knots[k + 1];
-            if (!(c.x < d.x))
-                continue;
-            const bool cDefined = !std::isnan(c.value), dDefined = !std::isnan(d.value);
-            if (cDefined && dDefined) {
-                if (c.zero || d.zero || (c.value < 0) == (d.value < 0))
-                    continue;
-                if (!WithinBudget())
-                    return;
-                SignChange(c, d);
-            } else if (cDefined != dDefined) {
-                if ((cDefined ? c : d).zero)
-                    continue; // that knot is the zero
-                if (!WithinBudget())
-                    return;
-                Edge(c, d, cDefined);
+            if (hasD && c.x < d.x) {
+                const bool cDefined = !std::isnan(c.value), dDefined = !std::isnan(d.value);
+                if (cDefined && dDefined) {
+                    if (!c.zero && !d.zero && (c.value < 0) != (d.value < 0)) {
+                        if (!WithinBudget())
+                            return;
+                        SignChange(c, d);
+                    }
+                } else if (cDefined != dDefined && !(cDefined ? c : d).zero) {
+                    if (!WithinBudget())
+                        return;
+                    Edge(c, d, cDefined);
+                }
             }
+            // A run of quiet grid intervals after d holds nothing: go on
+            // from its last grid point.
+            if (hasD && c.index != SIZE_MAX && d.index == c.index + 1 && Quiet(c.index)) {
+                const double limit = cursor.NextExtremum();
+                size_t j = d.index;
+                while (j + 1 < grid.count && grid.xs[j + 1] < limit && Quiet(j))
+                    ++j;
+                if (j > d.index) {
+                    previous = GridKnot(j - 1);
+                    c = GridKnot(j);
+                    cursor.Seek(j + 1);
+                    hasPrevious = true;
+                    hasD = cursor.Next(d);
+                    continue;
+                }
+            }
+            previous = c;
+            c = d;
+            hasPrevious = true;
+            hasC = hasD;
+            hasD = hasC && cursor.Next(d);
         }
     }
 
@@ -278,7 +324,14 @@ private:
 
     // An exact zero at z: the values at the neighbouring doubles (where
     // defined) must be those of a continuous curve.
+    // A zero at z stands out of the rounding: the values around it exceed
+    // what rounding can make of the magnitudes computed at z (a curve equal
+    // to 0 within its rounding, such as sin(x)^2+cos(x)^2-1, has no zeros).
+    bool Significant(double z, double scale) { return scale > kRounding * At(z, true).magnitude; }
+
     bool ContinuousAround(double z, double scale) {
+        if (!Significant(z, scale))
+            return false;
         const ScanPoint lo = At(Below(z)), hi = At(Above(z));
         if (!Defined(lo) && !Defined(hi))
             return false;
@@ -291,13 +344,12 @@ private:
         return Continuous(level, scale, slope, Above(z) - Below(z));
     }
 
-    bool ExactZeroContinuous(const std::vector<Knot>& knots, size_t k) {
+    bool ExactZeroContinuous(const Knot* previous, const Knot& k, const Knot* next) {
         double scale = 0;
-        if (k > 0 && !std::isnan(knots[k - 1].value))
-            scale = std::fabs(knots[k - 1].value);
-        if (k + 1 < knots.size() && !std::isnan(knots[k + 1].value))
-            scale = std::fmax(scale, std::fabs(knots[k + 1].value));
-        return ContinuousAround(knots[k].x, scale);
+        for (const Knot* n : {previous, next})
+            if (n && !std::isnan(n->value))
+                scale = std::fmax(scale, std::fabs(n->value));
+        return ContinuousAround(k.x, scale);
     }
 
     void SignChange(const Knot& c, const Knot& d) {
@@ -320,10 +372,9 @@ private:
         const double slope = std::fmax(std::fabs(pa.slope), std::fabs(pb.slope));
         if (!Continuous(level, scale, slope, r.b.x - r.a.x))
             return;
-        if (std::fabs(pa.value) < std::fabs(pb.value))
-            Add(r.a.x, pa.y);
-        else
-            Add(r.b.x, pb.y);
+        const bool left = std::fabs(pa.value) < std::fabs(pb.value);
+        if (Significant(left ? r.a.x : r.b.x, scale))
+            Add(left ? r.a.x : r.b.x, left ? pa.y : pb.y);
     }
 
     // Between a defined and an undefined knot: the last defined double

@@ -21,10 +21,14 @@ public:
     virtual ScanPoint At(double x, bool withMagnitude) = 0;
 };
 
-// The samples: x ascending (xs[0] and xs.back() are the interval's ends),
-// values (NaN where undefined) and slopes at the same points.
+// The samples, not owned: `count` values of x ascending (the first and the
+// last are the interval's ends), the values (NaN where undefined) and the
+// slopes at the same points.
 struct ScanGrid {
-    std::vector<double> xs, values, slopes;
+    const double* xs = nullptr;
+    const double* values = nullptr;
+    const double* slopes = nullptr;
+    size_t count = 0;
 };
 
 struct ScanFound {

@@ -55,15 +55,15 @@ PointsOfInterest FindPointsCounted(const std::array<std::string, 8>& equations, 
         return result;
 
     // The grid: xMin + span * i/N, exact but for the one rounding of the sum.
+    constexpr size_t n = kGridIntervals + 1;
     const double span = xMax - xMin;
-    ScanGrid base;
-    base.xs.resize(kGridIntervals + 1);
-    for (int i = 0; i < kGridIntervals; ++i)
-        base.xs[i] = xMin + span * (static_cast<double>(i) / kGridIntervals);
-    base.xs[kGridIntervals] = xMax;
+    std::vector<double> xs(n);
+    for (size_t i = 0; i + 1 < n; ++i)
+        xs[i] = xMin + span * (static_cast<double>(i) / kGridIntervals);
+    xs[n - 1] = xMax;
 
     std::array<std::unique_ptr<AnalysisCurve>, 8> curves;
-    std::array<ScanGrid, 8> grids;
+    std::array<std::vector<double>, 8> values, slopes;
     for (int c = 0; c < 8; ++c) {
         if (equations[c].empty())
             continue;
@@ -71,14 +71,12 @@ PointsOfInterest FindPointsCounted(const std::array<std::string, 8>& equations, 
         if (!curve->Compile(equations[c]))
             continue;
         curve->work = &work;
-        ScanGrid& grid = grids[c];
-        grid.xs = base.xs;
-        grid.values.resize(base.xs.size());
-        grid.slopes.resize(base.xs.size());
-        for (size_t i = 0; i < base.xs.size(); ++i) {
-            const CurvePoint p = curve->At(base.xs[i]);
-            grid.values[i] = p.y;
-            grid.slopes[i] = p.slope;
+        values[c].resize(n);
+        slopes[c].resize(n);
+        for (size_t i = 0; i < n; ++i) {
+            const CurvePoint p = curve->At(xs[i]);
+            values[c][i] = p.y;
+            slopes[c][i] = p.slope;
         }
         curves[c] = std::move(curve);
     }
@@ -95,7 +93,8 @@ PointsOfInterest FindPointsCounted(const std::array<std::string, 8>& equations, 
         if (!curves[c])
             continue;
         CurveSource source(*curves[c]);
-        const ScanResult found = ScanFunction(source, grids[c], options);
+        const ScanGrid grid{xs.data(), values[c].data(), slopes[c].data(), n};
+        const ScanResult found = ScanFunction(source, grid, options);
         for (const ScanFound& f : found.zeros)
             add(f.kind, c, -1, f.x, f.y);
         for (const ScanFound& f : found.extrema)
@@ -109,20 +108,19 @@ PointsOfInterest FindPointsCounted(const std::array<std::string, 8>& equations, 
     }
 
     options.extremaForZerosOnly = true;
+    std::vector<double> differenceValues(n), differenceSlopes(n);
     for (int c = 0; c < 8; ++c) {
         for (int d = c + 1; d < 8 && curves[c]; ++d) {
             if (!curves[d])
                 continue;
-            ScanGrid difference;
-            difference.xs = base.xs;
-            difference.values.resize(base.xs.size());
-            difference.slopes.resize(base.xs.size());
-            for (size_t i = 0; i < base.xs.size(); ++i) {
-                const double v = grids[c].values[i] - grids[d].values[i];
-                difference.values[i] = std::isfinite(v) ? v : NAN;
-                difference.slopes[i] = grids[c].slopes[i] - grids[d].slopes[i];
+            for (size_t i = 0; i < n; ++i) {
+                const double v = values[c][i] - values[d][i];
+                differenceValues[i] = std::isfinite(v) ? v : NAN;
+                differenceSlopes[i] = slopes[c][i] - slopes[d][i];
             }
             DifferenceSource source(*curves[c], *curves[d]);
+            const ScanGrid difference{xs.data(), differenceValues.data(), differenceSlopes.data(),
+                                      n};
             const ScanResult found = ScanFunction(source, difference, options);
             for (const ScanFound& f : found.zeros)
                 add(PointKind::Intersection, c, d, f.x, f.y);

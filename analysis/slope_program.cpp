@@ -11,7 +11,36 @@
 
 namespace {
 
-using Op = SlopeProgram::Op;
+// The rules of differentiation: one per operation and builtin (floor and
+// ceil share Flat). Unary rules run in modes A (the accumulator) and M
+// (an operand in memory); binary ones in M (acc op *b), R (*a op acc) and
+// MM (*a op *b), as in the accumulator interpreter.
+#define SLOPE_UNARY_RULES(X)                                                                       \
+    X(Neg)                                                                                         \
+    X(Sqrt) X(Abs) X(Flat) X(Log) X(Exp) X(Sin) X(Cos) X(Tan) X(Asin) X(Acos) X(Atan) X(Sinh)      \
+        X(Cosh) X(Tanh) X(Call1) X(PowInt)
+#define SLOPE_BINARY_RULES(X) X(Add) X(Sub) X(Mul) X(Div) X(Pow) X(Mod) X(Atan2) X(Call2)
+
+#define SLOPE_ENUMERATOR(name) name,
+enum class Rule : uint8_t {
+    SLOPE_UNARY_RULES(SLOPE_ENUMERATOR) SLOPE_BINARY_RULES(SLOPE_ENUMERATOR)
+};
+#undef SLOPE_ENUMERATOR
+#define SLOPE_COUNT(name) +1
+constexpr int kUnaryRules = 0 SLOPE_UNARY_RULES(SLOPE_COUNT);
+#undef SLOPE_COUNT
+
+// Handler numbers: Stop, Load, Spill, then two per unary rule, three per
+// binary one.
+enum : uint8_t { kStop = 0, kLoad = 1, kSpill = 2, kFirstRule = 3 };
+uint8_t UnaryCode(Rule rule, bool memory) {
+    return static_cast<uint8_t>(kFirstRule + 2 * static_cast<int>(rule) + memory);
+}
+// mode: 0 = M, 1 = R, 2 = MM
+uint8_t BinaryCode(Rule rule, int mode) {
+    return static_cast<uint8_t>(kFirstRule + 2 * kUnaryRules +
+                                3 * (static_cast<int>(rule) - kUnaryRules) + mode);
+}
 
 const double kZero = 0.0;
 const double kOne = 1.0;
@@ -19,29 +48,30 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // The rule of each builtin that the linker calls through a pointer (sqrt and
 // abs have operations of their own).
-Op RuleOf(double (*f1)(double), double (*f2)(double, double)) {
+Rule RuleOf(double (*f1)(double), double (*f2)(double, double)) {
     static const struct {
         const char* name;
-        Op op;
-    } kRules[] = {{"floor", Op::Flat},  {"ceil", Op::Flat},   {"log", Op::Log},
-                  {"exp", Op::Exp},     {"sin", Op::Sin},     {"cos", Op::Cos},
-                  {"tan", Op::Tan},     {"arcsin", Op::Asin}, {"arccos", Op::Acos},
-                  {"arctan", Op::Atan}, {"sinh", Op::Sinh},   {"cosh", Op::Cosh},
-                  {"tanh", Op::Tanh},   {"mod", Op::Mod},     {"arctan2", Op::Atan2},
-                  {"sqrt", Op::Sqrt},   {"abs", Op::Abs}};
+        Rule rule;
+    } kRules[] = {{"floor", Rule::Flat},  {"ceil", Rule::Flat},   {"log", Rule::Log},
+                  {"exp", Rule::Exp},     {"sin", Rule::Sin},     {"cos", Rule::Cos},
+                  {"tan", Rule::Tan},     {"arcsin", Rule::Asin}, {"arccos", Rule::Acos},
+                  {"arctan", Rule::Atan}, {"sinh", Rule::Sinh},   {"cosh", Rule::Cosh},
+                  {"tanh", Rule::Tanh},   {"mod", Rule::Mod},     {"arctan2", Rule::Atan2},
+                  {"sqrt", Rule::Sqrt},   {"abs", Rule::Abs}};
     for (int i = 0; i < kBuiltinCount; ++i) {
         const BuiltinInfo& builtin = kBuiltins[i];
         if ((f1 && builtin.unary == f1) || (f2 && builtin.binary == f2))
             for (const auto& rule : kRules)
                 if (std::strcmp(rule.name, builtin.name) == 0)
-                    return rule.op;
+                    return rule.rule;
     }
-    return f1 ? Op::Call1 : Op::Call2; // not a builtin: no rule, the slope is NaN
+    return f1 ? Rule::Call1 : Rule::Call2; // not a builtin: no rule, the slope is NaN
 }
-
 // d * f, where a derivative d that is exactly 0 gives 0 whatever f is.
+// Only a NaN product (0 * inf) needs the test, so it is taken on that path.
 inline double Times(double d, double f) {
-    return d == 0 ? 0.0 : d * f;
+    const double p = d * f;
+    return p == p || d != 0 ? p : 0.0;
 }
 
 // The slope of tanh, 1/cosh^2, written as 4e/(1+e)^2 with e = exp(-2|u|):
@@ -83,6 +113,127 @@ inline double Atan2Slope(double a, double b, double da, double db) {
     return (Times(da, bn) - Times(db, an)) / s / (an * an + bn * bn);
 }
 
+// Each value is computed by the very operation the accumulator interpreter
+// uses on the same operands (accumulator.cpp), so its bits are the same;
+// dv follows the rule. `rule` is a constant where this is called, so each
+// handler keeps only its own case.
+inline void Unary(Rule rule, int32_t n, double (*f)(double), double u, double du, double& v,
+                  double& dv) {
+    switch (rule) {
+    case Rule::Neg:
+        v = -u;
+        dv = -du;
+        return;
+    case Rule::Sqrt:
+        v = std::sqrt(u);
+        dv = Times(du, v == 0 ? std::numeric_limits<double>::infinity() : 0.5 / v);
+        return;
+    case Rule::Abs:
+        v = std::fabs(u);
+        dv = u > 0 ? du : u < 0 ? -du : std::fabs(du);
+        return;
+    case Rule::Flat:
+        v = f(u);
+        dv = 0.0;
+        return;
+    case Rule::Log:
+        v = f(u);
+        dv = du == 0 ? 0.0 : du / u;
+        return;
+    case Rule::Exp:
+        v = f(u);
+        dv = Times(du, v);
+        return;
+    case Rule::Sin:
+        v = f(u);
+        dv = Times(du, std::cos(u));
+        return;
+    case Rule::Cos:
+        v = f(u);
+        dv = Times(du, -std::sin(u));
+        return;
+    case Rule::Tan:
+        v = f(u);
+        dv = Times(du, 1.0 + v * v);
+        return;
+    case Rule::Asin:
+        v = f(u);
+        dv = AsinSlope(du, u);
+        return;
+    case Rule::Acos:
+        v = f(u);
+        dv = -AsinSlope(du, u);
+        return;
+    case Rule::Atan:
+        v = f(u);
+        dv = AtanSlope(du, u);
+        return;
+    case Rule::Sinh:
+        v = f(u);
+        dv = Times(du, std::cosh(u));
+        return;
+    case Rule::Cosh:
+        v = f(u);
+        dv = Times(du, std::sinh(u));
+        return;
+    case Rule::Tanh:
+        v = f(u);
+        dv = Times(du, TanhSlope(u));
+        return;
+    case Rule::PowInt:
+        v = IntegerPower(u, n);
+        dv = Times(du, n * SquareMultiply(u, n - 1));
+        return;
+    default:
+        v = f(u);
+        dv = kNaN;
+        return;
+    }
+}
+
+inline void Binary(Rule rule, double (*f)(double, double), double u, double du, double w, double dw,
+                   double& v, double& dv) {
+    switch (rule) {
+    case Rule::Add:
+        v = arithmetic::Add(u, w);
+        dv = du + dw;
+        return;
+    case Rule::Sub:
+        v = arithmetic::Sub(u, w);
+        dv = du - dw;
+        return;
+    case Rule::Mul:
+        // A factor that is a constant 0 makes the product flat.
+        v = arithmetic::Mul(u, w);
+        dv = du * w + dw * u;
+        if (dv != dv) // only where a factor is not finite
+            dv =
+                (w == 0 && dw == 0 ? 0.0 : Times(du, w)) + (u == 0 && du == 0 ? 0.0 : Times(dw, u));
+        return;
+    case Rule::Div:
+        v = arithmetic::Div(u, w);
+        dv = du == 0 && dw == 0 ? 0.0 : (du - Times(dw, v)) / w;
+        return;
+    case Rule::Pow:
+        v = arithmetic::Pow(u, w);
+        dv = (du == 0 ? 0.0 : du * PowSlopeByBase(u, w, v)) +
+             (dw == 0 || v == 0 ? 0.0 : dw * v * std::log(u));
+        return;
+    case Rule::Mod:
+        v = f(u, w);
+        dv = du - Times(dw, std::trunc(u / w));
+        return;
+    case Rule::Atan2:
+        v = f(u, w);
+        dv = Atan2Slope(u, w, du, dw);
+        return;
+    default:
+        v = f(u, w);
+        dv = kNaN;
+        return;
+    }
+}
+
 } // namespace
 
 bool SlopeProgram::Build(Expression& expression, double* boundVariable) {
@@ -98,13 +249,10 @@ bool SlopeProgram::Build(Expression& expression, double* boundVariable) {
     registers.assign(p->registerCount, 0.0);
     slopes.assign(p->registerCount, 0.0);
 
-    // An operand in the accumulator is named by its kind: the first of a
-    // unary step and of a binary one in mode M, the second in mode R.
-    auto operand = [&](const Operand& o, const double*& value, const double*& slope, bool& acc) {
-        acc = false;
+    // Where an operand's value and slope are read; null for the accumulator.
+    auto operand = [&](const Operand& o, const double*& value, const double*& slope) {
         switch (o.kind) {
         case Operand::Kind::Accumulator:
-            acc = true;
             value = slope = nullptr;
             return;
         case Operand::Kind::Register:
@@ -123,85 +271,88 @@ bool SlopeProgram::Build(Expression& expression, double* boundVariable) {
     };
 
     using P = ProgramOp;
-    code.reserve(p->steps.size());
+    code.reserve(p->steps.size() + 1);
     for (const ProgramStep& step : p->steps) {
         Instr in;
         in.exponent = step.exponent;
         in.f1 = step.f1;
         in.f2 = step.f2;
-        operand(step.a, in.a, in.da, in.aAcc);
-        operand(step.b, in.b, in.db, in.bAcc);
+        operand(step.a, in.a, in.da);
+        operand(step.b, in.b, in.db);
+        // The operation's position among its modes: unary A/M, binary M/R/MM.
+        const bool memory = in.a != nullptr;
+        const int mode = in.a == nullptr ? 0 : in.b == nullptr ? 1 : 2;
         switch (step.op) {
         case P::Stop:
-            in.op = Op::Stop;
+            in.code = kStop;
             break;
         case P::Load:
-            in.op = Op::Load;
+            in.code = kLoad;
             break;
         case P::Spill:
-            in.op = Op::Spill;
+            in.code = kSpill;
             in.dst = &registers[step.dst];
             in.ddst = &slopes[step.dst];
             break;
         case P::NegA:
         case P::NegM:
-            in.op = Op::Neg;
+            in.code = UnaryCode(Rule::Neg, memory);
             break;
         case P::SqrtA:
         case P::SqrtM:
-            in.op = Op::Sqrt;
+            in.code = UnaryCode(Rule::Sqrt, memory);
             break;
         case P::AbsA:
         case P::AbsM:
-            in.op = Op::Abs;
+            in.code = UnaryCode(Rule::Abs, memory);
             break;
         case P::Call1A:
         case P::Call1M:
-            in.op = RuleOf(step.f1, nullptr);
+            in.code = UnaryCode(RuleOf(step.f1, nullptr), memory);
+            break;
+        case P::PowIntA:
+        case P::PowIntM:
+            in.code = UnaryCode(Rule::PowInt, memory);
+            break;
+        case P::SquareA:
+        case P::SquareM:
+            in.code = UnaryCode(Rule::PowInt, memory);
+            in.exponent = 2;
             break;
         case P::AddM:
         case P::AddR:
         case P::AddMM:
-            in.op = Op::Add;
+            in.code = BinaryCode(Rule::Add, mode);
             break;
         case P::SubM:
         case P::SubR:
         case P::SubMM:
-            in.op = Op::Sub;
+            in.code = BinaryCode(Rule::Sub, mode);
             break;
         case P::MulM:
         case P::MulR:
         case P::MulMM:
-            in.op = Op::Mul;
+            in.code = BinaryCode(Rule::Mul, mode);
             break;
         case P::DivM:
         case P::DivR:
         case P::DivMM:
-            in.op = Op::Div;
+            in.code = BinaryCode(Rule::Div, mode);
             break;
         case P::PowM:
         case P::PowR:
         case P::PowMM:
-            in.op = Op::Pow;
+            in.code = BinaryCode(Rule::Pow, mode);
             break;
         case P::Call2M:
         case P::Call2R:
         case P::Call2MM:
-            in.op = RuleOf(nullptr, step.f2);
-            break;
-        case P::PowIntA:
-        case P::PowIntM:
-            in.op = Op::PowInt;
-            break;
-        case P::SquareA:
-        case P::SquareM:
-            in.op = Op::PowInt;
-            in.exponent = 2;
+            in.code = BinaryCode(RuleOf(nullptr, step.f2), mode);
             break;
         }
         code.push_back(in);
     }
-    if (code.empty() || code.back().op != Op::Stop)
+    if (code.empty() || code.back().code != kStop)
         code.push_back(Instr());
     usable = true;
     return true;
@@ -223,140 +374,48 @@ Dual SlopeProgram::Evaluate(double x, double& magnitude) {
     return Run<true>(magnitude);
 }
 
-// Each value is computed by the very operation the accumulator interpreter
-// uses on the same operands (accumulator.cpp), so its bits are the same.
+// Threaded dispatch, as in the accumulator interpreter: one indirect jump
+// per handler.
 template <bool kMagnitude> Dual SlopeProgram::Run(double& magnitude) const {
     double acc = 0.0, dacc = 0.0;
-    for (const Instr* ip = code.data();; ++ip) {
-        const Instr& in = *ip;
-        if (in.op == Op::Stop)
-            return {acc, dacc};
-        if (in.op == Op::Spill) {
-            *in.dst = acc;
-            *in.ddst = dacc;
-            continue;
-        }
-        const double u = in.aAcc ? acc : *in.a;
-        const double du = in.aAcc ? dacc : *in.da;
-        double v, dv;
-        switch (in.op) {
-        case Op::Load:
-            v = u;
-            dv = du;
-            break;
-        case Op::Neg:
-            v = -u;
-            dv = -du;
-            break;
-        case Op::Sqrt:
-            v = std::sqrt(u);
-            dv = Times(du, v == 0 ? std::numeric_limits<double>::infinity() : 0.5 / v);
-            break;
-        case Op::Abs:
-            v = std::fabs(u);
-            dv = u > 0 ? du : u < 0 ? -du : std::fabs(du);
-            break;
-        case Op::Flat:
-            v = in.f1(u);
-            dv = 0.0;
-            break;
-        case Op::Log:
-            v = in.f1(u);
-            dv = du == 0 ? 0.0 : du / u;
-            break;
-        case Op::Exp:
-            v = in.f1(u);
-            dv = Times(du, v);
-            break;
-        case Op::Sin:
-            v = in.f1(u);
-            dv = Times(du, std::cos(u));
-            break;
-        case Op::Cos:
-            v = in.f1(u);
-            dv = Times(du, -std::sin(u));
-            break;
-        case Op::Tan:
-            v = in.f1(u);
-            dv = Times(du, 1.0 + v * v);
-            break;
-        case Op::Asin:
-            v = in.f1(u);
-            dv = AsinSlope(du, u);
-            break;
-        case Op::Acos:
-            v = in.f1(u);
-            dv = -AsinSlope(du, u);
-            break;
-        case Op::Atan:
-            v = in.f1(u);
-            dv = AtanSlope(du, u);
-            break;
-        case Op::Sinh:
-            v = in.f1(u);
-            dv = Times(du, std::cosh(u));
-            break;
-        case Op::Cosh:
-            v = in.f1(u);
-            dv = Times(du, std::sinh(u));
-            break;
-        case Op::Tanh:
-            v = in.f1(u);
-            dv = Times(du, TanhSlope(u));
-            break;
-        case Op::Call1:
-            v = in.f1(u);
-            dv = kNaN;
-            break;
-        case Op::PowInt:
-            v = IntegerPower(u, in.exponent);
-            dv = Times(du, in.exponent * SquareMultiply(u, in.exponent - 1));
-            break;
-        default: {
-            const double w = in.bAcc ? acc : *in.b;
-            const double dw = in.bAcc ? dacc : *in.db;
-            switch (in.op) {
-            case Op::Add:
-                v = arithmetic::Add(u, w);
-                dv = du + dw;
-                break;
-            case Op::Sub:
-                v = arithmetic::Sub(u, w);
-                dv = du - dw;
-                break;
-            case Op::Mul:
-                // A factor that is a constant 0 makes the product flat.
-                v = arithmetic::Mul(u, w);
-                dv = (w == 0 && dw == 0 ? 0.0 : Times(du, w)) +
-                     (u == 0 && du == 0 ? 0.0 : Times(dw, u));
-                break;
-            case Op::Div:
-                v = arithmetic::Div(u, w);
-                dv = du == 0 && dw == 0 ? 0.0 : (du - Times(dw, v)) / w;
-                break;
-            case Op::Pow:
-                v = arithmetic::Pow(u, w);
-                dv = (du == 0 ? 0.0 : du * PowSlopeByBase(u, w, v)) +
-                     (dw == 0 || v == 0 ? 0.0 : dw * v * std::log(u));
-                break;
-            case Op::Mod:
-                v = in.f2(u, w);
-                dv = du - Times(dw, std::trunc(u / w));
-                break;
-            case Op::Atan2:
-                v = in.f2(u, w);
-                dv = Atan2Slope(u, w, du, dw);
-                break;
-            default:
-                v = in.f2(u, w);
-                dv = kNaN;
-                break;
-            }
-        }
-        }
-        acc = v;
-        dacc = dv;
-        if constexpr (kMagnitude)
-            magnitude = std::fmax(magnitude, std::fabs(v));
-    }
+    const Instr* ip = code.data();
+#define SLOPE_NEXT                                                                                 \
+    if constexpr (kMagnitude)                                                                      \
+        magnitude = std::fmax(magnitude, std::fabs(acc));                                          \
+    goto* handlers[(++ip)->code];
+#define SLOPE_UNARY_LABELS(name) &&name##_A, &&name##_M,
+#define SLOPE_BINARY_LABELS(name) &&name##_M, &&name##_R, &&name##_MM,
+    static const void* const handlers[] = {&&stop, &&load, &&spill,
+                                           SLOPE_UNARY_RULES(SLOPE_UNARY_LABELS)
+                                               SLOPE_BINARY_RULES(SLOPE_BINARY_LABELS)};
+#define SLOPE_UNARY_HANDLERS(name)                                                                 \
+    name##_A : Unary(Rule::name, ip->exponent, ip->f1, acc, dacc, acc, dacc);                      \
+    SLOPE_NEXT                                                                                     \
+    name##_M : Unary(Rule::name, ip->exponent, ip->f1, *ip->a, *ip->da, acc, dacc);                \
+    SLOPE_NEXT
+#define SLOPE_BINARY_HANDLERS(name)                                                                \
+    name##_M : Binary(Rule::name, ip->f2, acc, dacc, *ip->b, *ip->db, acc, dacc);                  \
+    SLOPE_NEXT                                                                                     \
+    name##_R : Binary(Rule::name, ip->f2, *ip->a, *ip->da, acc, dacc, acc, dacc);                  \
+    SLOPE_NEXT                                                                                     \
+    name##_MM : Binary(Rule::name, ip->f2, *ip->a, *ip->da, *ip->b, *ip->db, acc, dacc);           \
+    SLOPE_NEXT
+    goto* handlers[ip->code];
+load:
+    acc = *ip->a;
+    dacc = *ip->da;
+    SLOPE_NEXT
+spill:
+    *ip->dst = acc;
+    *ip->ddst = dacc;
+    goto* handlers[(++ip)->code];
+    SLOPE_UNARY_RULES(SLOPE_UNARY_HANDLERS)
+    SLOPE_BINARY_RULES(SLOPE_BINARY_HANDLERS)
+stop:
+    return {acc, dacc};
+#undef SLOPE_NEXT
+#undef SLOPE_UNARY_LABELS
+#undef SLOPE_BINARY_LABELS
+#undef SLOPE_UNARY_HANDLERS
+#undef SLOPE_BINARY_HANDLERS
 }

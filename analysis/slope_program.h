@@ -46,42 +46,9 @@ public:
     // The number of steps of one evaluation (its cost).
     size_t Steps() const { return code.size(); }
 
-    // What each instruction computes; the builtins have one rule each.
-    enum class Op : uint8_t {
-        Stop,
-        Load,
-        Spill,
-        Neg,
-        Sqrt,
-        Abs,
-        Flat,
-        Log,
-        Exp,
-        Sin,
-        Cos,
-        Tan,
-        Asin,
-        Acos,
-        Atan,
-        Sinh,
-        Cosh,
-        Tanh,
-        Call1,
-        Add,
-        Sub,
-        Mul,
-        Div,
-        Pow,
-        PowInt,
-        Mod,
-        Atan2,
-        Call2
-    };
-
 private:
     struct Instr {
-        Op op = Op::Stop;
-        bool aAcc = false, bAcc = false; // the operand is the accumulator
+        uint8_t code = 0; // the handler: Stop, Load, Spill, or a rule in an operand mode
         int32_t exponent = 0;
         const double* a = nullptr;
         const double* b = nullptr;

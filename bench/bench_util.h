@@ -15,3 +15,6 @@ using CellLookup = std::function<double(const std::string& group, const std::str
 
 // Registers lines printed after the tables, computed from this run's figures.
 void AddSummary(std::function<void(const CellLookup&)> summary);
+
+// The render benchmark's eight curves, expressions of x alone.
+extern const char* const kRenderCurves[8];

@@ -12,12 +12,8 @@
 #include "expr/expression.h"
 #include "plot/render.h"
 
-namespace {
-
-constexpr int32_t kWidth = 1920, kHeight = 1080;
-
 // Eight of the evaluation benchmark's expressions that use x alone.
-const char* const kCurves[8] = {
+const char* const kRenderCurves[8] = {
     "x^2+1",
     "-x^2",
     "sin(x)*x^2",
@@ -27,6 +23,10 @@ const char* const kCurves[8] = {
     "mod(x,2.5)+floor(x)",
     "tanh(x)*cosh(x/3)",
 };
+
+namespace {
+
+constexpr int32_t kWidth = 1920, kHeight = 1080;
 
 struct Scene {
     Canvas canvas{kWidth, kHeight};
@@ -55,7 +55,7 @@ void Evaluations(benchmark::State& state) {
     for (int32_t i = 0; i < kWidth; ++i)
         xs[i] = 20.0 * i / kWidth - 10.0;
     for (auto _ : state) {
-        for (const char* text : kCurves) {
+        for (const char* text : kRenderCurves) {
             SymbolTable table;
             RegisterBuiltins(table);
             table.SetVariable("x", 0);
@@ -70,7 +70,7 @@ void Evaluations(benchmark::State& state) {
 void RenderRectangular(benchmark::State& state) {
     Scene scene(Rectangular);
     for (int i = 0; i < 8; ++i)
-        scene.equations[i] = kCurves[i];
+        scene.equations[i] = kRenderCurves[i];
     for (auto _ : state) {
         RenderGraph(scene.plotter, scene.equations, scene.style);
         benchmark::ClobberMemory();

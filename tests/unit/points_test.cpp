@@ -157,6 +157,7 @@ TEST(PointsOfInterest, Zeros) {
          PointKind::Zero,
          {{0, -1, 1, 0, kCrossing}, {0, -1, 3, 0, kCrossing}}},
         {"zero over a stretch", {"floor(x)", "x-x"}, 0.5, 3, PointKind::Zero, {}},
+        {"zero within its rounding", {"sin(x)^2+cos(x)^2-1"}, -10, 10, PointKind::Zero, {}},
     };
     CheckRows(rows);
 }
@@ -230,6 +231,12 @@ TEST(PointsOfInterest, Intersections) {
           {0, 1, golden, 1 / golden, kCrossing},
           {0, 2, golden, 1 / golden, kCrossing}}},
         {"coinciding", {"x", "x", "abs(x)", "2*x-x"}, -10, 10, PointKind::Intersection, {}},
+        {"coinciding within rounding",
+         {"sin(x)^2", "1-cos(x)^2"},
+         -10,
+         10,
+         PointKind::Intersection,
+         {}},
         {"pole", {"1/x", "-1/x"}, -3, 3, PointKind::Intersection, {}},
         {"jumps",
          {"floor(x)", "x-0.5"},
