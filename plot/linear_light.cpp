@@ -17,6 +17,8 @@ double LinearToSrgb(double l) {
 LinearLight::LinearLight() {
     for (int v = 0; v < 256; ++v)
         decode[v] = static_cast<float>(SrgbToLinear(v / 255.0));
+    for (int v = 0; v < 255; ++v)
+        threshold[v] = static_cast<float>(SrgbToLinear((v + 0.5) / 255.0));
     for (int i = 0; i <= kSteps; ++i)
         encode[i] = static_cast<uint8_t>(std::lround(LinearToSrgb(double(i) / kSteps) * 255));
 }

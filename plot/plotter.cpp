@@ -120,6 +120,17 @@ int32_t Plotter::YToRow(double y) const {
     return RowOf((y - yMin) / (yMax - yMin) * height + 0.5, height);
 }
 
+double Plotter::UnroundedColumn(double x) const {
+    const double column = (x - xMin) / (xMax - xMin) * width;
+    return std::isnan(column) ? column : std::clamp(column, -2147483648.0, 2147483647.0);
+}
+
+double Plotter::UnroundedRow(double y) const {
+    const double h = height, limit = static_cast<double>(kRowClamp) * h;
+    const double row = h - (y - yMin) / (yMax - yMin) * h;
+    return std::isnan(row) ? row : std::clamp(row, -limit, limit);
+}
+
 bool Plotter::CheckExpression(std::string_view text, double value, double& output) const {
     SymbolTable table;
     RegisterBuiltins(table);

@@ -34,6 +34,11 @@ public:
     // exactly, then saturated to the 32-bit range by sign; NaN gives INT32_MIN.
     int32_t XToColumn(double x) const;
     int32_t YToRow(double y) const;
+    // The same mapping without the rounding, a pixel's centre at whole
+    // numbers: columns saturated to the 32-bit range, rows limited to
+    // kRowClamp heights as DrawSegment limits them. NaN stays NaN.
+    double UnroundedColumn(double x) const;
+    double UnroundedRow(double y) const;
 
     // Compiles `text` and evaluates it once with the mode's variable ("x" in
     // Rectangular mode, "t" in the others) set to `value`; true when both

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <new>
 
 #include "plot/smooth_line.h"
 
@@ -38,9 +39,15 @@ void RenderGraph(Plotter& plotter, const EquationSlots& equations, const GraphSt
                 Row(plotter, y)[column] = style.axisColor;
     }
     if (style.smoothCurves) {
-        SmoothLineSink sink(plotter);
-        TraceCurves(plotter, equations, style, sink);
-    } else {
+        try {
+            SmoothLineSink sink(plotter);
+            TraceCurves(plotter, equations, style, sink);
+            return;
+        } catch (const std::bad_alloc&) {
+            // No memory for the coverage: the exact curves still show the graph.
+        }
+    }
+    {
         ExactLineSink sink(plotter);
         TraceCurves(plotter, equations, style, sink);
     }

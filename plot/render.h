@@ -14,8 +14,8 @@ using EquationSlots = std::string[8];
 // inside the buffer), then every non-empty slot of the plotter's mode in its
 // colour: pairs (1,2) .. (7,8) in colours 1 to 4 in Parametric mode, slot i
 // in colour i otherwise. Pixels are overwritten (blended in, for smooth
-// curves), later slots over earlier ones. A plotter without pixels draws
-// nothing.
+// curves), later slots over earlier ones. Smooth curves fall back to exact
+// ones when memory runs out. A plotter without pixels draws nothing.
 void RenderGraph(Plotter& plotter, const EquationSlots& equations, const GraphStyle& style);
 
 // Traces the curves RenderGraph draws, in its order and colours, into

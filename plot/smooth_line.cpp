@@ -6,73 +6,95 @@
 
 #include "plot/plotter.h"
 
-namespace {
-
-// Coverage below half of an 8-bit step changes no pixel; skipping it keeps
-// the pixels beside exact joints untouched.
-constexpr float kNoCoverage = 1.0f / 512;
-
-} // namespace
-
 SmoothLineSink::SmoothLineSink(Plotter& plotter) : plotter(plotter), light(SharedLinearLight()) {}
 
 void SmoothLineSink::BeginCurve(uint32_t newColor) {
     color = newColor;
-    for (int i = 0; i < 3; ++i)
-        linear[i] = light.Decode(static_cast<uint8_t>(color >> (8 * i)));
+    // Every level is back to zero after EndCurve: only a new size clears.
+    const size_t size = static_cast<size_t>(std::max(plotter.width, 0)) *
+                        static_cast<size_t>(std::max(plotter.height, 0));
+    if (coverage.size() != size || !touched.empty()) {
+        coverage.assign(size, 0);
+        touched.clear();
+    }
 }
 
-void SmoothLineSink::Blend(int64_t column, int64_t row, float coverage) {
-    if (column < 0 || column >= plotter.width || row < 0 || row >= plotter.height ||
-        coverage < kNoCoverage)
+void SmoothLineSink::Cover(int64_t column, int64_t row, double amount) {
+    if (column < 0 || column >= plotter.width || row < 0 || row >= plotter.height)
         return;
-    auto* pixel = reinterpret_cast<uint32_t*>(reinterpret_cast<unsigned char*>(plotter.pixels) +
-                                              row * plotter.stride + 4 * column);
-    if (coverage >= 1 - kNoCoverage) {
-        *pixel = color;
+    // Coverage below half a step of 255 would change no pixel.
+    const auto level = static_cast<uint8_t>(std::lround(std::clamp(amount, 0.0, 1.0) * 255));
+    if (level == 0)
         return;
-    }
-    const uint32_t under = *pixel;
-    uint32_t mixed = 0;
-    for (int i = 0; i < 3; ++i) {
-        const float o = light.Decode(static_cast<uint8_t>(under >> (8 * i)));
-        mixed |= static_cast<uint32_t>(light.Encode(o + (linear[i] - o) * coverage)) << (8 * i);
-    }
-    *pixel = mixed;
+    const size_t index =
+        static_cast<size_t>(row) * static_cast<size_t>(plotter.width) + static_cast<size_t>(column);
+    uint8_t& held = coverage[index];
+    if (held == 0)
+        touched.push_back(static_cast<uint32_t>(index));
+    held = std::max(held, level);
 }
 
 void SmoothLineSink::Segment(const PlotPoint& from, const PlotPoint& to) {
-    const int64_t limit = Plotter::kRowClamp * plotter.height;
-    int64_t c0 = from.column, c1 = to.column;
-    int64_t r0 = std::clamp<int64_t>(from.row, -limit, limit);
-    int64_t r1 = std::clamp<int64_t>(to.row, -limit, limit);
-    if ((c0 < 0 && c1 < 0) || (c0 >= plotter.width && c1 >= plotter.width) || (r0 < 0 && r1 < 0) ||
-        (r0 >= plotter.height && r1 >= plotter.height) || !plotter.pixels)
+    if (!plotter.pixels || coverage.empty())
         return;
-    // Walk the major axis upwards; the minor coordinate follows the ideal
-    // line, and its two nearest pixels share the step's ink.
-    const bool yMajor = std::llabs(r1 - r0) > std::llabs(c1 - c0);
-    int64_t a0 = yMajor ? r0 : c0, a1 = yMajor ? r1 : c1;
-    int64_t b0 = yMajor ? c0 : r0, b1 = yMajor ? c1 : r1;
+    // Pixel centres at whole numbers; rows limited, columns saturated.
+    const double x0 = plotter.UnroundedColumn(from.x), y0 = plotter.UnroundedRow(from.y);
+    const double x1 = plotter.UnroundedColumn(to.x), y1 = plotter.UnroundedRow(to.y);
+    if (std::isnan(x0) || std::isnan(y0) || std::isnan(x1) || std::isnan(y1))
+        return;
+    // Walk the major axis over the whole pixels between the rounded ends;
+    // the minor coordinate follows the ideal line (held at the ends beyond
+    // them), and its two nearest pixels share the step's ink.
+    const bool yMajor = std::fabs(y1 - y0) > std::fabs(x1 - x0);
+    double a0 = yMajor ? y0 : x0, a1 = yMajor ? y1 : x1;
+    double b0 = yMajor ? x0 : y0, b1 = yMajor ? x1 : y1;
     if (a0 > a1) {
         std::swap(a0, a1);
         std::swap(b0, b1);
     }
-    const int64_t majorLimit = yMajor ? plotter.height : plotter.width;
-    const int64_t first = std::max<int64_t>(a0, 0), last = std::min<int64_t>(a1, majorLimit - 1);
-    const double slope =
-        a1 == a0 ? 0.0 : static_cast<double>(b1 - b0) / static_cast<double>(a1 - a0);
-    for (int64_t a = first; a <= last; ++a) {
-        const double b = static_cast<double>(b0) + static_cast<double>(a - a0) * slope;
+    const double majorLimit = yMajor ? plotter.height : plotter.width;
+    const double first = std::max(std::floor(a0 + 0.5), 0.0);
+    const double last = std::min(std::floor(a1 + 0.5), majorLimit - 1);
+    const double slope = a1 > a0 ? (b1 - b0) / (a1 - a0) : 0.0;
+    for (double a = first; a <= last; ++a) {
+        const double b = b0 + (std::clamp(a, a0, a1) - a0) * slope;
         const double below = std::floor(b);
-        const auto fraction = static_cast<float>(b - below);
-        const auto minor = static_cast<int64_t>(below);
+        const double fraction = b - below;
+        const auto major = static_cast<int64_t>(a), minor = static_cast<int64_t>(below);
         if (yMajor) {
-            Blend(minor, a, 1 - fraction);
-            Blend(minor + 1, a, fraction);
+            Cover(minor, major, 1 - fraction);
+            Cover(minor + 1, major, fraction);
         } else {
-            Blend(a, minor, 1 - fraction);
-            Blend(a, minor + 1, fraction);
+            Cover(major, minor, 1 - fraction);
+            Cover(major, minor + 1, fraction);
         }
     }
+}
+
+void SmoothLineSink::EndCurve() {
+    float linear[3];
+    for (int i = 0; i < 3; ++i)
+        linear[i] = light.Decode(static_cast<uint8_t>(color >> (8 * i)));
+    auto* const base = reinterpret_cast<unsigned char*>(plotter.pixels);
+    const auto width = static_cast<size_t>(plotter.width);
+    for (const uint32_t index : touched) {
+        uint8_t& level = coverage[index];
+        auto* pixel = reinterpret_cast<uint32_t*>(base + (index / width) * plotter.stride +
+                                                  4 * (index % width));
+        if (level == 255) {
+            *pixel = color;
+        } else {
+            const float amount = level / 255.0f;
+            const uint32_t under = *pixel;
+            uint32_t mixed = 0;
+            for (int i = 0; i < 3; ++i) {
+                const float o = light.Decode(static_cast<uint8_t>(under >> (8 * i)));
+                mixed |= static_cast<uint32_t>(light.Encode(o + (linear[i] - o) * amount))
+                         << (8 * i);
+            }
+            *pixel = mixed;
+        }
+        level = 0;
+    }
+    touched.clear();
 }

@@ -130,15 +130,9 @@ public:
     void EndCurve() override { EndRun(); }
 
 private:
-    // The raster's mapping without its rounding, the pixel's centre at +0.5;
-    // columns saturate and rows are limited as the raster's are.
+    // The raster's mapping without its rounding, the pixel's centre at +0.5.
     Point Map(const PlotPoint& p) const {
-        const double column = (p.x - plotter.xMin) / (plotter.xMax - plotter.xMin) * plotter.width;
-        const double height = plotter.height;
-        const double row = height - (p.y - plotter.yMin) / (plotter.yMax - plotter.yMin) * height;
-        const double limit = static_cast<double>(Plotter::kRowClamp) * height;
-        return {std::clamp(column, -2147483648.0, 2147483647.0) + 0.5,
-                std::clamp(row, -limit, limit) + 0.5};
+        return {plotter.UnroundedColumn(p.x) + 0.5, plotter.UnroundedRow(p.y) + 0.5};
     }
 
     void AppendPair(const Point& p) {

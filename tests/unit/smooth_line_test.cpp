@@ -10,26 +10,25 @@
 
 namespace {
 
-double Linear(int v) {
-    const double c = std::clamp(v, 0, 255) / 255.0;
+double Linear(double v) {
+    const double c = std::clamp(v, 0.0, 255.0) / 255.0;
     return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
 }
 
 // Whether `pixel` is `under` with one coverage of `color` added in linear
-// light, each channel allowing one 8-bit step for rounding (a pixel may be
-// blended more than once by one curve).
+// light, each channel rounded to the nearest 8-bit value.
 bool IsBlend(uint32_t pixel, uint32_t under, uint32_t color) {
     double low = 0, high = 1;
     for (int shift = 0; shift <= 16; shift += 8) {
         const int p = (pixel >> shift) & 0xFF, u = (under >> shift) & 0xFF,
                   c = (color >> shift) & 0xFF;
         if (u == c) {
-            if (std::abs(p - u) > 1)
+            if (p != u)
                 return false;
             continue;
         }
         const double lu = Linear(u), span = Linear(c) - lu;
-        double a = (Linear(p - 1) - lu) / span, b = (Linear(p + 1) - lu) / span;
+        double a = (Linear(p - 0.51) - lu) / span, b = (Linear(p + 0.51) - lu) / span;
         if (a > b)
             std::swap(a, b);
         low = std::max(low, a);
@@ -40,6 +39,14 @@ bool IsBlend(uint32_t pixel, uint32_t under, uint32_t color) {
 
 TEST(LinearLight, EveryByteSurvivesTheRoundTripAndBlendsEndAtTheirColours) {
     const LinearLight& light = SharedLinearLight();
+    // Encoding rounds to the nearest value: just inside and outside each
+    // midpoint between neighbours.
+    for (int v = 0; v < 255; ++v) {
+        SCOPED_TRACE(v);
+        const double middle = Linear(v + 0.5);
+        EXPECT_EQ(light.Encode(float(middle * (1 - 1e-5))), v);
+        EXPECT_EQ(light.Encode(float(middle * (1 + 1e-5))), v + 1);
+    }
     for (int v = 0; v < 256; ++v) {
         SCOPED_TRACE(v);
         EXPECT_NEAR(light.Decode(uint8_t(v)), Linear(v), 1e-6);
