@@ -95,6 +95,11 @@ private:
 
     // Per-column scratch of rectangular plots, kept between plots.
     std::vector<double> sampleX, sampleY, sampleScaled;
+
+public:
+    // Per-pixel scratch of the smooth raster, kept between renders: all zero
+    // whenever no curve is being drawn.
+    std::vector<uint8_t> coverageScratch;
     std::vector<int32_t> sampleRow;
 };
 

@@ -6,15 +6,18 @@
 
 #include "plot/plotter.h"
 
-SmoothLineSink::SmoothLineSink(Plotter& plotter) : plotter(plotter), light(SharedLinearLight()) {}
+SmoothLineSink::SmoothLineSink(Plotter& plotter)
+    : plotter(plotter), light(SharedLinearLight()), coverage(plotter.coverageScratch) {}
 
 void SmoothLineSink::BeginCurve(uint32_t newColor) {
     color = newColor;
-    // Every level is back to zero after EndCurve: only a new size clears.
+    // Every level is back to zero after EndCurve: only a new size, or a
+    // curve left unfinished (by an exception), clears.
     const size_t size = static_cast<size_t>(std::max(plotter.width, 0)) *
                         static_cast<size_t>(std::max(plotter.height, 0));
     if (coverage.size() != size || !touched.empty()) {
-        coverage.assign(size, 0);
+        coverage.clear();
+        coverage.resize(size, 0);
         touched.clear();
     }
 }
@@ -23,7 +26,7 @@ void SmoothLineSink::Cover(int64_t column, int64_t row, double amount) {
     if (column < 0 || column >= plotter.width || row < 0 || row >= plotter.height)
         return;
     // Coverage below half a step of 255 would change no pixel.
-    const auto level = static_cast<uint8_t>(std::lround(std::clamp(amount, 0.0, 1.0) * 255));
+    const auto level = static_cast<uint8_t>(std::clamp(amount, 0.0, 1.0) * 255 + 0.5);
     if (level == 0)
         return;
     const size_t index =
@@ -75,26 +78,48 @@ void SmoothLineSink::EndCurve() {
     float linear[3];
     for (int i = 0; i < 3; ++i)
         linear[i] = light.Decode(static_cast<uint8_t>(color >> (8 * i)));
+    auto mix = [&](uint32_t under, uint8_t level) {
+        const float amount = level / 255.0f;
+        uint32_t mixed = 0;
+        for (int i = 0; i < 3; ++i) {
+            const float o = light.Decode(static_cast<uint8_t>(under >> (8 * i)));
+            mixed |= static_cast<uint32_t>(light.Encode(o + (linear[i] - o) * amount)) << (8 * i);
+        }
+        return mixed;
+    };
+    // Most of a curve lies over one colour (the background): its blends are
+    // remembered per coverage level. Colours are 24-bit, so ~0 marks unknown.
+    uint32_t commonUnder = ~0u;
+    uint32_t known[256];
+    std::fill(std::begin(known), std::end(known), ~0u);
     auto* const base = reinterpret_cast<unsigned char*>(plotter.pixels);
     const auto width = static_cast<size_t>(plotter.width);
+    const bool packed = plotter.stride == 4 * plotter.width;
     for (const uint32_t index : touched) {
         uint8_t& level = coverage[index];
-        auto* pixel = reinterpret_cast<uint32_t*>(base + (index / width) * plotter.stride +
-                                                  4 * (index % width));
+        auto* pixel = packed ? reinterpret_cast<uint32_t*>(base) + index
+                             : reinterpret_cast<uint32_t*>(base + (index / width) * plotter.stride +
+                                                           4 * (index % width));
+        const uint32_t under = *pixel;
         if (level == 255) {
             *pixel = color;
+        } else if (under == commonUnder) {
+            if (known[level] == ~0u)
+                known[level] = mix(under, level);
+            *pixel = known[level];
         } else {
-            const float amount = level / 255.0f;
-            const uint32_t under = *pixel;
-            uint32_t mixed = 0;
-            for (int i = 0; i < 3; ++i) {
-                const float o = light.Decode(static_cast<uint8_t>(under >> (8 * i)));
-                mixed |= static_cast<uint32_t>(light.Encode(o + (linear[i] - o) * amount))
-                         << (8 * i);
-            }
-            *pixel = mixed;
+            if (commonUnder == ~0u)
+                commonUnder = under;
+            *pixel = under == commonUnder ? (known[level] = mix(under, level)) : mix(under, level);
         }
         level = 0;
     }
     touched.clear();
+}
+
+SmoothLineSink::~SmoothLineSink() {
+    // A curve left unfinished (an exception while it was traced) leaves the
+    // plotter's scratch clear for the next sink.
+    for (const uint32_t index : touched)
+        coverage[index] = 0;
 }

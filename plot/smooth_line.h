@@ -17,11 +17,14 @@ class Plotter;
 // segments meet or cross) and blended over the buffer at EndCurve in linear
 // light, once per pixel, so that every pixel touched is a mix of the curve
 // colour and the pixel below, nothing else. The plotter's buffer must
-// outlive the sink and keep its size while a curve is drawn. Throws
-// std::bad_alloc when the coverage cannot be held.
+// outlive the sink and keep its size while a curve is drawn; one sink at a
+// time per plotter. Throws std::bad_alloc when the coverage cannot be held.
 class SmoothLineSink : public CurveSink {
 public:
     explicit SmoothLineSink(Plotter& plotter);
+    ~SmoothLineSink() override;
+    SmoothLineSink(const SmoothLineSink&) = delete;
+    SmoothLineSink& operator=(const SmoothLineSink&) = delete;
     void BeginCurve(uint32_t color) override;
     void Segment(const PlotPoint& from, const PlotPoint& to) override;
     void EndCurve() override;
@@ -32,8 +35,9 @@ private:
     Plotter& plotter;
     const LinearLight& light;
     uint32_t color = 0;
-    // Coverage 0 .. 255 per pixel of the current curve, and the pixels it
-    // has touched; all zero again after EndCurve.
-    std::vector<uint8_t> coverage;
+    // Coverage 0 .. 255 per pixel of the current curve (the plotter's
+    // scratch, so that it is cleared once per canvas size, not per render),
+    // and the pixels the curve has touched; all zero again after EndCurve.
+    std::vector<uint8_t>& coverage;
     std::vector<uint32_t> touched;
 };
