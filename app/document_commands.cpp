@@ -123,6 +123,7 @@ void GraphApp::ShowDocument(const GraphDocument& document) {
     options.backColor = document.style.backColor;
     options.axisColor = document.style.axisColor;
     options.showAxes = document.style.showAxes;
+    options.smoothCurves = smoothCurves; // a display preference, not the document's
     ApplyOptions(options);
     SetViewRange(document.xMin, document.xMax, document.yMin, document.yMax, false);
     SetStepRange(document.tStart, document.tStop, false);
@@ -139,6 +140,7 @@ DocumentSnapshot GraphApp::Snapshot() const {
     snapshot.fields = FieldTexts();
     snapshot.view = {plotter.xMin, plotter.xMax, plotter.yMin, plotter.yMax};
     GetOptions(snapshot.options);
+    snapshot.options.smoothCurves = false; // not part of a document
     return snapshot;
 }
 

@@ -1,21 +1,19 @@
-// File > Export: the save dialog, and the graph written as PNG or BMP.
+// File > Export: the save dialog, and the graph written as PNG, BMP or SVG.
 #include <windows.h>
 
 #include <commdlg.h>
 
 #include "app/export_image.h"
 #include "app/graphapp.h"
+#include "plot/svg_writer.h"
 #include "win/text_encoding.h"
 
 namespace {
 
-// The save dialog's filter index for each format.
-enum ExportFormat { Png = 1, Bmp = 2 };
-
 // Characters of the file name, its terminating NUL included.
 constexpr size_t kExportNameSize = 265;
 
-const char kExportFilter[] = "PNG Files\0*.PNG\0Bitmap Files\0*.BMP\0";
+const char kExportFilter[] = "PNG Files\0*.PNG\0Bitmap Files\0*.BMP\0SVG Files (*.svg)\0*.SVG\0";
 
 } // namespace
 
@@ -50,7 +48,7 @@ bool ChooseExportFile(HWND owner, HINSTANCE instance, char* name, size_t size, i
     dialog.hwndOwner = owner;
     dialog.hInstance = instance;
     dialog.lpstrFilter = kExportFilter;
-    dialog.nFilterIndex = Png;
+    dialog.nFilterIndex = static_cast<DWORD>(ExportFormat::Png);
     dialog.lpstrFile = name;
     dialog.nMaxFile = static_cast<DWORD>(size);
     // No overwrite prompt: an existing file is replaced without asking.
@@ -58,8 +56,10 @@ bool ChooseExportFile(HWND owner, HINSTANCE instance, char* name, size_t size, i
     dialog.lpfnHook = CentreDialogHook;
     if (!GetSaveFileNameA(&dialog))
         return false;
-    format = dialog.nFilterIndex == Png ? Png : Bmp;
-    AddExportExtension(name, size, format == Png);
+    format = dialog.nFilterIndex == 2 || dialog.nFilterIndex == 3
+                 ? static_cast<int>(dialog.nFilterIndex)
+                 : static_cast<int>(ExportFormat::Png);
+    AddExportExtension(name, size, static_cast<ExportFormat>(format));
     return true;
 }
 
@@ -67,13 +67,15 @@ bool ChooseExportFile(HWND owner, HINSTANCE instance, char* name, size_t size, i
 // with any extension keeps it, whatever the format chosen.
 void GraphApp::ExportCommand() {
     char name[kExportNameSize];
-    int format = Png;
+    int format = static_cast<int>(ExportFormat::Png);
     if (!ChooseExportFile(frameWindow, instance, name, sizeof name, format))
         return;
     // The dialog answers in the ANSI code page; the image files take UTF-8.
     const std::string path = AnsiToUtf8(name);
-    const bool saved = format == Bmp ? canvas.SaveBMP(path.c_str())
-                                     : exportImage && SavePNG(*exportImage, path.c_str());
+    const auto chosen = static_cast<ExportFormat>(format);
+    const bool saved = chosen == ExportFormat::Svg   ? SaveSvg(GraphSvgText(), path.c_str())
+                       : chosen == ExportFormat::Bmp ? canvas.SaveBMP(path.c_str())
+                                                     : exportImage && SavePNG(*exportImage, path.c_str());
     if (!saved)
         Message("Error saving image", "Error", MB_ICONERROR);
 }

@@ -55,8 +55,11 @@ size_t FindExtension(const char* name) {
     return found ? dot : i;
 }
 
-void AddExportExtension(char* name, size_t size, bool png) {
+void AddExportExtension(char* name, size_t size, ExportFormat format) {
     const size_t length = std::strlen(name);
+    const char* extension = format == ExportFormat::Svg   ? ".SVG"
+                            : format == ExportFormat::Bmp ? ".BMP"
+                                                          : ".PNG";
     if (FindExtension(name) == length && length + 5 < size)
-        std::memcpy(name + length, png ? ".PNG" : ".BMP", 5);
+        std::memcpy(name + length, extension, 5);
 }

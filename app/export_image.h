@@ -23,8 +23,11 @@ bool SavePNG(const Zr32BitImage& exportImage, const char* path);
 // ".bmp".
 size_t FindExtension(const char* name);
 
-// Appends ".PNG" or ".BMP" to a name without an extension when the result
-// still fits a buffer of `size` characters (NUL included) with room to
-// spare: its length + 5 must be below the size. A name with any extension
-// is kept as it is.
-void AddExportExtension(char* name, size_t size, bool png);
+// The export's formats, numbered as the save dialog's filters.
+enum class ExportFormat { Png = 1, Bmp = 2, Svg = 3 };
+
+// Appends ".PNG", ".BMP" or ".SVG" to a name without an extension when the
+// result still fits a buffer of `size` characters (NUL included) with room
+// to spare: its length + 5 must be below the size. A name with any
+// extension is kept as it is.
+void AddExportExtension(char* name, size_t size, ExportFormat format);

@@ -130,6 +130,7 @@ void GraphApp::Render() {
     style.backColor = backColor;
     style.axisColor = axisColor;
     style.showAxes = showAxes;
+    style.smoothCurves = smoothCurves;
     RenderGraph(plotter, equations, style);
     if (!dragging)
         FollowGraph();

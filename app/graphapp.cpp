@@ -30,6 +30,7 @@ const char* const kGraphColorNames[8] = {"Graph_Color_1", "Graph_Color_2", "Grap
 const char kBackColor[] = "Back_Color";
 const char kAxisColor[] = "Axis_Color";
 const char kShowAxes[] = "Show_Axes";
+const char kSmoothCurves[] = "Smooth_Curves";
 const char kShowImmediate[] = "Show_Imm";
 const char kImmWindowDim[] = "Imm_Window_Dim";
 const char kShowAnalysis[] = "Show_Analysis";
@@ -185,6 +186,8 @@ bool GraphApp::InitWindows() {
     if (!immWindow.CreateWindows(instance, nullptr, frameWindow) ||
         !analysisWindow.Create(instance, frameWindow, graphControl, &activeDialog))
         return false;
+    // The first size; a placement stored by an earlier run replaces it.
+    SizeFrameForDialog(frameWindow, mainDialog);
     LoadPreferences();
     recentFiles.Load(KeyPath());
     ShowRecentFiles();
@@ -215,6 +218,7 @@ void GraphApp::SetDefaults() {
     axisColor = defaults.axisColor;
     zoomFactor = 1.5;
     showAxes = true;
+    smoothCurves = false;
     showImmediate = false;
     showAnalysis = false;
     GetOptions(defaultOptions);
@@ -238,6 +242,11 @@ void GraphApp::LoadPreferences() {
     backColor = static_cast<uint32_t>(back);
     axisColor = static_cast<uint32_t>(axis);
     showAxes = prefs->GetBool(kShowAxes, showAxes);
+    // Absent is off; a stored value is kept up to date from then on.
+    int32_t smooth = INT32_MIN;
+    prefs->GetInt(kSmoothCurves, &smooth, INT32_MIN);
+    smoothCurvesStored = smooth != INT32_MIN;
+    smoothCurves = smoothCurvesStored && smooth != 0;
     showImmediate = prefs->GetBool(kShowImmediate, showImmediate);
     prefs->RestoreWindowPlacement(kMainWindowDim, frameWindow);
     prefs->RestoreWindowPlacement(kImmWindowDim, immWindow.immFrame);
@@ -260,6 +269,10 @@ void GraphApp::SavePreferences() {
     prefs->SetInt(kBackColor, static_cast<int32_t>(backColor));
     prefs->SetInt(kAxisColor, static_cast<int32_t>(axisColor));
     prefs->SetInt(kShowAxes, showAxes ? 1 : 0);
+    if (smoothCurves || smoothCurvesStored) {
+        prefs->SetInt(kSmoothCurves, smoothCurves ? 1 : 0);
+        smoothCurvesStored = true;
+    }
     // Whether the Immediate window is shown now, not what was loaded.
     prefs->SetInt(kShowImmediate, IsWindowVisible(immWindow.immFrame) ? 1 : 0);
     prefs->SaveWindowPlacement(kMainWindowDim, frameWindow);

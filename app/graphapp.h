@@ -88,6 +88,12 @@ public:
     void DrawPointsOfInterest();
     void OptionsCommand();
     void ExportCommand();
+    // Graph > Copy Graph: the canvas as a device-independent bitmap and the
+    // graph as SVG on the clipboard; a clipboard that cannot be opened shows
+    // "Cannot copy the graph" and the clipboard keeps what it had.
+    void CopyGraphCommand();
+    // The graph as drawn, as an SVG document (empty when memory runs out).
+    std::string GraphSvgText();
     // File > Exit, the close box: ends the message loop unless the user
     // keeps a modified document open.
     void CloseCommand();
@@ -221,6 +227,10 @@ public:
     uint32_t backColor = 0;
     uint32_t axisColor = 0;
     bool showAxes = true;
+    // Smooth curves, and whether the preference is stored (then it is
+    // saved again; a program that never turned it on stores nothing).
+    bool smoothCurves = false;
+    bool smoothCurvesStored = false;
     bool showImmediate = false;
     bool showAnalysis = false;
     // The Analysis window was shown in this run or an earlier one: only then
@@ -279,9 +289,14 @@ double GetFieldNumber(HWND dialog, int id);
 std::string GetFieldText(HWND dialog, int id);
 
 // The export's save dialog: asks for the file name (at most size - 1
-// characters) and the format (1 PNG, 2 BMP); false when the user cancels.
-// A name without an extension gets ".PNG" or ".BMP" when it fits.
+// characters) and the format (1 PNG, 2 BMP, 3 SVG); false when the user
+// cancels. A name without an extension gets the format's when it fits.
 bool ChooseExportFile(HWND owner, HINSTANCE instance, char* name, size_t size, int& format);
+// Gives the frame the size that shows the whole main dialog at the
+// display's resolution (its template size in dialog units plus the frame's
+// borders, caption and menu), within the work area of its monitor, moving
+// it as far as that needs. Nothing changes when a size cannot be measured.
+void SizeFrameForDialog(HWND frame, HWND dialog);
 // Hook of the save dialog: places it at (dx / 2, dy / 3) from the screen
 // origin, dx and dy being how much wider and higher the frame is.
 UINT_PTR CALLBACK CentreDialogHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -101,6 +101,10 @@ void GraphApp::OnCommand(int id) {
     case IDC_EXPORT:
         ExportCommand();
         break;
+    case IDM_COPY_GRAPH:
+    case IDA_COPY_GRAPH:
+        CopyGraphCommand();
+        break;
     case IDM_EXIT:
         CloseCommand();
         break;

@@ -194,6 +194,7 @@ void GraphApp::GetOptions(GraphOptions& options) const {
     options.backColor = backColor;
     options.axisColor = axisColor;
     options.showAxes = showAxes;
+    options.smoothCurves = smoothCurves;
 }
 
 void GraphApp::ApplyOptions(const GraphOptions& options) {
@@ -202,5 +203,6 @@ void GraphApp::ApplyOptions(const GraphOptions& options) {
     backColor = options.backColor;
     axisColor = options.axisColor;
     showAxes = options.showAxes;
+    smoothCurves = options.smoothCurves;
     DocumentChanged();
 }

@@ -11,6 +11,7 @@
 #include "expr/builtins.h"
 #include "expr/expression.h"
 #include "plot/render.h"
+#include "plot/svg_writer.h"
 
 // Eight of the evaluation benchmark's expressions that use x alone.
 const char* const kRenderCurves[8] = {
@@ -67,14 +68,29 @@ void Evaluations(benchmark::State& state) {
     }
 }
 
-void RenderRectangular(benchmark::State& state) {
+void RenderRectangular(benchmark::State& state, bool smooth) {
     Scene scene(Rectangular);
     for (int i = 0; i < 8; ++i)
         scene.equations[i] = kRenderCurves[i];
+    scene.style.smoothCurves = smooth;
     for (auto _ : state) {
         RenderGraph(scene.plotter, scene.equations, scene.style);
         benchmark::ClobberMemory();
     }
+}
+
+// The SVG document of the same scene, held in memory.
+void SvgRectangular(benchmark::State& state) {
+    Scene scene(Rectangular);
+    for (int i = 0; i < 8; ++i)
+        scene.equations[i] = kRenderCurves[i];
+    size_t bytes = 0;
+    for (auto _ : state) {
+        const std::string svg = GraphSvg(scene.plotter, scene.equations, scene.style);
+        bytes = svg.size();
+        benchmark::DoNotOptimize(svg.data());
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
 }
 
 // One curve of another mode, without the fill.
@@ -96,12 +112,15 @@ int Register() {
     } cases[] = {
         {"fill 1920x1080", Fill},
         {"evaluations of the 8 curves (1920 samples each)", Evaluations},
-        {"render: fill, axes and 8 rectangular curves", RenderRectangular},
+        {"render: fill, axes and 8 rectangular curves",
+         [](benchmark::State& s) { RenderRectangular(s, false); }},
         {"parametric circle x=cos(t), y=sin(t), t -10..10",
          [](benchmark::State& s) { Curve(s, Parametric, "cos(t)", "sin(t)"); }},
         {"parametric far outside x=1000000000*t, y=t",
          [](benchmark::State& s) { Curve(s, Parametric, "1000000000*t", "t"); }},
         {"polar spiral r=t, t -10..10", [](benchmark::State& s) { Curve(s, Polar, "t", ""); }},
+        {"render with smooth curves", [](benchmark::State& s) { RenderRectangular(s, true); }},
+        {"SVG document of the 8 curves", SvgRectangular},
     };
     int index = 0;
     for (const auto& c : cases) {
@@ -119,6 +138,11 @@ int Register() {
                    render / (fill + eval), eval);
         if (circle > 0 && far > 0)
             printf("far-outside curve / circle: %.2f\n", far / circle);
+        const double smooth = time("render", "orvanta", 7), svg = time("render", "orvanta", 8);
+        if (render > 0 && smooth > 0)
+            printf("smooth render / plain render: %.2f (target below 2)\n", smooth / render);
+        if (svg > 0)
+            printf("SVG of the 8 curves: %.2f ms (target below 20)\n", svg / 1000);
     });
     return index;
 }

@@ -13,20 +13,24 @@
 #include "document/document_file.h"
 #include "plot/plot_checks.h"
 #include "plot/render.h"
+#include "plot/svg_writer.h"
 #include "src/zr_error.h"
 
 const char kPlotUsage[] =
     "usage: orvanta-cli plot [--graph FILE.orv] [--mode rectangular|parametric|polar]\n"
     "                        [--x MIN MAX] [--y MIN MAX] [--t START STOP] [--size WxH]\n"
-    "                        [--no-axes] [--background RRGGBB] [--axis-color RRGGBB]\n"
+    "                        [--no-axes] [--smooth] [--background RRGGBB] [--axis-color RRGGBB]\n"
     "                        [--color N RRGGBB]... [--save FILE.orv] -o FILE EQUATION...\n";
 
 const char kPlotHelp[] =
     "orvanta-cli plot ... -o FILE EQUATION...\n"
     "  Plots up to eight equations (slots 1 to 8 in order; \"\" leaves a slot\n"
     "  empty) and writes the graph as FILE: PNG when its name ends in .png, a\n"
-    "  24-bit BMP when it ends in .bmp (any case). The pixels are those the\n"
-    "  graph pane shows at that size. Defaults: x, y and t from -10 to\n"
+    "  24-bit BMP when it ends in .bmp, an SVG document of the same graph when\n"
+    "  it ends in .svg (any case). The pixels are those the graph pane shows\n"
+    "  at that size; --smooth draws the curves anti-aliased, as the window's\n"
+    "  \"Smooth curves\" option does (SVG curves are vectors either way).\n"
+    "  Defaults: x, y and t from -10 to\n"
     "  10, 800x600, axes on, the default colours. Parametric mode pairs the\n"
     "  slots (1,2), (3,4), (5,6), (7,8) as x(t), y(t).\n"
     "  --graph FILE.orv starts from a saved graph instead of the defaults: the\n"
@@ -82,8 +86,18 @@ GraphDocument ApplyOptions(const PlotOptions& options, GraphDocument document) {
     return document;
 }
 
-int WriteImage(Plotter& plotter, const EquationSlots& equations, const GraphStyle& style,
+int WriteImage(Plotter& plotter, const EquationSlots& equations, GraphStyle style,
                const PlotOptions& options) {
+    if (EndsWithInAnyCase(options.output, ".svg")) {
+        // The document needs the size alone, no pixels.
+        plotter.SetCanvas(nullptr, 0, options.width, options.height);
+        if (!SaveSvg(GraphSvg(plotter, equations, style), options.output.c_str())) {
+            std::fputs("Error saving image\n", stderr);
+            return 1;
+        }
+        return 0;
+    }
+    style.smoothCurves = options.smooth;
     Canvas canvas(options.width, options.height);
     if (!canvas.bits()) {
         std::fputs("Error saving image\n", stderr);

@@ -113,7 +113,7 @@ bool ParsePlotOptions(const std::vector<std::string>& arguments, PlotOptions& op
     // Each option reads its values as soon as it is met, so that the first
     // problem in the order of the arguments is the one reported. The values
     // are taken whatever they look like ("--x -1 2", "-o --").
-    std::map<std::string, int> counts{{"--no-axes", 0}};
+    std::map<std::string, int> counts{{"--no-axes", 0}, {"--smooth", 0}};
     auto option = [&](const std::string& name, int count, auto read) {
         counts[name] = count;
         app.add_option(name,
@@ -165,6 +165,7 @@ bool ParsePlotOptions(const std::vector<std::string>& arguments, PlotOptions& op
     });
     option("-o", 1, [&](const std::string&, const Values& v) { options.output = v[0]; });
     app.add_flag_callback("--no-axes", [&] { options.noAxes = true; })->trigger_on_parse();
+    app.add_flag_callback("--smooth", [&] { options.smooth = true; })->trigger_on_parse();
 
     std::vector<std::string> reversed;
     for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) {
@@ -211,8 +212,8 @@ bool ParsePlotOptions(const std::vector<std::string>& arguments, PlotOptions& op
         return false;
     }
     if (!options.output.empty() && !EndsWithInAnyCase(options.output, ".bmp") &&
-        !EndsWithInAnyCase(options.output, ".png")) {
-        problem = "the output file must end in .png or .bmp";
+        !EndsWithInAnyCase(options.output, ".png") && !EndsWithInAnyCase(options.output, ".svg")) {
+        problem = "the output file must end in .png, .bmp or .svg";
         return false;
     }
     if (options.equations.size() > 8) {

@@ -20,6 +20,7 @@ struct PlotOptions {
     std::optional<std::pair<double, double>> x, y, t;
     int32_t width = 800, height = 600;
     bool noAxes = false;
+    bool smooth = false; // --smooth: anti-aliased curves in PNG and BMP
     std::optional<uint32_t> background, axisColor;
     std::array<std::optional<uint32_t>, 8> colors;
     std::vector<std::string> equations; // in order; empty when none is given

@@ -1,5 +1,5 @@
 // How a graph looks: the colours of its curves, background and axes, and
-// whether the axes are drawn. Colours are words 0x00RRGGBB, written into the
+// whether the axes are drawn, and whether the curves are drawn smooth. Colours are words 0x00RRGGBB, written into the
 // pixels unchanged.
 #pragma once
 
@@ -21,4 +21,6 @@ struct GraphStyle {
     uint32_t backColor = MakeColor(255, 255, 255);
     uint32_t axisColor = MakeColor(0, 0, 0);
     bool showAxes = true;
+    // Anti-aliased curves; off, the exact one-pixel lines.
+    bool smoothCurves = false;
 };

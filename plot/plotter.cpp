@@ -11,8 +11,6 @@
 
 namespace {
 
-// Rows are limited to this many canvas heights above and below the canvas.
-constexpr int64_t kRowClamp = 3;
 // The parameter range is first cut into this many intervals ...
 constexpr int kIntervals = 3;
 // ... each halved while its pieces are longer than sqrt(3) pixels, at most
@@ -122,6 +120,17 @@ int32_t Plotter::YToRow(double y) const {
     return RowOf((y - yMin) / (yMax - yMin) * height + 0.5, height);
 }
 
+double Plotter::UnroundedColumn(double x) const {
+    const double column = (x - xMin) / (xMax - xMin) * width;
+    return std::isnan(column) ? column : std::clamp(column, -2147483648.0, 2147483647.0);
+}
+
+double Plotter::UnroundedRow(double y) const {
+    const double h = height, limit = static_cast<double>(kRowClamp) * h;
+    const double row = h - (y - yMin) / (yMax - yMin) * h;
+    return std::isnan(row) ? row : std::clamp(row, -limit, limit);
+}
+
 bool Plotter::CheckExpression(std::string_view text, double value, double& output) const {
     SymbolTable table;
     RegisterBuiltins(table);
@@ -201,6 +210,24 @@ void Plotter::DrawSegment(int64_t c0, int64_t r0, int64_t c1, int64_t r1, uint32
 }
 
 void Plotter::PlotRectangular(std::string_view text, uint32_t color) {
+    ExactLineSink sink(*this);
+    sink.BeginCurve(color);
+    PlotRectangular(text, sink);
+}
+
+void Plotter::PlotParametric(std::string_view xText, std::string_view yText, uint32_t color) {
+    ExactLineSink sink(*this);
+    sink.BeginCurve(color);
+    PlotParametric(xText, yText, sink);
+}
+
+void Plotter::PlotPolar(std::string_view text, uint32_t color) {
+    ExactLineSink sink(*this);
+    sink.BeginCurve(color);
+    PlotPolar(text, sink);
+}
+
+void Plotter::PlotRectangular(std::string_view text, CurveSink& sink) {
     PlotCurve curve("x");
     if (!curve.Compile(text) || width <= 0)
         return;
@@ -215,28 +242,28 @@ void Plotter::PlotRectangular(std::string_view text, uint32_t color) {
     // The rows, as YToRow computes them; the divisions of all columns in one
     // pass, which the compiler can do two at a time.
     sampleRow.resize(static_cast<size_t>(width));
+    sampleScaled.resize(static_cast<size_t>(width));
     const double span = yMax - yMin;
     for (int32_t i = 0; i < width; ++i)
-        sampleX[i] = (sampleY[i] - yMin) / span * height + 0.5;
+        sampleScaled[i] = (sampleY[i] - yMin) / span * height + 0.5;
     for (int32_t i = 0; i < width; ++i)
-        sampleRow[i] = RowOf(sampleX[i], height);
+        sampleRow[i] = RowOf(sampleScaled[i], height);
 
-    int32_t previousRow = 0;
+    PlotPoint previous;
     bool previousFinite = false;
     for (int32_t i = 0; i < width; ++i) {
-        const double v = sampleY[i];
-        const int32_t row = sampleRow[i];
-        const bool finite = Finite(v);
+        const PlotPoint point{sampleX[i], sampleY[i], i, sampleRow[i]};
+        const bool finite = Finite(point.y);
         if (finite && previousFinite)
-            DrawSegment(i - 1, previousRow, i, row, color);
-        previousRow = row;
+            sink.Segment(previous, point);
+        previous = point;
         previousFinite = finite;
     }
 }
 
 template <class PointAt>
 void Plotter::Subdivide(PointAt& pointAt, double t0, PlotPoint p0, double t1, PlotPoint p1,
-                        int depth, uint32_t color) {
+                        int depth, CurveSink& sink) {
     auto squaredLength = [](const PlotPoint& a, const PlotPoint& b) {
         const double dc = static_cast<double>(static_cast<int64_t>(b.column) - a.column);
         const double dr = static_cast<double>(static_cast<int64_t>(b.row) - a.row);
@@ -246,12 +273,12 @@ void Plotter::Subdivide(PointAt& pointAt, double t0, PlotPoint p0, double t1, Pl
         const double tm = (t0 + t1) * 0.5;
         const PlotPoint pm = pointAt(tm);
         ++depth;
-        Subdivide(pointAt, t0, p0, tm, pm, depth, color);
+        Subdivide(pointAt, t0, p0, tm, pm, depth, sink);
         t0 = tm;
         p0 = pm;
     }
     if (Finite(p0.x) && Finite(p0.y) && Finite(p1.x) && Finite(p1.y))
-        DrawSegment(p0.column, p0.row, p1.column, p1.row, color);
+        sink.Segment(p0, p1);
 }
 
 template <class PointAt, class SubdividePiece>
@@ -288,33 +315,33 @@ PlotPoint Plotter::PolarPoint(PlotCurve& r, double t) const {
 }
 
 void Plotter::SubdivideParametric(PlotCurve& x, PlotCurve& y, double t0, PlotPoint p0, double t1,
-                                  PlotPoint p1, int depth, uint32_t color) {
+                                  PlotPoint p1, int depth, CurveSink& sink) {
     auto pointAt = [&](double t) { return ParametricPoint(x, y, t); };
-    Subdivide(pointAt, t0, p0, t1, p1, depth, color);
+    Subdivide(pointAt, t0, p0, t1, p1, depth, sink);
 }
 
 void Plotter::SubdividePolar(PlotCurve& r, double t0, PlotPoint p0, double t1, PlotPoint p1,
-                             int depth, uint32_t color) {
+                             int depth, CurveSink& sink) {
     auto pointAt = [&](double t) { return PolarPoint(r, t); };
-    Subdivide(pointAt, t0, p0, t1, p1, depth, color);
+    Subdivide(pointAt, t0, p0, t1, p1, depth, sink);
 }
 
-void Plotter::PlotParametric(std::string_view xText, std::string_view yText, uint32_t color) {
+void Plotter::PlotParametric(std::string_view xText, std::string_view yText, CurveSink& sink) {
     PlotCurve xCurve("t"), yCurve("t");
     if (!xCurve.Compile(xText) || !yCurve.Compile(yText))
         return;
     PlotAdaptive([&](double t) { return ParametricPoint(xCurve, yCurve, t); },
                  [&](double t0, PlotPoint p0, double t1, PlotPoint p1) {
-                     SubdivideParametric(xCurve, yCurve, t0, p0, t1, p1, 0, color);
+                     SubdivideParametric(xCurve, yCurve, t0, p0, t1, p1, 0, sink);
                  });
 }
 
-void Plotter::PlotPolar(std::string_view text, uint32_t color) {
+void Plotter::PlotPolar(std::string_view text, CurveSink& sink) {
     PlotCurve curve("t");
     if (!curve.Compile(text))
         return;
     PlotAdaptive([&](double t) { return PolarPoint(curve, t); },
                  [&](double t0, PlotPoint p0, double t1, PlotPoint p1) {
-                     SubdividePolar(curve, t0, p0, t1, p1, 0, color);
+                     SubdividePolar(curve, t0, p0, t1, p1, 0, sink);
                  });
 }

@@ -6,16 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "plot/curve_sink.h"
+
 class Expression;
 struct PlotCurve;
 
 enum GraphMode : int32_t { Rectangular = 0, Parametric = 1, Polar = 2 };
-
-// One curve point: its world coordinates and its pixel.
-struct PlotPoint {
-    double x = 0, y = 0;
-    int32_t column = 0, row = 0;
-};
 
 class Plotter {
 public:
@@ -38,16 +34,27 @@ public:
     // exactly, then saturated to the 32-bit range by sign; NaN gives INT32_MIN.
     int32_t XToColumn(double x) const;
     int32_t YToRow(double y) const;
+    // The same mapping without the rounding, a pixel's centre at whole
+    // numbers: columns saturated to the 32-bit range, rows limited to
+    // kRowClamp heights as DrawSegment limits them. NaN stays NaN.
+    double UnroundedColumn(double x) const;
+    double UnroundedRow(double y) const;
 
     // Compiles `text` and evaluates it once with the mode's variable ("x" in
     // Rectangular mode, "t" in the others) set to `value`; true when both
     // succeed, and then `output` receives the result.
     bool CheckExpression(std::string_view text, double value, double& output) const;
 
-    // Draw one curve in `color`; a text that does not compile draws nothing.
+    // Draw one curve in `color` into the buffer, exactly; a text that does
+    // not compile draws nothing.
     void PlotRectangular(std::string_view text, uint32_t color);
     void PlotParametric(std::string_view xText, std::string_view yText, uint32_t color);
     void PlotPolar(std::string_view text, uint32_t color);
+    // Trace one curve into `sink` (its segments only: the caller begins and
+    // ends the curve); a text that does not compile hands over nothing.
+    void PlotRectangular(std::string_view text, CurveSink& sink);
+    void PlotParametric(std::string_view xText, std::string_view yText, CurveSink& sink);
+    void PlotPolar(std::string_view text, CurveSink& sink);
 
     // Sets the expression's "t" to `t`, clears result and evaluates; the
     // result, 0 when the evaluation failed.
@@ -56,6 +63,9 @@ public:
     // Draws the segment between two pixels, rows limited to -3 .. 3 heights,
     // into the buffer; points outside it are skipped.
     void DrawSegment(int64_t column0, int64_t row0, int64_t column1, int64_t row1, uint32_t color);
+    // Rows of segments are limited to this many canvas heights above and
+    // below the canvas before they are drawn.
+    static constexpr int64_t kRowClamp = 3;
 
     uint32_t* pixels = nullptr;
     int32_t stride = 0;
@@ -73,17 +83,37 @@ private:
     // Halve the piece from t0 to t1 while it is longer than sqrt(3) pixels
     // and less than 10 levels deep, then draw its pieces whose ends are finite.
     void SubdivideParametric(PlotCurve& x, PlotCurve& y, double t0, PlotPoint p0, double t1,
-                             PlotPoint p1, int depth, uint32_t color);
+                             PlotPoint p1, int depth, CurveSink& sink);
     void SubdividePolar(PlotCurve& r, double t0, PlotPoint p0, double t1, PlotPoint p1, int depth,
-                        uint32_t color);
+                        CurveSink& sink);
     template <class PointAt>
     void Subdivide(PointAt& pointAt, double t0, PlotPoint p0, double t1, PlotPoint p1, int depth,
-                   uint32_t color);
+                   CurveSink& sink);
     // The parameter range in three pieces, each subdivided.
     template <class PointAt, class SubdividePiece>
     void PlotAdaptive(PointAt pointAt, SubdividePiece subdivide);
 
     // Per-column scratch of rectangular plots, kept between plots.
-    std::vector<double> sampleX, sampleY;
+    std::vector<double> sampleX, sampleY, sampleScaled;
+
+public:
+    // Per-pixel scratch of the smooth raster, kept between renders: all zero
+    // whenever no curve is being drawn.
+    std::vector<uint8_t> coverageScratch;
     std::vector<int32_t> sampleRow;
+};
+
+// The exact raster: each segment drawn by Plotter::DrawSegment in the curve's
+// colour into the plotter's buffer.
+class ExactLineSink : public CurveSink {
+public:
+    explicit ExactLineSink(Plotter& plotter) : plotter(plotter) {}
+    void BeginCurve(uint32_t newColor) override { color = newColor; }
+    void Segment(const PlotPoint& from, const PlotPoint& to) override {
+        plotter.DrawSegment(from.column, from.row, to.column, to.row, color);
+    }
+
+private:
+    Plotter& plotter;
+    uint32_t color = 0;
 };

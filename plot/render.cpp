@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <new>
+
+#include "plot/smooth_line.h"
 
 namespace {
 
@@ -35,22 +38,47 @@ void RenderGraph(Plotter& plotter, const EquationSlots& equations, const GraphSt
             for (int32_t y = 0; y < plotter.height; ++y)
                 Row(plotter, y)[column] = style.axisColor;
     }
+    if (style.smoothCurves) {
+        try {
+            SmoothLineSink sink(plotter);
+            TraceCurves(plotter, equations, style, sink);
+            return;
+        } catch (const std::bad_alloc&) {
+            // No memory for the coverage: the exact curves still show the graph.
+        }
+    }
+    {
+        ExactLineSink sink(plotter);
+        TraceCurves(plotter, equations, style, sink);
+    }
+}
+
+void TraceCurves(Plotter& plotter, const EquationSlots& equations, const GraphStyle& style,
+                 CurveSink& sink) {
     switch (plotter.mode) {
     case Parametric:
         for (int k = 0; k < 4; ++k)
-            if (!equations[2 * k].empty())
-                plotter.PlotParametric(equations[2 * k], equations[2 * k + 1],
-                                       style.graphColors[k]);
+            if (!equations[2 * k].empty()) {
+                sink.BeginCurve(style.graphColors[k]);
+                plotter.PlotParametric(equations[2 * k], equations[2 * k + 1], sink);
+                sink.EndCurve();
+            }
         break;
     case Polar:
         for (int i = 0; i < 8; ++i)
-            if (!equations[i].empty())
-                plotter.PlotPolar(equations[i], style.graphColors[i]);
+            if (!equations[i].empty()) {
+                sink.BeginCurve(style.graphColors[i]);
+                plotter.PlotPolar(equations[i], sink);
+                sink.EndCurve();
+            }
         break;
     default:
         for (int i = 0; i < 8; ++i)
-            if (!equations[i].empty())
-                plotter.PlotRectangular(equations[i], style.graphColors[i]);
+            if (!equations[i].empty()) {
+                sink.BeginCurve(style.graphColors[i]);
+                plotter.PlotRectangular(equations[i], sink);
+                sink.EndCurve();
+            }
         break;
     }
 }

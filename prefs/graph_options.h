@@ -13,6 +13,7 @@ struct GraphOptions {
     uint32_t backColor = GraphStyle().backColor;
     uint32_t axisColor = GraphStyle().axisColor;
     bool showAxes = GraphStyle().showAxes;
+    bool smoothCurves = GraphStyle().smoothCurves;
 
     bool operator==(const GraphOptions&) const = default;
 };

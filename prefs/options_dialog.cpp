@@ -79,6 +79,7 @@ void FillControls(HWND dialog, const GraphOptions& options) {
         CheckRadioButton(dialog, IDC_MODE_RECTANGULAR, IDC_MODE_POLAR,
                          IDC_MODE_RECTANGULAR + options.mode);
     CheckDlgButton(dialog, IDC_SHOW_AXES, options.showAxes ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_SMOOTH_CURVES, options.smoothCurves ? BST_CHECKED : BST_UNCHECKED);
 }
 
 // A record from the controls; with no radio button selected the mode reads
@@ -92,6 +93,7 @@ void ReadControls(HWND dialog, GraphOptions& options) {
                    : IsDlgButtonChecked(dialog, IDC_MODE_PARAMETRIC) == BST_CHECKED ? 1
                                                                                     : 2;
     options.showAxes = IsDlgButtonChecked(dialog, IDC_SHOW_AXES) == BST_CHECKED;
+    options.smoothCurves = IsDlgButtonChecked(dialog, IDC_SMOOTH_CURVES) == BST_CHECKED;
 }
 
 void OnOptionsCommand(HWND dialog, int id) {

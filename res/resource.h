@@ -101,6 +101,10 @@
 #define IDA_PLOT 40015
 #define IDA_IMMEDIATE 40016
 
+// Graph > Copy Graph and its accelerator
+#define IDM_COPY_GRAPH 40131
+#define IDA_COPY_GRAPH 40132
+
 // Options dialog
 #define IDD_OPTIONS 110
 #define IDC_MODE_RECTANGULAR 1048
@@ -131,6 +135,7 @@
 #define IDC_GRAPH_LABEL6 1075
 #define IDC_GRAPH_LABEL7 1076
 #define IDC_GRAPH_LABEL8 1077
+#define IDC_SMOOTH_CURVES 1251
 
 // Immediate window
 #define IDD_IMMEDIATE 106

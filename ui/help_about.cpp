@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "res/resource.h"
+#include "win/dpi.h"
 #include "win/url_opener.h"
 #include "win/win_handles.h"
 
@@ -52,11 +53,35 @@ void OnInitAbout(HWND dialog) {
     SetDlgItemTextA(dialog, IDC_ABOUT_TITLE, shownAbout->title);
 }
 
+// The help text's columns line up only in a fixed-pitch font: one of the
+// dialog font's size at the dialog's resolution, kept in `holder` (which
+// outlives the dialog). Without it the edit keeps the dialog's font.
+void UseFixedPitchFont(HWND dialog, GdiObject<HFONT>* holder) {
+    HWND edit = GetDlgItem(dialog, IDC_HELP_TEXT);
+    if (!holder || !edit)
+        return;
+    LOGFONTA font = {};
+    if (HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)))
+        GetObjectA(dialogFont, sizeof font, &font);
+    if (font.lfHeight == 0)
+        font.lfHeight = -MulDiv(8, static_cast<int>(WindowDpi(dialog)), 72);
+    font.lfWidth = 0;
+    font.lfWeight = FW_NORMAL;
+    font.lfItalic = font.lfUnderline = font.lfStrikeOut = FALSE;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    std::strcpy(font.lfFaceName, "Courier New");
+    holder->reset(CreateFontIndirectA(&font));
+    if (*holder)
+        SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(holder->get()), FALSE);
+}
+
 } // namespace
 
-INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
+        UseFixedPitchFont(dialog, reinterpret_cast<GdiObject<HFONT>*>(lParam));
         SetDlgItemTextA(dialog, IDC_HELP_TEXT, kHelpText);
         return TRUE;
     case WM_COMMAND:
@@ -91,7 +116,9 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }
 
 void ShowHelpDialog(HWND owner) {
-    DialogBoxParamA(DialogModule(owner), MAKEINTRESOURCEA(IDD_HELP), owner, HelpDialogProc, 0);
+    GdiObject<HFONT> font; // the help text's, deleted after the dialog
+    DialogBoxParamA(DialogModule(owner), MAKEINTRESOURCEA(IDD_HELP), owner, HelpDialogProc,
+                    reinterpret_cast<LPARAM>(&font));
 }
 
 void ShowAboutBox(HWND owner, const AboutInfo& about) {

@@ -40,22 +40,26 @@ TEST(FindExtension, LastDotAfterTheLastSeparator) {
 TEST(AddExportExtension, OnlyToANameWithoutOneThatFits) {
     const struct {
         std::string name;
-        bool png;
+        ExportFormat format;
         std::string result;
     } cases[] = {
-        {"plot", true, "plot.PNG"},
-        {"plot", false, "plot.BMP"},
-        {"plot.png", false, "plot.png"},
-        {"C:\\data.old\\plot", true, "C:\\data.old\\plot.PNG"},
-        {std::string(259, 'x'), false, std::string(259, 'x') + ".BMP"},
-        {std::string(260, 'x'), false, std::string(260, 'x')},
-        {std::string(264, 'x'), true, std::string(264, 'x')},
+        {"plot", ExportFormat::Png, "plot.PNG"},
+        {"plot", ExportFormat::Bmp, "plot.BMP"},
+        {"plot", ExportFormat::Svg, "plot.SVG"},
+        {"plot.png", ExportFormat::Bmp, "plot.png"},
+        {"plot.bmp", ExportFormat::Svg, "plot.bmp"},
+        {"C:\\data.old\\plot", ExportFormat::Png, "C:\\data.old\\plot.PNG"},
+        {"C:\\data.svg\\plot", ExportFormat::Svg, "C:\\data.svg\\plot.SVG"},
+        {std::string(259, 'x'), ExportFormat::Bmp, std::string(259, 'x') + ".BMP"},
+        {std::string(259, 'x'), ExportFormat::Svg, std::string(259, 'x') + ".SVG"},
+        {std::string(260, 'x'), ExportFormat::Svg, std::string(260, 'x')},
+        {std::string(264, 'x'), ExportFormat::Png, std::string(264, 'x')},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name.size() > 40 ? std::to_string(c.name.size()) + " characters" : c.name);
         char buffer[265] = {};
         std::memcpy(buffer, c.name.c_str(), c.name.size() + 1);
-        AddExportExtension(buffer, sizeof buffer, c.png);
+        AddExportExtension(buffer, sizeof buffer, c.format);
         EXPECT_EQ(std::string(buffer), c.result);
     }
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -211,6 +212,12 @@ TEST_F(Resolution, AnalysisWindowScalesAndFollowsAResolutionChange) {
     };
     const LONG gap = gapUnderList();
     EXPECT_GT(gap, 0);
+    // Two thirds of the first size, so that one and a half times it still
+    // fits the test display at 200 % (a window larger than the screen is
+    // held to the screen's size).
+    SetWindowPos(analysis.frame, nullptr, 0, 0, (before.right - before.left) * 2 / 3,
+                 (before.bottom - before.top) * 2 / 3, SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(analysis.frame, &before);
     for (const UINT target : {dpi * 3 / 2, dpi}) {
         SCOPED_TRACE("to " + std::to_string(target));
         const RECT suggested = {before.left + 5, before.top + 5,
@@ -224,6 +231,118 @@ TEST_F(Resolution, AnalysisWindowScalesAndFollowsAResolutionChange) {
         EXPECT_EQ(FontOf(listFont()).lfHeight, -MulDiv(9, static_cast<int>(target), 72));
         EXPECT_EQ(gapUnderList(), MulDiv(gap, static_cast<int>(target), static_cast<int>(dpi)));
     }
+}
+
+} // namespace
+
+namespace {
+
+// The width `text` needs in the control's own font.
+LONG TextWidth(HWND control, const std::string& text) {
+    WindowDC dc(control);
+    SelectGuard select(dc.get(), reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    SIZE needed = {};
+    GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &needed);
+    return needed.cx;
+}
+
+// The width an edit control lays its text out in.
+LONG FormattingWidth(HWND edit) {
+    RECT r = {};
+    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+    return r.right - r.left;
+}
+
+// The Step fields show the widest number of the default range whole, and
+// stay inside their group beside readable labels.
+TEST_F(Resolution, StepFieldsShowTheirNumbersWhole) {
+    Menu(IDM_POLAR);
+    SetField(IDC_START, "-10.000000");
+    SetField(IDC_STOP, "-10.000000");
+    const RECT group = ClientRectIn(GetDlgItem(app->mainDialog, IDC_STEP_GROUP), app->mainDialog);
+    for (int id : {IDC_START, IDC_STOP}) {
+        SCOPED_TRACE(id);
+        HWND field = GetDlgItem(app->mainDialog, id);
+        EXPECT_LE(TextWidth(field, "-10.000000"), FormattingWidth(field));
+        const RECT r = ClientRectIn(field, app->mainDialog);
+        EXPECT_TRUE(r.left > group.left && r.right < group.right) << "outside the Step group";
+    }
+    for (int id : {IDC_START_LABEL, IDC_STOP_LABEL}) {
+        HWND label = GetDlgItem(app->mainDialog, id);
+        char text[16] = {};
+        GetWindowTextA(label, text, sizeof text);
+        EXPECT_LE(TextWidth(label, text), ClientSize(label).cx) << text;
+    }
+}
+
+// The Help text in a fixed-pitch font of the dialog font's size at this
+// resolution, every line laid out whole.
+TEST_F(Resolution, HelpTextIsFixedPitchAndEveryLineFits) {
+    DialogScript script({[&] {
+        HWND help = FindDialog("Orvanta Help");
+        if (!help)
+            return false;
+        HWND edit = GetDlgItem(help, IDC_HELP_TEXT);
+        const auto font = reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0));
+        const auto dialogFont = reinterpret_cast<HFONT>(SendMessageA(help, WM_GETFONT, 0, 0));
+        {
+            WindowDC dc(edit);
+            SelectGuard select(dc.get(), font);
+            TEXTMETRICA metrics = {};
+            GetTextMetricsA(dc.get(), &metrics);
+            // The flag set means variable pitch.
+            EXPECT_EQ(metrics.tmPitchAndFamily & TMPF_FIXED_PITCH, 0) << "not fixed pitch";
+        }
+        EXPECT_EQ(FontOf(font).lfHeight, FontOf(dialogFont).lfHeight);
+        char text[1200] = {};
+        GetWindowTextA(edit, text, sizeof text);
+        const std::string all = text;
+        const LONG width = FormattingWidth(edit);
+        for (size_t start = 0; start < all.size();) {
+            const size_t end = std::min(all.find("\r\n", start), all.size());
+            const std::string line = all.substr(start, end - start);
+            EXPECT_LE(TextWidth(edit, line), width) << line;
+            start = end + 2;
+        }
+        size_t breaks = 0;
+        for (size_t at = all.find("\r\n"); at != std::string::npos; at = all.find("\r\n", at + 2))
+            ++breaks;
+        EXPECT_EQ(SendMessageA(edit, EM_GETLINECOUNT, 0, 0), LRESULT(breaks + 1))
+            << "a line wrapped";
+        PostClick(help, IDOK);
+        return true;
+    }});
+    Menu(IDM_HELP);
+}
+
+// Without a stored placement the frame first shows the whole main dialog,
+// inside the work area (or fills it where the dialog is larger).
+TEST_F(Resolution, FirstSizeShowsTheWholeMainDialog) {
+    RECT wanted = {0, 0, 582, 417};
+    ASSERT_TRUE(MapDialogRect(app->mainDialog, &wanted));
+    RECT frame, client;
+    GetWindowRect(app->frameWindow, &frame);
+    GetClientRect(app->frameWindow, &client);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(app->frameWindow, MONITOR_DEFAULTTONEAREST),
+                                &monitor));
+    const RECT& work = monitor.rcWork;
+    EXPECT_TRUE(frame.left >= work.left && frame.top >= work.top && frame.right <= work.right &&
+                frame.bottom <= work.bottom)
+        << frame.left << "," << frame.top << " " << frame.right << "," << frame.bottom;
+    EXPECT_TRUE(client.right >= wanted.right || frame.right - frame.left == work.right - work.left)
+        << client.right << " of " << wanted.right;
+    EXPECT_TRUE(client.bottom >= wanted.bottom ||
+                frame.bottom - frame.top == work.bottom - work.top)
+        << client.bottom << " of " << wanted.bottom;
+    // A stored placement wins over it.
+    SetWindowPos(app->frameWindow, nullptr, 5, 6, 400, 300, SWP_NOZORDER);
+    app->SavePreferences();
+    Restart();
+    GetWindowRect(app->frameWindow, &frame);
+    EXPECT_EQ(frame.right - frame.left, 400);
+    EXPECT_EQ(frame.bottom - frame.top, 300);
 }
 
 } // namespace

@@ -30,7 +30,8 @@ protected:
         ClickPlot();
     }
     void TearDown() override {
-        for (const char* name : {"plot", "plot.BMP", "plot.PNG", "plot.png", "locked.png"}) {
+        for (const char* name :
+             {"plot", "plot.BMP", "plot.PNG", "plot.png", "plot.SVG", "locked.png"}) {
             SetFileAttributesA(Path(name).c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileA(Path(name).c_str());
         }
@@ -51,7 +52,7 @@ protected:
     }
 
     // Exports, typing `name` and choosing file type `filter` (1 PNG, 2
-    // Bitmap); with `checkPlace`, checks where the hook put the dialog. The
+    // Bitmap, 3 SVG); with `checkPlace`, checks where the hook put the dialog. The
     // command comes from the menu, the Export button or Ctrl+E.
     enum Trigger { FromMenu, FromButton, FromKeyboard };
     void ExportAs(const std::string& name, int filter, bool checkPlace = false,
@@ -66,6 +67,11 @@ protected:
                                  HWND types = GetDlgItem(dialog, cmb1);
                                  EXPECT_EQ(SendMessageA(types, CB_GETCURSEL, 0, 0), 0)
                                      << "PNG comes first";
+                                 char third[64] = {};
+                                 if (SendMessageA(types, CB_GETLBTEXTLEN, 2, 0) < 64)
+                                     SendMessageA(types, CB_GETLBTEXT, 2,
+                                                  reinterpret_cast<LPARAM>(third));
+                                 EXPECT_STREQ(third, "SVG Files (*.svg)");
                                  SendMessageA(types, CB_SETCURSEL, filter - 1, 0);
                                  // What a choice from the list sends.
                                  for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
@@ -124,6 +130,26 @@ TEST_F(Export, ExtensionFollowsTheFilterOnlyWhenTheNameHasNone) {
         EXPECT_EQ(IsBmp(bytes), c.bmp);
         DeleteFileA(Path(c.written).c_str());
     }
+    EXPECT_TRUE(answerer->Shown().empty());
+}
+
+// The SVG filter writes the writer's document of the graph as drawn, with
+// ".SVG" added to a bare name; smooth curves make no difference to it.
+TEST_F(Export, SvgFilterWritesTheGraphAsVectors) {
+    app->smoothCurves = true;
+    app->Render();
+    ExportAs(Path("plot"), 3);
+    const std::vector<uint8_t> bytes = ReadBytes(Path("plot.SVG"));
+    const std::string svg = app->GraphSvgText();
+    ASSERT_FALSE(svg.empty());
+    EXPECT_TRUE(std::string(bytes.begin(), bytes.end()) == svg)
+        << "the file differs from the writer's SVG";
+    RECT graph;
+    GetClientRect(app->graphControl, &graph);
+    const std::string size = "width=\"" + std::to_string(graph.right) + "\" height=\"" +
+                             std::to_string(graph.bottom) + "\"";
+    EXPECT_NE(svg.find(size), std::string::npos) << size;
+    EXPECT_NE(svg.find("stroke=\"#ff0000\""), std::string::npos) << "the first curve's colour";
     EXPECT_TRUE(answerer->Shown().empty());
 }
 

@@ -5,6 +5,7 @@
 #include <colordlg.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -225,6 +226,66 @@ TEST_F(OptionsDialog, SwatchesPaintTheirColours) {
         PostClick(d, IDCANCEL);
     })});
     Menu(IDM_OPTIONS);
+}
+
+} // namespace
+
+namespace {
+
+// Smooth curves: the check box, the picture it gives, and its registry value
+// across runs. A program that never turned it on stores nothing; once
+// stored, the value follows the option (Defaults turns it off).
+TEST_F(OptionsDialog, SmoothCurvesAreDrawnAndRememberedAcrossRuns) {
+    SetSlot(1, "sin(x)*5");
+    ClickPlot();
+    const std::vector<uint32_t> plain(app->canvas.bits(),
+                                      app->canvas.bits() +
+                                          size_t(app->canvas.Width()) * app->canvas.Height());
+    app->SavePreferences();
+    int32_t stored = -1;
+    EXPECT_FALSE(app->ReadIntEither("Smooth_Curves", &stored)) << "stored without being used";
+
+    {
+        DialogScript script({OnOptions([](HWND d) {
+            char text[32] = {};
+            GetDlgItemTextA(d, IDC_SMOOTH_CURVES, text, sizeof text);
+            EXPECT_STREQ(text, "Smooth curves");
+            EXPECT_FALSE(Checked(d, IDC_SMOOTH_CURVES));
+            PostMessageA(GetDlgItem(d, IDC_SMOOTH_CURVES), BM_CLICK, 0, 0); // as a mouse click
+            PostClick(d, IDOK);
+        })});
+        Menu(IDM_OPTIONS);
+    }
+    EXPECT_TRUE(app->smoothCurves);
+    EXPECT_FALSE(std::equal(plain.begin(), plain.end(), app->canvas.bits()))
+        << "the graph was not drawn again smooth";
+    app->SavePreferences();
+    ASSERT_TRUE(app->ReadIntEither("Smooth_Curves", &stored));
+    EXPECT_EQ(stored, 1);
+
+    // The dialog shows it checked; Defaults turns it off (Cancel keeps it).
+    {
+        DialogScript defaults({OnOptions([](HWND d) {
+            EXPECT_TRUE(Checked(d, IDC_SMOOTH_CURVES));
+            SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_OPTIONS_DEFAULTS, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_OPTIONS_DEFAULTS)));
+            EXPECT_FALSE(Checked(d, IDC_SMOOTH_CURVES)) << "Defaults turns it off";
+            PostClick(d, IDCANCEL);
+        })});
+        Menu(IDM_OPTIONS);
+    }
+    EXPECT_TRUE(app->smoothCurves);
+
+    Restart();
+    EXPECT_TRUE(app->smoothCurves) << "not read back";
+    // Off again (as Defaults and OK leave it): the stored value follows.
+    app->ApplyOptions(app->defaultOptions);
+    EXPECT_FALSE(app->smoothCurves);
+    app->SavePreferences();
+    ASSERT_TRUE(app->ReadIntEither("Smooth_Curves", &stored));
+    EXPECT_EQ(stored, 0);
+    Restart();
+    EXPECT_FALSE(app->smoothCurves);
 }
 
 } // namespace
