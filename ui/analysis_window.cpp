@@ -210,6 +210,12 @@ void AnalysisWindow::FindPoints() {
 void AnalysisWindow::ShowPoints() {
     const std::string text =
         graph.mode == Rectangular ? Joined(PointLines(points)) : std::string(kRectangularOnly);
+    // A pan usually leaves the list as it was: keeping the control's text
+    // then keeps its scroll position and selection, and saves the edit
+    // control the work of laying out every line again.
+    if (text == listText)
+        return;
+    listText = text;
     SetWindowTextA(Control(IDC_ANALYSIS_LIST), text.c_str());
 }
 

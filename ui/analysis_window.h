@@ -92,6 +92,7 @@ private:
     std::array<LONG, 9> bottomOffsets = {};
     AnalysedGraph graph;
     bool stale = true; // the points are not those of `graph` yet
+    std::string listText;  // what the list control shows
     PointsOfInterest points;
     GdiObject<HFONT> fixedFont; // the lists' fixed-pitch font, made for `dpi`
     WindowClass windowClass;    // declared last: unregistered after the window is gone
