@@ -4,16 +4,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 
-#include <CLI/CLI.hpp>
+#include "cli/exact_options.h"
 
 namespace {
-
-// A usage error found while an option's values are read; it ends parsing.
-struct UsageProblem {
-    std::string text;
-};
 
 // Six hex digits RRGGBB.
 bool ParseColor(const std::string& text, uint32_t& color) {
@@ -48,7 +42,7 @@ bool ParseSize(const std::string& text, int32_t& width, int32_t& height) {
     return true;
 }
 
-using Values = CLI::results_t;
+using Values = ExactOptions::Values;
 
 std::pair<double, double> Numbers(const std::string& name, const Values& values) {
     std::pair<double, double> pair;
@@ -93,45 +87,13 @@ bool EndsWithInAnyCase(const std::string& name, const char* suffix) {
 
 bool ParsePlotOptions(const std::vector<std::string>& arguments, PlotOptions& options,
                       std::string& problem) {
-    CLI::App app("orvanta-cli plot");
-    app.set_help_flag(); // the caller finds --help anywhere before "--"
-    // An argument that is not an option is an equation, "-x" and "--foo"
-    // included; CLI11 keeps them, in their order, as the extras.
-    app.allow_extras();
-    app.allow_windows_style_options(false); // "/2" is an equation on Windows too
-
-    // CLI11 would also read "-oFILE" and "--x=1" as options with their
-    // values attached; here an option is only ever its exact name, and such
-    // an argument is an equation (or a value). They reach CLI11 as "\x01"
-    // and their number, which it takes for an equation or a value, and get
-    // their text back afterwards (as does an argument that starts with "\x01").
-    std::vector<std::string> shielded;
-    auto original = [&](const std::string& text) {
-        return text.rfind('\x01', 0) == 0 ? shielded[std::stoul(text.substr(1))] : text;
-    };
-
-    // Each option reads its values as soon as it is met, so that the first
-    // problem in the order of the arguments is the one reported. The values
-    // are taken whatever they look like ("--x -1 2", "-o --").
-    std::map<std::string, int> counts{{"--no-axes", 0}, {"--smooth", 0}};
-    auto option = [&](const std::string& name, int count, auto read) {
-        counts[name] = count;
-        app.add_option(name,
-                       [&, name, read](const Values& values) {
-                           Values texts;
-                           for (const std::string& value : values)
-                               texts.push_back(original(value));
-                           read(name, texts);
-                           return true;
-                       })
-            ->type_size(count)
-            ->trigger_on_parse();
-    };
-    option("--graph", 1,
-           [&](const std::string& name, const Values& v) { options.graph = FileName(name, v[0]); });
-    option("--save", 1,
-           [&](const std::string& name, const Values& v) { options.save = FileName(name, v[0]); });
-    option("--mode", 1, [&](const std::string&, const Values& v) {
+    ExactOptions reader("orvanta-cli plot");
+    using Values = ExactOptions::Values;
+    reader.Option("--graph", 1,
+                  [&](const std::string& name, const Values& v) { options.graph = FileName(name, v[0]); });
+    reader.Option("--save", 1,
+                  [&](const std::string& name, const Values& v) { options.save = FileName(name, v[0]); });
+    reader.Option("--mode", 1, [&](const std::string&, const Values& v) {
         static const std::pair<const char*, GraphMode> kModes[] = {
             {"rectangular", Rectangular}, {"parametric", Parametric}, {"polar", Polar}};
         for (const auto& [text, mode] : kModes)
@@ -141,71 +103,33 @@ bool ParsePlotOptions(const std::vector<std::string>& arguments, PlotOptions& op
             }
         throw UsageProblem{"unknown mode " + v[0]};
     });
-    option("--x", 2,
-           [&](const std::string& name, const Values& v) { options.x = Numbers(name, v); });
-    option("--y", 2,
-           [&](const std::string& name, const Values& v) { options.y = Numbers(name, v); });
-    option("--t", 2,
-           [&](const std::string& name, const Values& v) { options.t = Numbers(name, v); });
-    option("--size", 1, [&](const std::string&, const Values& v) {
+    reader.Option("--x", 2,
+                  [&](const std::string& name, const Values& v) { options.x = Numbers(name, v); });
+    reader.Option("--y", 2,
+                  [&](const std::string& name, const Values& v) { options.y = Numbers(name, v); });
+    reader.Option("--t", 2,
+                  [&](const std::string& name, const Values& v) { options.t = Numbers(name, v); });
+    reader.Option("--size", 1, [&](const std::string&, const Values& v) {
         if (!ParseSize(v[0], options.width, options.height))
             throw UsageProblem{"--size needs WxH, each from 1 to 32767"};
     });
-    option("--background", 1, [&](const std::string& name, const Values& v) {
+    reader.Option("--background", 1, [&](const std::string& name, const Values& v) {
         options.background = Color(name, v[0]);
     });
-    option("--axis-color", 1, [&](const std::string& name, const Values& v) {
+    reader.Option("--axis-color", 1, [&](const std::string& name, const Values& v) {
         options.axisColor = Color(name, v[0]);
     });
-    option("--color", 2, [&](const std::string& name, const Values& v) {
+    reader.Option("--color", 2, [&](const std::string& name, const Values& v) {
         const std::string& slot = v[0];
         if (slot.size() != 1 || slot[0] < '1' || slot[0] > '8')
             throw UsageProblem{"--color needs a curve number from 1 to 8"};
         options.colors[static_cast<size_t>(slot[0] - '1')] = Color(name, v[1]);
     });
-    option("-o", 1, [&](const std::string&, const Values& v) { options.output = v[0]; });
-    app.add_flag_callback("--no-axes", [&] { options.noAxes = true; })->trigger_on_parse();
-    app.add_flag_callback("--smooth", [&] { options.smooth = true; })->trigger_on_parse();
-
-    std::vector<std::string> reversed;
-    for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) {
-        const std::string& text = *it;
-        const bool attached = text.size() > 2 && text.rfind("-o", 0) == 0;
-        const bool assigned = text.rfind("--", 0) == 0 && text.find('=') != std::string::npos &&
-                              counts.count(text.substr(0, text.find('=')));
-        if (attached || assigned || text.rfind('\x01', 0) == 0) {
-            reversed.push_back('\x01' + std::to_string(shielded.size()));
-            shielded.push_back(text);
-        } else {
-            reversed.push_back(text);
-        }
-    }
-    try {
-        app.parse(reversed);
-    } catch (const UsageProblem& usage) {
-        problem = usage.text;
+    reader.Option("-o", 1, [&](const std::string&, const Values& v) { options.output = v[0]; });
+    reader.Flag("--no-axes", [&] { options.noAxes = true; });
+    reader.Flag("--smooth", [&] { options.smooth = true; });
+    if (!reader.Parse(arguments, options.equations, problem))
         return false;
-    } catch (const CLI::ArgumentMismatch& error) {
-        // The arguments ran out before an option had its values; CLI11
-        // names the option first ("--x: 2 required ... missing").
-        const std::string text = error.what();
-        const auto count = counts.find(text.substr(0, text.find(':')));
-        problem = count == counts.end() ? text
-                                        : count->first + " needs " + std::to_string(count->second) +
-                                              (count->second == 1 ? " value" : " values");
-        return false;
-    } catch (const CLI::ParseError& error) {
-        problem = error.what();
-        return false;
-    }
-    // The first "--" among the extras is the one that ended the options.
-    bool optionsEnded = false;
-    for (const std::string& extra : app.remaining()) {
-        if (extra == "--" && !optionsEnded)
-            optionsEnded = true;
-        else
-            options.equations.push_back(original(extra));
-    }
 
     if (options.output.empty() && !options.save) {
         problem = "no output file (-o FILE)";

@@ -93,13 +93,7 @@ bool SaveGraphDocument(const std::string& path, const GraphDocument& document,
     }
     try {
         const std::string text = WriteGraphDocument(document);
-        ZrReplacement replacement(path.c_str());
-        ZrFile file;
-        file.setName(replacement.path());
-        file.openForWrite();
-        file.write(text.data(), text.size());
-        file.close(); // a full disk may only show here
-        replacement.commit();
+        zrReplaceFile(path.c_str(), text.data(), text.size());
         return true;
     } catch (const ZrErrorCode& error) {
         reason = ErrorText(error);

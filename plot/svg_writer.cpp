@@ -7,7 +7,6 @@
 #include <new>
 
 #include "src/zr_error.h"
-#include "src/zr_file.h"
 #include "src/zr_replacement.h"
 
 namespace {
@@ -211,13 +210,7 @@ bool SaveSvg(const std::string& document, const char* path) {
     if (document.empty())
         return false;
     try {
-        ZrReplacement replacement(path);
-        ZrFile file;
-        file.setName(replacement.path());
-        file.openForWrite();
-        file.write(document.data(), document.size());
-        file.close(); // a full disk may only show here
-        replacement.commit();
+        zrReplaceFile(path, document.data(), document.size());
         return true;
     } catch (const ZrErrorCode&) {
         return false;

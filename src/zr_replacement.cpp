@@ -59,3 +59,13 @@ void ZrReplacement::commit() {
         ZrFile::raiseForErrno(errno); // the destructor removes the temporary file
     temporary.clear();
 }
+
+void zrReplaceFile(const char* target, const void* data, size_t size) {
+    ZrReplacement replacement(target);
+    ZrFile file;
+    file.setName(replacement.path());
+    file.openForWrite();
+    file.write(data, size);
+    file.close();
+    replacement.commit();
+}

@@ -1,6 +1,7 @@
 // Writing a new version of a file so that the old one survives any failure.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // The writer writes to path(), a new temporary file beside the target, and
@@ -33,3 +34,8 @@ private:
     std::string temporary; // empty when writing in place
     std::string writePath;
 };
+
+// Replaces the file `target` with `size` bytes of `data` as above: the old
+// file survives any failure. Throws ZrErrorCode as ZrReplacement and ZrFile
+// do (a full disk may only show when the file is closed).
+void zrReplaceFile(const char* target, const void* data, size_t size);
