@@ -93,7 +93,7 @@ bool SaveGraphDocument(const std::string& path, const GraphDocument& document,
     }
     try {
         const std::string text = WriteGraphDocument(document);
-        zrReplaceFile(path.c_str(), text.data(), text.size());
+        zrWriteWholeFile(path.c_str(), text.data(), text.size());
         return true;
     } catch (const ZrErrorCode& error) {
         reason = ErrorText(error);

@@ -210,7 +210,7 @@ bool SaveSvg(const std::string& document, const char* path) {
     if (document.empty())
         return false;
     try {
-        zrReplaceFile(path, document.data(), document.size());
+        zrWriteWholeFile(path, document.data(), document.size());
         return true;
     } catch (const ZrErrorCode&) {
         return false;

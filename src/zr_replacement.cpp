@@ -60,7 +60,7 @@ void ZrReplacement::commit() {
     temporary.clear();
 }
 
-void zrReplaceFile(const char* target, const void* data, size_t size) {
+void zrWriteWholeFile(const char* target, const void* data, size_t size) {
     ZrReplacement replacement(target);
     ZrFile file;
     file.setName(replacement.path());

@@ -38,4 +38,4 @@ private:
 // Replaces the file `target` with `size` bytes of `data` as above: the old
 // file survives any failure. Throws ZrErrorCode as ZrReplacement and ZrFile
 // do (a full disk may only show when the file is closed).
-void zrReplaceFile(const char* target, const void* data, size_t size);
+void zrWriteWholeFile(const char* target, const void* data, size_t size);
