@@ -211,6 +211,23 @@ int zrReplaceFile(const char* from, const char* to) {
     return -1;
 }
 
+int zrCopyPermissions(const char* from, const char* to) {
+    const std::wstring wideFrom = WideName(from), wideTo = WideName(to);
+    const DWORD attributes =
+        wideFrom.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wideFrom.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || wideTo.empty()) {
+        errno = ENOENT;
+        return -1;
+    }
+    const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                     FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    if (!SetFileAttributesW(wideTo.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL)) {
+        errno = EACCES;
+        return -1;
+    }
+    return 0;
+}
+
 FILE* zrOpenStdioFile(const char* name, const char* mode) {
     const std::wstring wideMode = WideName(mode);
     FILE* file = nullptr;
@@ -277,6 +294,13 @@ int zrCreateNewFile(const char* name) {
 }
 
 int zrReplaceFile(const char* from, const char* to) { return ::rename(from, to); }
+
+int zrCopyPermissions(const char* from, const char* to) {
+    struct stat status;
+    if (::stat(from, &status) != 0)
+        return -1;
+    return ::chmod(to, status.st_mode & 07777);
+}
 
 FILE* zrOpenStdioFile(const char* name, const char* mode) { return std::fopen(name, mode); }
 

@@ -48,6 +48,11 @@ int zrCreateNewFile(const char* name);
 // Puts the file `from` in the place of `to`, replacing it, in one step;
 // 0, or -1 with errno.
 int zrReplaceFile(const char* from, const char* to);
+// Gives the file `to` the permissions of the file `from`: the mode bits on
+// POSIX; the hidden, system, archive and not-indexed attributes on Windows
+// (read-only is never set: such a target is refused before it is
+// replaced). 0, or -1 with errno.
+int zrCopyPermissions(const char* from, const char* to);
 // The path of the file `name` finally refers to: symbolic links followed
 // (relative ones from their own folder, at most 40). The name itself where
 // there are no links to follow or one cannot be read.

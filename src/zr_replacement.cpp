@@ -1,6 +1,11 @@
 #include "src/zr_replacement.h"
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <random>
 
 #include "src/zr_error.h"
 #include "src/zr_file.h"
@@ -10,6 +15,25 @@ namespace {
 const char kSource[] = "src\\ZrReplacement";
 // Names tried for the temporary file before giving up.
 constexpr int kTemporaryNames = 100;
+
+// A suffix no one can predict, so that no one can make the temporary file
+// (or a link by its name) in advance: 64 bits from the system's random
+// source, mixed with the clock and a counter should that source fail.
+std::string RandomSuffix() {
+    static std::atomic<uint64_t> counter{0};
+    uint64_t bits = static_cast<uint64_t>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    bits ^= (counter.fetch_add(1) + 1) * 0x9E3779B97F4A7C15u;
+    try {
+        std::random_device device;
+        bits ^= (static_cast<uint64_t>(device()) << 32) ^ device();
+    } catch (const std::exception&) {
+        // the clock and the counter remain
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(bits));
+    return text;
+}
 } // namespace
 
 ZrReplacement::ZrReplacement(const char* name) {
@@ -25,12 +49,13 @@ ZrReplacement::ZrReplacement(const char* name) {
     // replacing it through a rename would get round its protection.
     if (kind == ZrPathKind::Regular && zrCheckWritable(target.c_str()) != 0)
         ZrFile::raiseForErrno(errno);
-    for (int n = 1; n <= kTemporaryNames; ++n) {
-        const std::string candidate = target + "." + std::to_string(n) + ".tmp";
+    for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
+        const std::string candidate = target + "." + RandomSuffix() + ".tmp";
         const int fd = zrCreateNewFile(candidate.c_str());
         if (fd >= 0) {
             zrCloseFile(fd);
             temporary = writePath = candidate;
+            replacing = kind == ZrPathKind::Regular;
             return;
         }
         const int e = errno;
@@ -55,6 +80,10 @@ ZrReplacement::~ZrReplacement() {
 void ZrReplacement::commit() {
     if (temporary.empty())
         return;
+    // The file that takes the target's place keeps who may read and write
+    // it; should that fail, the new content still matters more.
+    if (replacing)
+        zrCopyPermissions(target.c_str(), temporary.c_str());
     if (zrReplaceFile(temporary.c_str(), target.c_str()) != 0)
         ZrFile::raiseForErrno(errno); // the destructor removes the temporary file
     temporary.clear();

@@ -4,8 +4,9 @@
 #include <cstddef>
 #include <string>
 
-// The writer writes to path(), a new temporary file beside the target, and
-// commit() puts it in the target's place in one step. Without a commit the
+// The writer writes to path(), a new temporary file beside the target whose
+// name no one can predict, and commit() puts it in the target's place in one
+// step, with the target's permissions. Without a commit the
 // temporary file is removed again and the target stays exactly as it was.
 // A symbolic link as the target stays a link: the file it names is
 // replaced. A target that is not a regular file (a device such as
@@ -33,6 +34,7 @@ private:
     std::string target;    // the file finally named, links followed
     std::string temporary; // empty when writing in place
     std::string writePath;
+    bool replacing = false; // an existing regular file is being replaced
 };
 
 // Replaces the file `target` with `size` bytes of `data` as above: the old

@@ -16,6 +16,7 @@ namespace {
 
 using raster_test::ScratchFolder;
 
+#ifndef _WIN32
 // Pixels where two pictures differ: in the raster by any bit, in a
 // rendered SVG (RGBA rows) by more than a faint trace of antialiasing.
 std::vector<bool> Differs(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
@@ -25,7 +26,6 @@ std::vector<bool> Differs(const std::vector<uint32_t>& a, const std::vector<uint
     return marked;
 }
 
-#ifndef _WIN32
 // The document drawn by rsvg-convert at its own size, as 0x00RRGGBB words;
 // empty when that fails (the failure is recorded).
 std::vector<uint32_t> Rasterise(const ScratchFolder& folder, const std::string& name,

@@ -331,6 +331,38 @@ bool SetReadOnly(const std::string& path, bool readOnly) {
 #endif
 }
 
+#ifdef _WIN32
+constexpr unsigned kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+std::vector<unsigned> PermissionSamples() {
+    // With the archive bit: a file written has it on Windows, and Wine
+    // reports it for every file.
+    constexpr unsigned a = FILE_ATTRIBUTE_ARCHIVE;
+    return {a, FILE_ATTRIBUTE_HIDDEN | a, FILE_ATTRIBUTE_SYSTEM | a,
+            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN | a};
+}
+
+unsigned Permissions(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES ? ~0u : attributes & kKeptAttributes;
+}
+
+bool SetPermissions(const std::string& path, unsigned permissions) {
+    return SetFileAttributesA(path.c_str(), permissions ? permissions : FILE_ATTRIBUTE_NORMAL) != 0;
+}
+#else
+std::vector<unsigned> PermissionSamples() { return {0600, 0640, 0644, 0660, 0604, 0755, 0700}; }
+
+unsigned Permissions(const std::string& path) {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : ~0u;
+}
+
+bool SetPermissions(const std::string& path, unsigned permissions) {
+    return chmod(path.c_str(), permissions) == 0;
+}
+#endif
+
 bool CanWriteAnyway(const std::string& path) {
 #ifdef _WIN32
     const int fd = _open(path.c_str(), _O_WRONLY | _O_BINARY);

@@ -104,6 +104,13 @@ int RunWithPermissionsEnforced(const std::function<int()>& body);
 // Makes a file or folder read-only (false to undo); false on failure.
 bool SetReadOnly(const std::string& path, bool readOnly);
 
+// What a save keeps of a file's permissions: the mode bits on POSIX, the
+// hidden, system and archive attributes on Windows. Samples of them, and
+// reading and setting them (false on failure).
+std::vector<unsigned> PermissionSamples();
+unsigned Permissions(const std::string& path);
+bool SetPermissions(const std::string& path, unsigned permissions);
+
 // Whether this process can open `path` for writing despite its read-only
 // state (a privileged user, or a system that ignores it).
 bool CanWriteAnyway(const std::string& path);

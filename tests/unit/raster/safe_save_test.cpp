@@ -111,6 +111,25 @@ TEST(SafeSave, ReadOnlyTargetIsRefusedAndKept) {
     EXPECT_EQ(Listing(folder.path()), std::vector<std::string>{"locked"});
 }
 
+// A file that is replaced keeps its permissions (whoever could read it
+// before still can, and no one else).
+TEST(SafeSave, ReplacedFileKeepsItsPermissions) {
+    Graph graph;
+    for (const Saver& saver : Savers(graph.canvas, *graph.image))
+        for (const unsigned permissions : raster_test::PermissionSamples()) {
+            SCOPED_TRACE(std::string(saver.name) + " " + std::to_string(permissions));
+            ScratchFolder folder;
+            const std::string path = folder.file("graph");
+            WriteBytes(path, kOld);
+            ASSERT_TRUE(raster_test::SetPermissions(path, permissions));
+            ASSERT_EQ(raster_test::Permissions(path), permissions);
+            ASSERT_TRUE(saver.save(path));
+            EXPECT_NE(ReadBytes(path), kOld);
+            EXPECT_EQ(raster_test::Permissions(path), permissions);
+            EXPECT_EQ(Listing(folder.path()), std::vector<std::string>{"graph"});
+        }
+}
+
 #ifndef _WIN32
 // The link stays a link; the file it names gets the image.
 TEST(SafeSave, SymbolicLinkKeepsPointingAtTheSavedFile) {
