@@ -167,8 +167,20 @@ private:
             r = NarrowBracket(slopeAt, BracketEnd{grid.xs[j], grid.slopes[j], kNaN},
                               BracketEnd{grid.xs[k], grid.slopes[k], kNaN});
             if (r.end == BracketResult::End::Exact) {
+                // The slope may be 0 on a run of doubles (1+x is 1 for |x|
+                // below 1.1e-16): the extremum is where that run stands,
+                // looked for once the point found stands out at all.
+                double first, last;
+                if (!Rises(j, k, r.a.x, minimum) ||
+                    !ZeroRun(grid.xs[j], r.a.x, grid.xs[k],
+                             [&](double x) {
+                                 const ScanPoint p = At(x);
+                                 return Defined(p) && p.slope == 0;
+                             },
+                             first, last))
+                    return false;
                 exact = true;
-                m = r.a.x;
+                m = RunPoint(first, last);
             } else if (r.end != BracketResult::End::Neighbours) {
                 return false;
             }
@@ -192,22 +204,38 @@ private:
             m = left ? r.a.x : r.b.x;
             jump = std::fabs(pa.value - pb.value);
         }
-        if (!(grid.xs[0] < m && m < grid.xs[grid.count - 1]))
-            return false;
-        // The grid points on either side of m (it may be one of j and k).
-        const size_t left = grid.xs[j] < m ? j : j - 1, right = m < grid.xs[k] ? k : k + 1;
-        if (std::isnan(grid.values[left]) || std::isnan(grid.values[right]))
+        double riseJ, riseK;
+        if (!Rises(j, k, m, minimum, &pm, &riseJ, &riseK))
             return false;
         const double noise = kRounding * pm.magnitude;
-        const double sign = minimum ? 1 : -1;
-        const double riseJ = sign * (grid.values[left] - pm.value);
-        const double riseK = sign * (grid.values[right] - pm.value);
-        if (!(riseJ > noise && riseK > noise))
-            return false;
         if (!(jump <= std::fmax(noise, kContinuity * (riseJ + riseK))))
             return false;
         e = {m + 0.0, pm.value, pm.y, minimum, std::fabs(pm.value) <= noise};
         return true;
+    }
+
+    // Whether an extremum at m, inside the interval, stands out of the
+    // values' rounding against the grid points on either side of it (it may
+    // be one of j and k): the rises towards them, given back when asked for.
+    bool Rises(size_t j, size_t k, double m, bool minimum, const ScanPoint* at = nullptr,
+               double* riseJ = nullptr, double* riseK = nullptr) {
+        if (!(grid.xs[0] < m && m < grid.xs[grid.count - 1]))
+            return false;
+        const size_t left = grid.xs[j] < m ? j : j - 1, right = m < grid.xs[k] ? k : k + 1;
+        if (std::isnan(grid.values[left]) || std::isnan(grid.values[right]))
+            return false;
+        const ScanPoint pm = at ? *at : At(m, true);
+        if (!Defined(pm))
+            return false;
+        const double noise = kRounding * pm.magnitude;
+        const double sign = minimum ? 1 : -1;
+        const double toJ = sign * (grid.values[left] - pm.value);
+        const double toK = sign * (grid.values[right] - pm.value);
+        if (riseJ)
+            *riseJ = toJ;
+        if (riseK)
+            *riseK = toK;
+        return toJ > noise && toK > noise;
     }
 
     // The grid points and the extrema between them, in order; a touching
@@ -361,8 +389,7 @@ private:
                                               BracketEnd{d.x, d.value, d.slope});
         const double scale = std::fmax(std::fabs(c.value), std::fabs(d.value));
         if (r.end == BracketResult::End::Exact) {
-            if (ContinuousAround(r.a.x, scale))
-                Add(r.a.x, At(r.a.x).y);
+            ExactZeroRun(c.x, r.a.x, d.x, scale);
             return;
         }
         if (r.end != BracketResult::End::Neighbours)
@@ -375,6 +402,63 @@ private:
         const bool left = std::fabs(pa.value) < std::fabs(pb.value);
         if (Significant(left ? r.a.x : r.b.x, scale))
             Add(left ? r.a.x : r.b.x, left ? pa.y : pb.y);
+    }
+
+    // The narrowing met an exact zero at z, between the knots at lo and hi
+    // whose values are nonzero. The value may be 0 on a whole run of doubles
+    // there (x^3 underflows to 0 for |x| below 1e-108): the run must join
+    // the values on both sides continuously, and its zero is 0 when the run
+    // holds it, else the run's middle, so that the point found does not
+    // depend on where the bracket happened to land.
+    void ExactZeroRun(double lo, double z, double hi, double scale) {
+        // Curves equal within their rounding have exact zeros everywhere:
+        // they are refused here, before any search.
+        if (!Significant(z, scale))
+            return;
+        double first, last;
+        if (!ZeroRun(lo, z, hi, [&](double x) { return At(x).value == 0; }, first, last))
+            return;
+        const ScanPoint before = At(Below(first)), after = At(Above(last));
+        if (!Defined(before) || !Defined(after))
+            return;
+        const double level = std::fmax(std::fabs(before.value), std::fabs(after.value));
+        const double slope = std::fmax(std::fabs(before.slope), std::fabs(after.slope));
+        if (!Continuous(level, scale, slope, Above(last) - Below(first)))
+            return;
+        const double x = RunPoint(first, last);
+        if (Significant(x, scale))
+            Add(x, At(x).y);
+    }
+
+    // The run of doubles around z (lo < z < hi) on which `zero` holds, given
+    // that it fails at lo and hi: its first and last double. False when the
+    // narrowing ran out of steps.
+    template <class Zero>
+    bool ZeroRun(double lo, double z, double hi, Zero zero, double& first, double& last) {
+        first = last = z;
+        for (int side = 0; side < 2; ++side) {
+            // Most exact zeros are single doubles: one look at the
+            // neighbour spares the search.
+            const double neighbour = side == 0 ? Below(z) : Above(z);
+            if (neighbour <= lo || neighbour >= hi || !zero(neighbour))
+                continue;
+            double outside = side == 0 ? lo : hi, inside = neighbour;
+            for (int step = 0; step < kMaxBracketSteps; ++step) {
+                if (side == 0 ? Neighbours(outside, inside) : Neighbours(inside, outside))
+                    break;
+                const double m = side == 0 ? Midpoint(outside, inside) : Midpoint(inside, outside);
+                (zero(m) ? inside : outside) = m;
+            }
+            (side == 0 ? first : last) = inside;
+        }
+        return Neighbours(Below(first), first) && Below(first) >= lo && Above(last) <= hi &&
+               Neighbours(last, Above(last));
+    }
+
+    // The point that stands for a run: 0 when the run holds it, else its
+    // middle.
+    static double RunPoint(double first, double last) {
+        return first <= 0 && 0 <= last ? 0.0 : Midpoint(first, Above(last));
     }
 
     // Between a defined and an undefined knot: the last defined double

@@ -283,6 +283,31 @@ TEST(PointsOfInterest, ManyPointsInBoundedWork) {
     EXPECT_EQ(PointLines(many).back(), "more y1");
 }
 
+// A point does not depend on the view it is found in: over intervals whose
+// samples fall differently, the points within a common stretch are the
+// same to the bit, and a zero on a run of exact zeros (x^3 is 0 for |x|
+// below 1e-108) is at 0, not wherever the narrowing landed.
+TEST(PointsOfInterest, SameWhateverTheView) {
+    const auto slots = Slots({"sin(x)*x^2", "x^3", "mod(x,2.5)+floor(x)", "tanh(x)*cosh(x/3)",
+                              "x^2-0.25", "abs(x)-0.1", "x*exp(x)"});
+    const std::pair<double, double> views[] = {{-10, 10}, {-9.95, 10.05}, {-1, 1},
+                                               {-0.5, 1}, {-1, 0.7},      {-0.7, 3}};
+    auto within = [&](double xMin, double xMax) {
+        std::vector<std::string> lines;
+        PointsOfInterest result = FindPointsOfInterest(slots, xMin, xMax);
+        std::erase_if(result.points,
+                      [](const PointOfInterest& p) { return p.x < -0.4 || p.x > 0.6; });
+        result.more = {};
+        return PointLines(result);
+    };
+    const std::vector<std::string> first = within(views[0].first, views[0].second);
+    EXPECT_NE(std::find(first.begin(), first.end(), "zero y1 x=0 y=0"), first.end());
+    for (const auto& [xMin, xMax] : views) {
+        SCOPED_TRACE(std::to_string(xMin) + " " + std::to_string(xMax));
+        EXPECT_EQ(within(xMin, xMax), first);
+    }
+}
+
 // Points at one x come by kind, then by curve; a curve that does not
 // compile has none.
 TEST(PointsOfInterest, OrderAtOneX) {
