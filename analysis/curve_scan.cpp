@@ -170,14 +170,13 @@ private:
                 // The slope may be 0 on a run of doubles (1+x is 1 for |x|
                 // below 1.1e-16): the extremum is where that run stands,
                 // looked for once the point found stands out at all.
+                auto flat = [&](double x) {
+                    const ScanPoint p = At(x);
+                    return Defined(p) && p.slope == 0;
+                };
                 double first, last;
                 if (!Rises(j, k, r.a.x, minimum) ||
-                    !ZeroRun(grid.xs[j], r.a.x, grid.xs[k],
-                             [&](double x) {
-                                 const ScanPoint p = At(x);
-                                 return Defined(p) && p.slope == 0;
-                             },
-                             first, last))
+                    !ZeroRun(grid.xs[j], r.a.x, grid.xs[k], flat, first, last))
                     return false;
                 exact = true;
                 m = RunPoint(first, last);
@@ -300,8 +299,10 @@ private:
             if (c.zero) {
                 const bool stretch = (hasPrevious && previous.zero) || (hasD && d.zero);
                 if (!stretch &&
-                    (c.touching || ExactZeroContinuous(hasPrevious ? &previous : nullptr, c,
-                                                       hasD ? &d : nullptr)))
+                    (c.touching ||
+                     DomainEdgeAt(c, hasPrevious ? &previous : nullptr, hasD ? &d : nullptr) ||
+                     ExactZeroContinuous(hasPrevious ? &previous : nullptr, c,
+                                         hasD ? &d : nullptr)))
                     Add(c.x, std::isnan(c.y) ? At(c.x).y : c.y);
             }
             if (hasD && c.x < d.x) {
@@ -312,7 +313,8 @@ private:
                             return;
                         SignChange(c, d);
                     }
-                } else if (cDefined != dDefined && !(cDefined ? c : d).zero) {
+                } else if (cDefined != dDefined && !(cDefined ? c : d).zero &&
+                           DomainEndsAt(cDefined ? d : c, cDefined)) {
                     if (!WithinBudget())
                         return;
                     Edge(c, d, cDefined);
@@ -415,8 +417,9 @@ private:
         // they are refused here, before any search.
         if (!Significant(z, scale))
             return;
+        auto zero = [&](double x) { return At(x).value == 0; };
         double first, last;
-        if (!ZeroRun(lo, z, hi, [&](double x) { return At(x).value == 0; }, first, last))
+        if (!ZeroRun(lo, z, hi, zero, first, last))
             return;
         const ScanPoint before = At(Below(first)), after = At(Above(last));
         if (!Defined(before) || !Defined(after))
@@ -461,6 +464,34 @@ private:
         return first <= 0 && 0 <= last ? 0.0 : Midpoint(first, Above(last));
     }
 
+    // Whether the function's domain really ends at the undefined knot u
+    // (beyond a defined one, towards higher x when `rising`): u is an end
+    // of the interval, or the grid point past it is undefined too. An
+    // undefined stretch narrower than the grid's spacing is seen only when
+    // a grid point happens to fall in it, and is passed over, so that what
+    // is found does not depend on where the samples fall (a hole such as
+    // x^3/x at 0 is no zero either way).
+    bool DomainEndsAt(const Knot& u, bool rising) const {
+        if (u.index == SIZE_MAX)
+            return false;
+        if (rising)
+            return u.index + 1 >= grid.count || std::isnan(grid.values[u.index + 1]);
+        return u.index == 0 || std::isnan(grid.values[u.index - 1]);
+    }
+
+    // An exact zero at a knot where the domain ends (the function is
+    // undefined at the double beside it, and the domain ends there as
+    // above) is a zero, as the last defined double is in Edge.
+    bool DomainEdgeAt(const Knot& k, const Knot* previous, const Knot* next) {
+        if (k.index == SIZE_MAX)
+            return false;
+        if (!Defined(At(Below(k.x))) && (!previous || std::isnan(previous->value)) &&
+            (k.index == 0 || std::isnan(grid.values[k.index - 1])))
+            return true;
+        return !Defined(At(Above(k.x))) && (!next || std::isnan(next->value)) &&
+               (k.index + 1 >= grid.count || std::isnan(grid.values[k.index + 1]));
+    }
+
     // Between a defined and an undefined knot: the last defined double
     // before the function's domain ends, a zero when the values shrink
     // towards it.
@@ -488,6 +519,11 @@ private:
                 x = inner;
             const ScanPoint pi = At(x);
             if (!Defined(pi) || !(std::fabs(pe.value) <= kEdgeShrink * std::fabs(pi.value)))
+                return;
+            // Nor may it exceed the value at the defined knot: a curve that
+            // swings wildly towards the edge (x^cos(1/x) at 0) may shrink
+            // over those doubles by chance, but does not tend to zero.
+            if (!(std::fabs(pe.value) <= std::fabs((leftDefined ? c : d).value)))
                 return;
         }
         Add(end, pe.y);

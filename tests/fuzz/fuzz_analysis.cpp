@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -23,10 +24,14 @@
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
+// A broken promise: says which, then aborts so that libFuzzer keeps the input.
+#define Check(condition)                                                                           \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "fuzz_analysis.cpp:%d: %s\n", __LINE__, #condition);              \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (0)
 
 bool SameBits(double a, double b) {
     if (std::isnan(a) || std::isnan(b))

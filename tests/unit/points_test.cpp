@@ -158,6 +158,8 @@ TEST(PointsOfInterest, Zeros) {
          {{0, -1, 1, 0, kCrossing}, {0, -1, 3, 0, kCrossing}}},
         {"zero over a stretch", {"floor(x)", "x-x"}, 0.5, 3, PointKind::Zero, {}},
         {"zero within its rounding", {"sin(x)^2+cos(x)^2-1"}, -10, 10, PointKind::Zero, {}},
+        // Swinging between x and 1/x towards the edge of its domain.
+        {"no limit at an edge", {"x^cos(1/x)"}, 0, 1, PointKind::Zero, {}},
     };
     CheckRows(rows);
 }
@@ -285,26 +287,34 @@ TEST(PointsOfInterest, ManyPointsInBoundedWork) {
 
 // A point does not depend on the view it is found in: over intervals whose
 // samples fall differently, the points within a common stretch are the
-// same to the bit, and a zero on a run of exact zeros (x^3 is 0 for |x|
-// below 1e-108) is at 0, not wherever the narrowing landed.
+// same to the bit. A zero on a run of exact zeros (x^3 is 0 for |x| below
+// 1e-108) is at 0, not wherever the narrowing landed; a hole (x^3/x at 0)
+// is no zero whether a sample falls in it or not; a zero where the domain
+// ends is one whether a sample falls on it or not.
 TEST(PointsOfInterest, SameWhateverTheView) {
-    const auto slots = Slots({"sin(x)*x^2", "x^3", "mod(x,2.5)+floor(x)", "tanh(x)*cosh(x/3)",
-                              "x^2-0.25", "abs(x)-0.1", "x*exp(x)"});
     const std::pair<double, double> views[] = {{-10, 10}, {-9.95, 10.05}, {-1, 1},
                                                {-0.5, 1}, {-1, 0.7},      {-0.7, 3}};
-    auto within = [&](double xMin, double xMax) {
-        std::vector<std::string> lines;
-        PointsOfInterest result = FindPointsOfInterest(slots, xMin, xMax);
-        std::erase_if(result.points,
-                      [](const PointOfInterest& p) { return p.x < -0.4 || p.x > 0.6; });
-        result.more = {};
-        return PointLines(result);
-    };
-    const std::vector<std::string> first = within(views[0].first, views[0].second);
-    EXPECT_NE(std::find(first.begin(), first.end(), "zero y1 x=0 y=0"), first.end());
-    for (const auto& [xMin, xMax] : views) {
-        SCOPED_TRACE(std::to_string(xMin) + " " + std::to_string(xMax));
-        EXPECT_EQ(within(xMin, xMax), first);
+    for (const auto& [slots, expected] :
+         {std::pair{Slots({"sin(x)*x^2", "x^3", "mod(x,2.5)+floor(x)", "tanh(x)*cosh(x/3)",
+                           "x^2-0.25", "abs(x)-0.1", "x*exp(x)"}),
+                    "zero y1 x=0 y=0"},
+          std::pair{Slots({"x^3/x", "x^2/((log(x)/0.5)/x)", "(x^3*x^2)*(exp(x)/x^3)*x"}),
+                    "zero y2 x=0 y=0"}}) {
+        SCOPED_TRACE(expected);
+        auto within = [&](double xMin, double xMax) {
+            std::vector<std::string> lines;
+            PointsOfInterest result = FindPointsOfInterest(slots, xMin, xMax);
+            std::erase_if(result.points,
+                          [](const PointOfInterest& p) { return p.x < -0.4 || p.x > 0.6; });
+            result.more = {};
+            return PointLines(result);
+        };
+        const std::vector<std::string> first = within(views[0].first, views[0].second);
+        EXPECT_NE(std::find(first.begin(), first.end(), expected), first.end());
+        for (const auto& [xMin, xMax] : views) {
+            SCOPED_TRACE(std::to_string(xMin) + " " + std::to_string(xMax));
+            EXPECT_EQ(within(xMin, xMax), first);
+        }
     }
 }
 
