@@ -209,7 +209,11 @@ private:
         const double noise = kRounding * pm.magnitude;
         if (!(jump <= std::fmax(noise, kContinuity * (riseJ + riseK))))
             return false;
-        e = {m + 0.0, pm.value, pm.y, minimum, std::fabs(pm.value) <= noise};
+        // A touching zero: the value is 0 within its rounding, and the
+        // rounding is small against the rises around it (a curve that is
+        // all rounding, such as sin(5.6e14*arccos(x)), touches nothing).
+        const bool touching = std::fabs(pm.value) <= noise && 4 * noise < std::fmin(riseJ, riseK);
+        e = {m + 0.0, pm.value, pm.y, minimum, touching};
         return true;
     }
 

@@ -160,6 +160,13 @@ TEST(PointsOfInterest, Zeros) {
         {"zero within its rounding", {"sin(x)^2+cos(x)^2-1"}, -10, 10, PointKind::Zero, {}},
         // Swinging between x and 1/x towards the edge of its domain.
         {"no limit at an edge", {"x^cos(1/x)"}, 0, 1, PointKind::Zero, {}},
+        // Its argument's rounding alone moves it by a radian.
+        {"all rounding",
+         {"sin(1494310362*60080.14*4*arccos(x))"},
+         -1e-3,
+         1e-3,
+         PointKind::Zero,
+         {}},
     };
     CheckRows(rows);
 }
