@@ -179,7 +179,9 @@ private:
                     !ZeroRun(grid.xs[j], r.a.x, grid.xs[k], flat, first, last))
                     return false;
                 exact = true;
-                m = RunPoint(first, last);
+                m = RunPoint(first, last, flat);
+                if (std::isnan(m))
+                    return false;
             } else if (r.end != BracketResult::End::Neighbours) {
                 return false;
             }
@@ -432,8 +434,8 @@ private:
         const double slope = std::fmax(std::fabs(before.slope), std::fabs(after.slope));
         if (!Continuous(level, scale, slope, Above(last) - Below(first)))
             return;
-        const double x = RunPoint(first, last);
-        if (Significant(x, scale))
+        const double x = RunPoint(first, last, zero);
+        if (!std::isnan(x) && Significant(x, scale))
             Add(x, At(x).y);
     }
 
@@ -463,9 +465,11 @@ private:
     }
 
     // The point that stands for a run: 0 when the run holds it, else its
-    // middle.
-    static double RunPoint(double first, double last) {
-        return first <= 0 && 0 <= last ? 0.0 : Midpoint(first, Above(last));
+    // middle; NaN when `zero` does not hold there, the run having a hole
+    // the search stepped over (x^3*(x/x) at 0), which is no point at all.
+    template <class Zero> static double RunPoint(double first, double last, Zero zero) {
+        const double x = first <= 0 && 0 <= last ? 0.0 : Midpoint(first, Above(last));
+        return zero(x) ? x : kNaN;
     }
 
     // Whether the function's domain really ends at the undefined knot u
