@@ -168,18 +168,18 @@ private:
                               BracketEnd{grid.xs[k], grid.slopes[k], kNaN});
             if (r.end == BracketResult::End::Exact) {
                 // The slope may be 0 on a run of doubles (1+x is 1 for |x|
-                // below 1.1e-16): the extremum is where that run stands,
-                // looked for once the point found stands out at all.
+                // below 1.1e-16): the extremum is where that run stands.
                 auto flat = [&](double x) {
                     const ScanPoint p = At(x);
                     return Defined(p) && p.slope == 0;
                 };
                 double first, last;
-                if (!Rises(j, k, r.a.x, minimum) ||
-                    !ZeroRun(grid.xs[j], r.a.x, grid.xs[k], flat, first, last))
+                if (!ZeroRun(grid.xs[j], r.a.x, grid.xs[k], flat, first, last))
                     return false;
                 exact = true;
-                m = RunPoint(first, last, flat);
+                // A kink at 0 may end such a run (x^3+exp(x)+abs(x)): the
+                // extremum is the kink.
+                m = RunPoint(first, last, true, [&](double x) { return Defined(At(x)); });
                 if (std::isnan(m))
                     return false;
             } else if (r.end != BracketResult::End::Neighbours) {
@@ -434,7 +434,7 @@ private:
         const double slope = std::fmax(std::fabs(before.slope), std::fabs(after.slope));
         if (!Continuous(level, scale, slope, Above(last) - Below(first)))
             return;
-        const double x = RunPoint(first, last, zero);
+        const double x = RunPoint(first, last, false, zero);
         if (!std::isnan(x) && Significant(x, scale))
             Add(x, At(x).y);
     }
@@ -464,12 +464,15 @@ private:
                Neighbours(last, Above(last));
     }
 
-    // The point that stands for a run: 0 when the run holds it, else its
-    // middle; NaN when `zero` does not hold there, the run having a hole
-    // the search stepped over (x^3*(x/x) at 0), which is no point at all.
-    template <class Zero> static double RunPoint(double first, double last, Zero zero) {
-        const double x = first <= 0 && 0 <= last ? 0.0 : Midpoint(first, Above(last));
-        return zero(x) ? x : kNaN;
+    // The point that stands for a run: 0 when the run holds it (or, with
+    // `besideToo`, when 0 lies just beside it), else its middle; NaN when
+    // `valid` does not hold there, the run having a hole the search stepped
+    // over (x^3*(x/x) at 0), which is no point at all.
+    template <class Valid>
+    static double RunPoint(double first, double last, bool besideToo, Valid valid) {
+        const double lo = besideToo ? Below(first) : first, hi = besideToo ? Above(last) : last;
+        const double x = lo <= 0 && 0 <= hi ? 0.0 : Midpoint(first, Above(last));
+        return valid(x) ? x : kNaN;
     }
 
     // Whether the function's domain really ends at the undefined knot u

@@ -186,6 +186,14 @@ TEST(PointsOfInterest, Extrema) {
          2,
          PointKind::Minimum,
          {{0, -1, 0.3, 0, kTouching}}},
+        // The slope, exp(x)-1+3x^2, is exactly 0 over (-1.1e-16, 0) and 1
+        // beyond the kink at 0, which is a sample here.
+        {"kink ending a flat run on a sample",
+         {"x^3+0.5+exp(x)+abs(x)"},
+         -10,
+         10,
+         PointKind::Minimum,
+         {{0, -1, 0, 1.5, kTouching}}},
         {"sine", {"sin(x)"}, 0, 7, PointKind::Minimum, {{0, -1, 1.5 * kPi, -1, kTouching}}},
         {"at the interval's end", {"x^2"}, 0, 5, PointKind::Minimum, {}},
         {"inflection, pole, jump",
