@@ -7,6 +7,7 @@
 
 #include "analysis/analysis.h"
 #include "cli/analyze_options.h"
+#include "cli/exact_options.h"
 #include "cli/eval.h"
 #include "plot/plot_checks.h"
 
@@ -27,12 +28,8 @@ const char kAnalyzeHelp[] =
     "  is not an option is an equation; \"--\" ends the options.\n";
 
 int RunAnalyze(const std::vector<std::string>& arguments) {
-    for (const std::string& argument : arguments) {
-        if (argument == "--")
-            break;
-        if (argument == "--help")
-            return WriteAll(kAnalyzeUsage, stdout) && WriteAll(kAnalyzeHelp, stdout) ? 0 : 1;
-    }
+    if (AsksForHelp(arguments))
+        return WriteAll(kAnalyzeUsage, stdout) && WriteAll(kAnalyzeHelp, stdout) ? 0 : 1;
     AnalyzeOptions options;
     std::string problem;
     if (!ParseAnalyzeOptions(arguments, options, problem)) {

@@ -1,5 +1,15 @@
 #include "cli/exact_options.h"
 
+bool AsksForHelp(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--")
+            return false;
+        if (argument == "--help")
+            return true;
+    }
+    return false;
+}
+
 ExactOptions::ExactOptions(const std::string& description) : app(description) {
     app.set_help_flag(); // the caller finds --help anywhere before "--"
     app.allow_extras();  // equations, "-x" and "--foo" included, in their order

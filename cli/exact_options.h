@@ -14,6 +14,10 @@
 
 #include <CLI/CLI.hpp>
 
+// Whether "--help" comes before the first "--", where the subcommand answers
+// it even in a place where an option would take it for its value.
+bool AsksForHelp(const std::vector<std::string>& arguments);
+
 // A usage error found while an option's values are read; it ends parsing.
 struct UsageProblem {
     std::string text;

@@ -9,6 +9,7 @@
 #include "app/canvas.h"
 #include "app/export_image.h"
 #include "cli/eval.h"
+#include "cli/exact_options.h"
 #include "cli/plot_options.h"
 #include "document/document_file.h"
 #include "plot/plot_checks.h"
@@ -129,14 +130,8 @@ int WriteImage(Plotter& plotter, const EquationSlots& equations, GraphStyle styl
 } // namespace
 
 int RunPlot(const std::vector<std::string>& arguments) {
-    // --help anywhere before the first "--", even where an option would take
-    // it for its value.
-    for (const std::string& argument : arguments) {
-        if (argument == "--")
-            break;
-        if (argument == "--help")
-            return WriteAll(kPlotUsage, stdout) && WriteAll(kPlotHelp, stdout) ? 0 : 1;
-    }
+    if (AsksForHelp(arguments))
+        return WriteAll(kPlotUsage, stdout) && WriteAll(kPlotHelp, stdout) ? 0 : 1;
     PlotOptions options;
     std::string problem;
     if (!ParsePlotOptions(arguments, options, problem)) {
