@@ -52,7 +52,7 @@ bool ChooseExportFile(HWND owner, HINSTANCE instance, char* name, size_t size, i
     dialog.lpstrFile = name;
     dialog.nMaxFile = static_cast<DWORD>(size);
     // No overwrite prompt: an existing file is replaced without asking.
-    dialog.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_HIDEREADONLY;
+    dialog.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     dialog.lpfnHook = CentreDialogHook;
     if (!GetSaveFileNameA(&dialog))
         return false;

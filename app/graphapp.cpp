@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "src/log.h"
 #include "win/dpi.h"
+#include "win/system_dlls.h"
 #include "win/text_encoding.h"
 
 namespace {
@@ -80,13 +81,24 @@ void GraphApp::Run() {
         return;
     }
     OpenStartupDocument();
-    // Synchronous, before the first message is read; it ends within its
-    // deadline however the server behaves, and says nothing on failure.
-    Sarvel checker(updateUrl.c_str(), VersionText());
-    if (checker.IsNewerAvailable())
-        OfferNewerVersion(checker);
+    // The check runs beside the message loop, so the window answers from the
+    // start; its end arrives as a message. It says nothing on failure.
+    updateCheck = UpdateCheck::Start(updateUrl.c_str(), VersionText(), frameWindow,
+                                     kUpdateCheckedMessage, updateDeadlineMs);
     MessageLoop();
     SavePreferences();
+}
+
+void GraphApp::UpdateCheckEnded() {
+    if (!updateCheck || !updateCheck->Ended())
+        return;
+    // Not over a message box or a modal dialog of the frame: the offer waits
+    // until the frame is enabled again (WM_ENABLE asks once more).
+    if (!IsWindowEnabled(frameWindow))
+        return;
+    const std::shared_ptr<UpdateCheck> check = std::move(updateCheck);
+    if (check->FoundNewer())
+        OfferNewerVersion(check->Checker());
 }
 
 void GraphApp::OfferNewerVersion(const Sarvel& checker) {
@@ -303,6 +315,7 @@ std::wstring DocumentArgument() {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    LoadDllsOnlyFromSystemFolder();
     logMessage(LogDebug, "Graph console!");
     GraphApp app;
     app.startupDocument = DocumentArgument();

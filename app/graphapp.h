@@ -24,10 +24,10 @@
 #include "res/version.h"
 #include "src/zr_32bit_image.h"
 #include "ui/analysis_window.h"
+#include "update/sarvel.h"
 #include "win/win_handles.h"
 
 class GraphPrefs;
-class Sarvel;
 
 // What a document is compared by to tell whether it was modified: the texts
 // of the equation, range and step fields, the view, and the display options
@@ -43,6 +43,8 @@ struct DocumentSnapshot {
 // Posted to the frame when something a document holds may have changed; the
 // title is brought up to date once for any number of changes.
 inline constexpr UINT kUpdateTitleMessage = WM_APP + 1;
+// Posted to the frame by the update check when it ends.
+inline constexpr UINT kUpdateCheckedMessage = WM_APP + 2;
 
 class GraphApp : public WApp {
 public:
@@ -64,6 +66,9 @@ public:
     bool InitWindows();
     // Runs the message loop until WM_QUIT.
     void MessageLoop();
+    // The update check of start-up has ended (its message arrived): offers
+    // the newer version it found, once the frame is enabled.
+    void UpdateCheckEnded();
     // Shows the newer-version dialog for what the check found, unless the
     // user chose not to be reminded of that version.
     void OfferNewerVersion(const Sarvel& checker);
@@ -245,6 +250,9 @@ public:
     // The update descriptor Run checks; the vendor's (tests point it at a
     // server of their own).
     std::string updateUrl = kUpdateDescriptorUrl;
+    uint32_t updateDeadlineMs = kUpdateDeadlineMs;
+    // The check Run started, until its result has been offered.
+    std::shared_ptr<UpdateCheck> updateCheck;
 
     // The open document's file (a full path), empty without one; what it
     // held when it was last opened or saved; the recent files; the file

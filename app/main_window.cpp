@@ -46,6 +46,15 @@ LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case kUpdateTitleMessage:
         App().UpdateTitle();
         return 0;
+    case kUpdateCheckedMessage:
+        App().UpdateCheckEnded();
+        return 0;
+    case WM_ENABLE:
+        // A modal dialog or message box has ended: an offer that waited for
+        // it is shown now.
+        if (wParam && App().updateCheck && App().updateCheck->Ended())
+            PostMessageW(window, kUpdateCheckedMessage, 0, 0);
+        return 0;
     case WM_CREATE:
     case WM_NOTIFY:
     case WM_RBUTTONDOWN:

@@ -86,6 +86,7 @@ int Eval(const std::vector<std::string>& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
+    LoadDllsOnlyFromSystemFolder();
     // Every argument in UTF-8, the encoding of the core's file names.
     const std::vector<std::string> arguments = Utf8Arguments(argc, argv);
 #ifdef _WIN32

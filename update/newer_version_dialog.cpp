@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "res/resource.h"
+#include "update/web_address.h"
 #include "win/url_opener.h"
 #include "win/win_handles.h"
 
@@ -21,24 +22,41 @@ void SetFormatted(HWND dialog, int id, const char* format, const char* value) {
         SetWindowTextA(dialog, text);
 }
 
-void OnInit(HWND dialog) {
+// Opens `url` only when it is a web address; anything else the descriptor
+// names never reaches the shell.
+void OpenWebAddress(const char* url) {
+    if (url && IsWebAddress(url))
+        OpenUrl(url);
+}
+
+// Whether the dialog set the focus itself.
+bool OnInit(HWND dialog) {
     if (!shownOffer)
-        return;
+        return false;
     SetFormatted(dialog, 0, "New Version of %s Available", shownOffer->displayName);
     SetFormatted(dialog, IDC_NEWER_HEADLINE, "A newer version of %s is available.",
                  shownOffer->title);
     SetFormatted(dialog, IDC_NEWER_INSTALLED, "Installed version: %s",
                  shownOffer->installedVersion);
     SetFormatted(dialog, IDC_NEWER_CURRENT, "Current version: %s", shownOffer->latestVersion);
+    // A button whose address is not a web page cannot be pressed.
+    EnableWindow(GetDlgItem(dialog, IDC_NEWER_VISIT),
+                 shownOffer->infoUrl && IsWebAddress(shownOffer->infoUrl));
+    EnableWindow(GetDlgItem(dialog, IDC_NEWER_DOWNLOAD),
+                 shownOffer->downloadUrl && IsWebAddress(shownOffer->downloadUrl));
+    // The offer may appear while the user is typing elsewhere: a Return
+    // meant for another window must only put it off, never open a page.
+    SetFocus(GetDlgItem(dialog, IDC_NEWER_LATER));
+    return true;
 }
 
 void OnCommand(HWND dialog, int id) {
     switch (id) {
     case IDC_NEWER_VISIT:
-        OpenUrl(shownOffer->infoUrl);
+        OpenWebAddress(shownOffer->infoUrl);
         break;
     case IDC_NEWER_DOWNLOAD:
-        OpenUrl(shownOffer->downloadUrl);
+        OpenWebAddress(shownOffer->downloadUrl);
         break;
     case IDC_NEWER_DONT_REMIND:
         if (shownOffer->writeReminder)
@@ -58,8 +76,7 @@ void OnCommand(HWND dialog, int id) {
 INT_PTR CALLBACK NewerVersionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        OnInit(dialog);
-        return TRUE;
+        return OnInit(dialog) ? FALSE : TRUE; // FALSE: the focus is set
     case WM_COMMAND:
         if (shownOffer)
             OnCommand(dialog, LOWORD(wParam));

@@ -21,9 +21,11 @@ struct NewerVersionOffer {
 };
 
 // Shows the modal dialog over `owner`, unless the reminder holds exactly the
-// published version. "Visit Website" and "Download" open their pages, "Don't
+// published version. "Visit Website" and "Download" open their pages, and
+// are disabled when their address is not a web address (IsWebAddress); "Don't
 // Remind Me" stores the published version as the reminder; each closes the
-// dialog, as do "Remind Me Later", Escape and the close box.
+// dialog, as do "Remind Me Later" (which has the focus), Escape and the
+// close box.
 void ShowNewerVersionDialog(HWND owner, const NewerVersionOffer& offer);
 
 INT_PTR CALLBACK NewerVersionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "update/descriptor.h"
+#include "win/system_dlls.h"
 
 namespace {
 
@@ -22,13 +23,48 @@ namespace {
 constexpr uint32_t kFirstCapacity = 8192;
 constexpr uint32_t kLargestGrowth = 102400;
 
+// The WinINet functions the download calls. WinINet is not imported: it is
+// loaded from the system folder when the first check runs, so that a
+// wininet.dll beside the program is never run.
+struct WinInet {
+    decltype(&InternetAttemptConnect) attemptConnect = nullptr;
+    decltype(&InternetOpenA) open = nullptr;
+    decltype(&InternetOpenUrlA) openUrl = nullptr;
+    decltype(&InternetReadFile) readFile = nullptr;
+    decltype(&InternetSetOptionA) setOption = nullptr;
+    decltype(&InternetCloseHandle) closeHandle = nullptr;
+};
+
+template <typename Function> bool Find(HMODULE module, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    return function != nullptr;
+}
+
+// The functions, loaded once (by whichever thread asks first); null when
+// WinINet cannot be loaded or lacks one of them.
+const WinInet* LoadWinInet() {
+    static const WinInet* const loaded = []() -> const WinInet* {
+        static WinInet functions;
+        const HMODULE module = LoadSystemDll("wininet.dll");
+        if (!module || !Find(module, "InternetAttemptConnect", functions.attemptConnect) ||
+            !Find(module, "InternetOpenA", functions.open) ||
+            !Find(module, "InternetOpenUrlA", functions.openUrl) ||
+            !Find(module, "InternetReadFile", functions.readFile) ||
+            !Find(module, "InternetSetOptionA", functions.setOption) ||
+            !Find(module, "InternetCloseHandle", functions.closeHandle))
+            return nullptr;
+        return &functions;
+    }();
+    return loaded;
+}
+
 // An Internet handle, closed with InternetCloseHandle.
 class InternetHandle {
 public:
-    explicit InternetHandle(HINTERNET handle) : handle(handle) {}
+    InternetHandle(const WinInet& wininet, HINTERNET handle) : wininet(wininet), handle(handle) {}
     ~InternetHandle() {
         if (handle)
-            InternetCloseHandle(handle);
+            wininet.closeHandle(handle);
     }
     InternetHandle(const InternetHandle&) = delete;
     InternetHandle& operator=(const InternetHandle&) = delete;
@@ -36,6 +72,7 @@ public:
     explicit operator bool() const { return handle != nullptr; }
 
 private:
+    const WinInet& wininet;
     HINTERNET handle;
 };
 
@@ -54,23 +91,24 @@ private:
 
 // WinINet's own time-outs apply to each step (connecting, each packet);
 // they are set to what is left of the whole download.
-void LimitWaits(HINTERNET handle, DWORD ms) {
+void LimitWaits(const WinInet& wininet, HINTERNET handle, DWORD ms) {
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                          INTERNET_OPTION_RECEIVE_TIMEOUT})
-        InternetSetOptionA(handle, option, &ms, sizeof ms);
+        wininet.setOption(handle, option, &ms, sizeof ms);
 }
 
 // One download, shared by the caller and the thread that makes it: a
 // caller that has run out of time leaves it to the thread, which frees it.
 struct DownloadJob {
+    const WinInet& wininet;
     std::string agent, url;
     Deadline deadline;
     std::unique_ptr<char[]> data;
     uint32_t length = 0;
     std::atomic<bool> abandoned{false};
 
-    DownloadJob(const char* agent, const char* url, uint32_t ms)
-        : agent(agent), url(url), deadline(ms) {}
+    DownloadJob(const WinInet& wininet, const char* agent, const char* url, uint32_t ms)
+        : wininet(wininet), agent(agent), url(url), deadline(ms) {}
 };
 
 // The download itself, with blocking WinINet calls.
@@ -79,13 +117,15 @@ bool Download(DownloadJob& job) {
     std::unique_ptr<char[]> data(new (std::nothrow) char[capacity + 1]);
     if (!data)
         return false;
-    InternetHandle internet(
-        InternetOpenA(job.agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    const WinInet& wininet = job.wininet;
+    InternetHandle internet(wininet, wininet.open(job.agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG,
+                                                  nullptr, nullptr, 0));
     if (!internet)
         return false;
-    LimitWaits(internet.get(), job.deadline.Left());
-    InternetHandle request(InternetOpenUrlA(internet.get(), job.url.c_str(), nullptr, 0,
-                                            INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI, 0));
+    LimitWaits(wininet, internet.get(), job.deadline.Left());
+    InternetHandle request(wininet,
+                           wininet.openUrl(internet.get(), job.url.c_str(), nullptr, 0,
+                                           INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI, 0));
     if (!request)
         return false;
 
@@ -94,9 +134,9 @@ bool Download(DownloadJob& job) {
         const DWORD left = job.deadline.Left();
         if (left == 0 || job.abandoned)
             return false; // a server that drips its answer runs out of time
-        LimitWaits(request.get(), left);
+        LimitWaits(wininet, request.get(), left);
         DWORD read = 0;
-        if (!InternetReadFile(request.get(), data.get() + size, capacity - size, &read))
+        if (!wininet.readFile(request.get(), data.get() + size, capacity - size, &read))
             return false;
         if (read == 0)
             break;
@@ -134,12 +174,13 @@ bool ReadUrlToBuffer(const char* agent, const char* url, std::unique_ptr<char[]>
         return false;
     buffer->reset();
     *length = 0;
-    if (!agent || !url || InternetAttemptConnect(0) != ERROR_SUCCESS)
+    const WinInet* wininet = LoadWinInet();
+    if (!agent || !url || !wininet || wininet->attemptConnect(0) != ERROR_SUCCESS)
         return false;
     std::shared_ptr<DownloadJob> job;
     std::future<bool> done;
     try {
-        job = std::make_shared<DownloadJob>(agent, url, deadlineMs);
+        job = std::make_shared<DownloadJob>(*wininet, agent, url, deadlineMs);
         std::packaged_task<bool()> task([job] { return Download(*job); });
         done = task.get_future();
         std::thread(std::move(task)).detach();
@@ -184,4 +225,22 @@ bool Sarvel::Fetch() {
 
 bool Sarvel::IsNewerAvailable() {
     return Fetch() && IsNewerVersion(latestVersion, installedVersion);
+}
+
+std::shared_ptr<UpdateCheck> UpdateCheck::Start(const char* descriptorUrl,
+                                                const char* installedVersion, HWND window,
+                                                UINT message, uint32_t deadlineMs) {
+    try {
+        auto check = std::make_shared<UpdateCheck>(descriptorUrl, installedVersion);
+        check->checker.deadlineMs = deadlineMs;
+        std::thread([check, window, message] {
+            check->newer = check->checker.IsNewerAvailable();
+            check->ended.store(true, std::memory_order_release);
+            // A window that is gone by now takes no message: nothing happens.
+            PostMessageW(window, message, 0, 0);
+        }).detach();
+        return check;
+    } catch (const std::exception&) {
+        return nullptr; // no memory or no thread: no check
+    }
 }

@@ -4,6 +4,9 @@
 // "no newer version", silently.
 #pragma once
 
+#include <windows.h>
+
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -53,4 +56,34 @@ public:
     std::string downloadUrl;
     // How long a download may take; tests shorten it.
     uint32_t deadlineMs = kUpdateDeadlineMs;
+};
+
+// The check of start-up, in a thread of its own, so that the window it
+// reports to keeps answering however long the server takes. The thread and
+// the caller share the check; whichever lets go last frees it, so a program
+// that ends while a check is pending just goes.
+class UpdateCheck {
+public:
+    // Starts checking `descriptorUrl` for a version newer than
+    // `installedVersion` (Sarvel::IsNewerAvailable, within `deadlineMs`);
+    // when the check ends, whatever its result, `message` is posted to
+    // `window`. Null when no thread can be started: there is no check then.
+    static std::shared_ptr<UpdateCheck> Start(const char* descriptorUrl,
+                                              const char* installedVersion, HWND window,
+                                              UINT message,
+                                              uint32_t deadlineMs = kUpdateDeadlineMs);
+
+    UpdateCheck(const char* descriptorUrl, const char* installedVersion)
+        : checker(descriptorUrl, installedVersion) {}
+
+    // Whether the check has ended; the checker's texts are read only then.
+    bool Ended() const { return ended.load(std::memory_order_acquire); }
+    // Ended, with a newer version published.
+    bool FoundNewer() const { return Ended() && newer; }
+    const Sarvel& Checker() const { return checker; }
+
+private:
+    Sarvel checker;
+    bool newer = false; // written before `ended` is set
+    std::atomic<bool> ended{false};
 };

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "update/descriptor.h"
+#include "update/web_address.h"
 
 namespace {
 
@@ -143,6 +144,71 @@ TEST(UpdateDescriptor, RealDescriptorsOfOtherProjects) {
         EXPECT_EQ(p.d.infoUrl, c.info);
         EXPECT_EQ(p.d.downloadUrl, c.download);
         EXPECT_TRUE(IsNewerVersion(p.d.latestVersion, "1.1") == (std::string(c.version) > "1.1"));
+        EXPECT_TRUE(IsWebAddress(p.d.infoUrl));
+        EXPECT_TRUE(IsWebAddress(p.d.downloadUrl));
+    }
+}
+
+// Only absolute web addresses may reach the shell: anything else a
+// descriptor names could be a program, a share or a local file.
+TEST(UpdateDescriptor, OnlyWebAddressesAreOpened) {
+    const std::string longest = "http://h/" + std::string(kMaxWebAddress - 9, 'a');
+    const struct {
+        std::string text;
+        bool open;
+    } cases[] = {
+        {"http://www.pellmora.com/", true},
+        {"https://www.pellmora.com/orvanta/setup.exe?x=1&y=%20#top", true},
+        {"HTTP://Example.COM", true},
+        {"hTtPs://example.com:8080/a", true},
+        {"http://127.0.0.1:65535", true},
+        {"http://[::1]/", true},
+        {"http://[2001:db8::7]:80/x", true},
+        {"http://h?q", true},
+        {"http://h#f", true},
+        {longest, true},
+        {longest + "a", false},
+        {"", false},
+        {"http://", false},
+        {"http:///path", false},
+        {"http:/host/", false},
+        {"http:host", false},
+        {"https//host", false},
+        {"ftp://host/", false},
+        {"file:///C:/Windows/System32/cmd.exe", false},
+        {"FILE://host/share/setup.exe", false},
+        {"C:\\Windows\\System32\\cmd.exe", false},
+        {"\\\\host\\share\\setup.exe", false},
+        {"cmd", false},
+        {"calc.exe", false},
+        {"javascript:alert(1)", false},
+        {"mailto:a@b.c", false},
+        {"shell:startup", false},
+        {"ms-settings:", false},
+        {" http://host/", false},
+        {"http://host/ x", false},
+        {"http://host/\tx", false},
+        {"http://host/\nx", false},
+        {"http://host/\x7f", false},
+        {"http://host/\"-x", false},
+        {"http://host\\share", false},
+        {"http://host/\xc3\xa9", false},
+        {std::string("http://host/\0x", 14), false},
+        {"http://user@host/", false},
+        {"http://www.pellmora.com@evil.example/", false},
+        {"http://host:/", false},
+        {"http://host:123456/", false},
+        {"http://host:8a/", false},
+        {"http://ho_st/", false},
+        {"http://./", false},
+        {"http://[]/", false},
+        {"http://[::1/", false},
+        {"http://[g::1]/", false},
+        {"http://host/a@b", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(IsWebAddress(c.text), c.open);
     }
 }
 

@@ -1,11 +1,15 @@
 # Fails when a program imports a DLL that Windows does not ship, such as the
 # C++ runtime, winpthread, libpng or zlib: both programs must run from a
-# folder holding nothing but themselves. Fails too when it imports a math
+# folder holding nothing but themselves. Fails too for a system DLL that is
+# not one of the known DLLs (wininet, for one): a DLL of that name beside
+# the program would be loaded instead. Fails too when it imports a math
 # function from msvcrt.dll whose last bits would then depend on the
 # machine's msvcrt: the programs carry their own.
 #   cmake -DOBJDUMP=... -DPROGRAM=... -P check_imports.cmake
 cmake_policy(SET CMP0057 NEW) # IN_LIST
-set(system_dlls advapi32 comctl32 comdlg32 gdi32 kernel32 msvcrt shell32 user32 wininet)
+# The system's known DLLs, which are loaded from the system folder whatever
+# lies beside the program, and comctl32, which the manifest binds.
+set(system_dlls advapi32 comctl32 comdlg32 gdi32 kernel32 msvcrt shell32 user32)
 set(own_math acos asin atan atan2 cos cosh exp log log10 pow sin sinh sqrt tan tanh)
 
 execute_process(COMMAND "${OBJDUMP}" -p "${PROGRAM}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc)

@@ -156,7 +156,11 @@ TEST_F(Export, SvgFilterWritesTheGraphAsVectors) {
 // The PNG holds exactly the Graph control's pixels at its size, and the BMP
 // is the canvas's own.
 TEST_F(Export, FilesHoldTheGraphAsShown) {
+    char before[MAX_PATH] = {}, after[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, before);
     ExportAs(Path("plot"), 1);
+    GetCurrentDirectoryA(MAX_PATH, after);
+    EXPECT_STREQ(after, before) << "the dialog's folder must not become the current one";
     const raster_test::DecodedPng png = raster_test::DecodePng(ReadBytes(Path("plot.PNG")));
     RECT graph;
     GetClientRect(app->graphControl, &graph);

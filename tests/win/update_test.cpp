@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <thread>
@@ -111,12 +112,13 @@ LoopbackServer::Answer Respond(const std::string& body, const char* status = "20
     };
 }
 
-std::string Pad(const std::string& version) {
+std::string Pad(const std::string& version,
+                const std::string& info = "http://www.pellmora.com/orvanta/",
+                const std::string& download = "http://www.pellmora.com/orvanta/setup.exe") {
     return "<?xml version=\"1.0\"?><XML_DIZ_INFO><Program_Info><Program_Version>" + version +
-           "</Program_Version></Program_Info><Web_Info><Application_URLs><Application_Info_URL>"
-           "http://www.pellmora.com/orvanta/</Application_Info_URL></Application_URLs>"
-           "<Download_URLs><Primary_Download_URL>http://www.pellmora.com/orvanta/setup.exe"
-           "</Primary_Download_URL></Download_URLs></Web_Info></XML_DIZ_INFO>";
+           "</Program_Version></Program_Info><Web_Info><Application_URLs><Application_Info_URL>" +
+           info + "</Application_Info_URL></Application_URLs><Download_URLs><Primary_Download_URL>" +
+           download + "</Primary_Download_URL></Download_URLs></Web_Info></XML_DIZ_INFO>";
 }
 
 std::string Filler(size_t size) {
@@ -352,35 +354,231 @@ TEST_F(NewerVersion, LongTextsAreCutAndALongReminderIsNone) {
     }));
 }
 
-// Start-up shows the windows, then checks, before the first message is
-// read; the dialog appears over the shown main window.
-TEST(StartupCheck, RunsAfterTheWindowsAreShownAndBeforeTheLoop) {
-    ClearProgramKey();
-    DrainMessages(); // an earlier application's frame posted WM_QUIT when it went
-    LoopbackServer server(Respond(Pad("1.2")));
-    {
-        MessageBoxAnswerer answerer;
-        GraphApp app;
-        OrvantaPrefs prefs(&app);
-        app.Init(GetModuleHandleA(nullptr), &prefs);
-        app.updateUrl = server.Url("/startup.xml");
-        bool mainWindowShown = false;
-        DialogScript script({[&] {
-                                 HWND dialog = FindDialog("New Version of Orvanta Available");
-                                 if (!dialog)
-                                     return false;
-                                 mainWindowShown = IsWindowVisible(app.frameWindow);
-                                 PostClick(dialog, IDC_NEWER_LATER);
-                                 return true;
-                             },
-                             [] {
-                                 PostQuitMessage(0); // the loop runs: end it
-                                 return true;
-                             }});
-        app.Run();
-        EXPECT_TRUE(mainWindowShown);
+// Answers like Respond after `delayMs`, or never when the test ends first.
+LoopbackServer::Answer RespondLate(const std::string& body, DWORD delayMs) {
+    return [=](SOCKET s, const LoopbackServer& server) {
+        const DWORD start = GetTickCount();
+        while (!server.Stopping() && GetTickCount() - start < delayMs)
+            Sleep(10);
+        if (!server.Stopping())
+            Respond(body)(s, server);
+    };
+}
+
+// Never answers: waits until the test ends.
+void Silent(SOCKET, const LoopbackServer& server) {
+    while (!server.Stopping())
+        Sleep(10);
+}
+
+// A step: once the offer has closed, ends the application's message loop.
+bool QuitOnceTheOfferHasClosed() {
+    if (FindDialog("New Version of Orvanta Available"))
+        return false;
+    PostQuitMessage(0);
+    return true;
+}
+
+// The program's start-up and message loop against a server of the test,
+// with URLs recorded instead of opened and message boxes answered.
+class StartupCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearProgramKey();
+        DrainMessages(); // an earlier application's frame posted WM_QUIT when it went
+        opened.clear();
+        previousOpener = SetUrlOpener([](const char* url) { opened.push_back(url); });
     }
-    ClearProgramKey();
+    void TearDown() override {
+        prefs.reset();
+        app.reset();
+        SetUrlOpener(previousOpener);
+        ClearProgramKey();
+    }
+
+    // Runs start-up and the loop of a new application against `server` with
+    // `steps`; the time Run took.
+    DWORD Run(const LoopbackServer& server, std::vector<DialogScript::Step> steps) {
+        prefs.reset();
+        app.reset();
+        DrainMessages();
+        app = std::make_unique<GraphApp>();
+        prefs = std::make_unique<OrvantaPrefs>(app.get());
+        app->Init(GetModuleHandleA(nullptr), prefs.get());
+        static int count = 0;
+        app->updateUrl = server.Url("/startup" + std::to_string(++count) + ".xml");
+        DialogScript script(std::move(steps));
+        const DWORD start = GetTickCount();
+        app->Run();
+        return GetTickCount() - start;
+    }
+
+    // A step: once the main window is shown, types an equation into the
+    // first field as keys do and presses Plot.
+    DialogScript::Step TypeAndPlot() {
+        return [this] {
+            if (!IsWindowVisible(app->frameWindow))
+                return false;
+            shownAt = GetTickCount();
+            HWND field = GetDlgItem(app->mainDialog, IDC_EQUATION1);
+            SetFocus(field);
+            for (char c : std::string("x^2"))
+                PostMessageA(field, WM_CHAR, static_cast<WPARAM>(c), 1);
+            PostClick(app->mainDialog, IDC_PLOT);
+            return true;
+        };
+    }
+    // A step: waits for the plot; whether the check was still pending then.
+    DialogScript::Step Plotted(bool& pending) {
+        return [this, &pending] {
+            if (app->equations[0] != "x^2")
+                return false;
+            plottedAt = GetTickCount();
+            pending = app->updateCheck && !app->updateCheck->Ended();
+            return true;
+        };
+    }
+
+    MessageBoxAnswerer answerer;
+    std::unique_ptr<GraphApp> app;
+    std::unique_ptr<OrvantaPrefs> prefs;
+    DWORD shownAt = 0, plottedAt = 0;
+    static std::vector<std::string> opened;
+    UrlOpener previousOpener = nullptr;
+};
+
+std::vector<std::string> StartupCheck::opened;
+
+// The offer appears over the shown main window with the focus on "Remind Me
+// Later", so a Return meant for the main window only puts it off.
+TEST_F(StartupCheck, OfferAppearsOverTheShownWindowAndReturnPutsItOff) {
+    LoopbackServer server(Respond(Pad("1.2")));
+    bool mainWindowShown = false;
+    Run(server, {[&] {
+                     HWND dialog = FindDialog("New Version of Orvanta Available");
+                     if (!dialog)
+                         return false;
+                     mainWindowShown = IsWindowVisible(app->frameWindow);
+                     EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_NEWER_LATER));
+                     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_NEWER_VISIT)));
+                     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_NEWER_DOWNLOAD)));
+                     PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+                     return true;
+                 },
+                 QuitOnceTheOfferHasClosed});
+    EXPECT_TRUE(mainWindowShown);
+    EXPECT_TRUE(opened.empty());
+}
+
+// Addresses that are not web pages (a program, a share, a local file) leave
+// their buttons disabled, and nothing reaches the shell even when the
+// buttons' commands arrive anyway.
+TEST_F(StartupCheck, AddressesThatAreNotWebPagesAreNeverOpened) {
+    const struct {
+        const char* info;
+        const char* download;
+    } cases[] = {
+        {"C:\\Windows\\System32\\cmd.exe", "file:///C:/Windows/System32/calc.exe"},
+        {"\\\\127.0.0.1\\share\\setup.exe", "cmd"},
+        {"http://www.pellmora.com/\"&calc", "https://user@127.0.0.1/"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.info);
+        LoopbackServer server(Respond(Pad("1.2", c.info, c.download)));
+        bool shown = false;
+        Run(server, {[&] {
+                         HWND dialog = FindDialog("New Version of Orvanta Available");
+                         if (!dialog)
+                             return false;
+                         shown = true;
+                         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_NEWER_VISIT)));
+                         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_NEWER_DOWNLOAD)));
+                         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_NEWER_LATER)));
+                         SendMessageA(dialog, WM_COMMAND, IDC_NEWER_VISIT, 0);
+                         SendMessageA(dialog, WM_COMMAND, IDC_NEWER_DOWNLOAD, 0);
+                         return true;
+                     },
+                     QuitOnceTheOfferHasClosed});
+        EXPECT_TRUE(shown);
+        EXPECT_TRUE(opened.empty()) << opened.front();
+    }
+}
+
+// While the server says nothing, the window takes typing and a Plot, and
+// File > Exit ends the program without waiting for the check.
+TEST_F(StartupCheck, WindowAnswersWhileTheServerIsSilent) {
+    LoopbackServer server(Silent);
+    bool pendingAtPlot = false, pendingAtExit = false;
+    DWORD exitAt = 0;
+    const DWORD ms = Run(server, {TypeAndPlot(), Plotted(pendingAtPlot), [&] {
+                                      pendingAtExit =
+                                          app->updateCheck && !app->updateCheck->Ended();
+                                      exitAt = GetTickCount();
+                                      PostMessageA(app->frameWindow, WM_COMMAND, IDM_EXIT, 0);
+                                      return true;
+                                  }});
+    const DWORD exitMs = GetTickCount() - exitAt;
+    EXPECT_TRUE(pendingAtPlot) << "the plot waited for the check";
+    EXPECT_TRUE(pendingAtExit);
+    EXPECT_LT(ms, kUpdateDeadlineMs) << "Run waited for the check";
+    EXPECT_EQ(FindDialog("New Version of Orvanta Available"), nullptr);
+    std::printf("plotted %lu ms after the window was shown; ended %lu ms after File > Exit\n",
+                static_cast<unsigned long>(plottedAt - shownAt),
+                static_cast<unsigned long>(exitMs));
+}
+
+// A descriptor that arrives 4 s late still brings the offer, over a window
+// that kept working meanwhile.
+TEST_F(StartupCheck, ALateDescriptorStillBringsTheOffer) {
+    LoopbackServer server(RespondLate(Pad("1.2"), 4000));
+    bool pendingAtPlot = false, offered = false;
+    Run(server, {TypeAndPlot(), Plotted(pendingAtPlot),
+                 [&] {
+                     HWND dialog = FindDialog("New Version of Orvanta Available");
+                     if (!dialog)
+                         return false;
+                     offered = true;
+                     EXPECT_EQ(GetParent(dialog), app->frameWindow);
+                     PostClick(dialog, IDC_NEWER_LATER);
+                     return true;
+                 },
+                 QuitOnceTheOfferHasClosed});
+    EXPECT_TRUE(pendingAtPlot) << "the plot waited for the check";
+    EXPECT_TRUE(offered);
+    EXPECT_TRUE(opened.empty());
+}
+
+// An offer whose check ends while a modal dialog of the frame is up (the
+// About box) waits until that dialog closes, then appears.
+TEST_F(StartupCheck, AnOfferWaitsForAModalDialogToClose) {
+    const char* about = "About Orvanta 1.1 - www.pellmora.com";
+    LoopbackServer server(RespondLate(Pad("1.2"), 500));
+    bool offeredUnderTheBox = true, offered = false;
+    Run(server, {[&] {
+                     if (!IsWindowVisible(app->frameWindow))
+                         return false;
+                     PostMessageA(app->frameWindow, WM_COMMAND, IDM_ABOUT, 0);
+                     return true;
+                 },
+                 [&] { return FindDialog(about) && app->updateCheck && app->updateCheck->Ended(); },
+                 // Timer ticks come after posted messages: the check's
+                 // message has been handled by now.
+                 [&] {
+                     offeredUnderTheBox = FindDialog("New Version of Orvanta Available") != nullptr;
+                     PostMessageA(FindDialog(about), WM_COMMAND, IDOK, 0);
+                     return true;
+                 },
+                 [&] {
+                     HWND dialog = FindDialog("New Version of Orvanta Available");
+                     if (!dialog)
+                         return false;
+                     offered = FindDialog(about) == nullptr;
+                     PostClick(dialog, IDC_NEWER_LATER);
+                     return true;
+                 },
+                 QuitOnceTheOfferHasClosed});
+    EXPECT_FALSE(offeredUnderTheBox);
+    EXPECT_TRUE(offered) << "offered once the About box had closed";
 }
 
 } // namespace
