@@ -1,7 +1,8 @@
-; Orvanta's installer: a per-machine install into Program Files with a
-; Start-menu shortcut, an entry in Add/Remove Programs, graph documents
-; (.orv) registered for all users, and an uninstaller that removes every
-; file and key it installed and leaves the user's preferences.
+; Orvanta's installer: a per-machine install into a folder inside Program
+; Files (no other folder is accepted) with a Start-menu shortcut, an entry
+; in Add/Remove Programs, graph documents (.orv) registered for all users,
+; and an uninstaller that removes every file and key it installed and
+; leaves the user's preferences.
 ; Built by scripts/package, which passes:
 ;   /DSTAGE=folder holding Orvanta.exe, orvanta-cli.exe, README.txt, LICENSE.txt
 ;   /DICON=the icon file
@@ -34,7 +35,8 @@ Name "${PRODUCT} ${VERSION}"
 Caption "${PRODUCT} ${VERSION} Setup"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\${PRODUCT}"
-; A later install goes where the last one went.
+; A later install goes where the last one went (when that is inside Program
+; Files: .onInit sees to it).
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 Icon "${ICON}"
 UninstallIcon "${ICON}"
@@ -51,7 +53,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${COMPANY}"
 
 LicenseData "${STAGE}\LICENSE.txt"
 Page license
-Page directory
+DirText "Setup will install ${PRODUCT} in the following folder. To install in a different folder, click Browse and choose one inside Program Files. $_CLICK"
+Page directory "" "" DirectoryLeave
 Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
@@ -63,6 +66,114 @@ Function .onInit
   ${EndIf}
   SetRegView 64
   SetShellVarContext all
+
+  ; NSIS cuts " /D=folder" off the end of $CMDLINE but not off the process's
+  ; own command line, where the folder is found as typed. (NSIS itself
+  ; ignores a folder it finds malformed, such as one written with "/", and
+  ; would install into the default folder instead.)
+  System::Call 'kernel32::GetCommandLineW() w .r1'
+  StrLen $2 $CMDLINE
+  StrCpy $3 $1 4 $2
+  IntOp $2 $2 + 4
+  StrCpy $1 $1 "" $2
+  ${If} $3 S!= " /D="
+    ; No /D=: the default folder, or the folder of an earlier install. One
+    ; outside Program Files gives way to the default folder.
+    Push $INSTDIR
+    Call FolderInsideProgramFiles
+    Pop $0
+    ${If} $0 == ""
+      StrCpy $0 "$PROGRAMFILES64\${PRODUCT}"
+    ${EndIf}
+    StrCpy $INSTDIR $0
+  ${Else}
+    Push $1
+    Call FolderInsideProgramFiles
+    Pop $0
+    ${If} $0 != ""
+      StrCpy $INSTDIR $0
+    ${ElseIf} ${Silent}
+      ; A silent install into a folder outside Program Files installs nothing.
+      SetErrorLevel 2
+      Quit
+    ${Else}
+      ; The directory page shows the folder given and refuses it.
+      StrCpy $INSTDIR $1
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; Only a folder inside Program Files may hold the programs: only
+; administrators can change what is there. Another folder, such as
+; C:\Orvanta, inherits from the drive's root a right for every signed-in
+; user to modify it, so anyone could replace Orvanta.exe or the uninstaller
+; that an administrator later runs elevated.
+Function DirectoryLeave
+  Push $0
+  Push $INSTDIR
+  Call FolderInsideProgramFiles
+  Pop $0
+  ${If} $0 == ""
+    Pop $0
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Please choose a folder inside Program Files."
+    Abort
+  ${EndIf}
+  StrCpy $INSTDIR $0
+  Pop $0
+FunctionEnd
+
+; FOLDER -> the folder made full and canonical (no "." or "..", "/" made
+; "\", no trailing backslash) when it lies strictly below Program Files,
+; compared without case; an empty string for any other folder or one that
+; cannot be made full.
+Function FolderInsideProgramFiles
+  Exch $0
+  Push $1
+  Push $2
+  Push $0
+  Call FullPath
+  Pop $0
+  Push $PROGRAMFILES64
+  Call FullPath
+  Pop $1
+  StrLen $2 $1
+  ; Program Files and a backslash must begin the folder; something follows,
+  ; as the folder has no trailing backslash.
+  StrCpy $1 "$1\"
+  IntOp $2 $2 + 1
+  StrCpy $2 $0 $2
+  ${If} $2 != $1
+  ${OrIf} $1 == "\"
+    StrCpy $0 ""
+  ${EndIf}
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; PATH -> the full path without trailing backslashes; an empty string when
+; Windows cannot make it full. Windows' GetFullPathName works on the text
+; alone, so the folder need not exist (the NSIS instruction of that name
+; fails on a folder that does not). A result that does not fit the buffer
+; comes back as the size it needs.
+Function FullPath
+  Exch $0
+  Push $1
+  Push $2
+  System::Call 'kernel32::GetFullPathNameW(w r0, i ${NSIS_MAX_STRLEN}, w .r1, p 0) i .r2'
+  ${If} $2 <= 0
+  ${OrIf} $2 >= ${NSIS_MAX_STRLEN}
+    StrCpy $1 ""
+  ${EndIf}
+  StrCpy $2 $1 1 -1
+  ${While} $2 == "\"
+    StrCpy $1 $1 -1
+    StrCpy $2 $1 1 -1
+  ${EndWhile}
+  StrCpy $0 $1
+  Pop $2
+  Pop $1
+  Exch $0
 FunctionEnd
 
 Function un.onInit

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The installer end to end, in a Wine prefix made for the run: a silent
-# install, the installed program started from its Start-menu folder's
-# target, a silent uninstall, and what is left afterwards.
+# The installer end to end, in a Wine prefix made for the run: folders
+# outside Program Files refused, a silent install, the installed program
+# started from its Start-menu folder's target, a silent uninstall, and what
+# is left afterwards.
 #   tests/e2e/install.sh SETUP_EXE PREFIX_DIR OUTPUT_DIR
 # Needs DISPLAY. PREFIX_DIR is deleted and made anew. Prints one line per
 # check and, last, "N passed, N failed"; exits non-zero on any failure.
@@ -32,10 +33,59 @@ entry() { wine reg query "$uninstall" /v "$1" 2>/dev/null | tr -d '\r' | sed -n 
 all_present() { local f; for f in "${files[@]}"; do [[ -f $folder/$f ]] || return 1; done; }
 none_present() { local f; for f in "${files[@]}"; do [[ ! -e $folder/$f ]] || return 1; done; }
 equals() { [[ $1 == "$2" ]]; }
+has_entry() { wine reg query "$uninstall" >/dev/null 2>&1; }
 
+# Only a folder inside Program Files is accepted, since any other may be
+# writable by every user. A silent install into another one fails and
+# writes nothing: neither the folder named (under drive_c) nor an uninstall
+# entry. NSIS reads /D= only last and unquoted, so cmd passes the command
+# line on as it is written.
+nothing_installed() { [[ ! -e $prefix/drive_c/$1 ]] && ! has_entry; } # FOLDER
+refused() { [[ $1 != 0 ]] && nothing_installed "$2"; }                 # EXIT_CODE FOLDER
+setup_w=$(winepath -w "$setup" 2>/dev/null)
+while IFS="|" read -r given absent; do
+  timeout 120 wine cmd /c "$setup_w /S /D=$given" </dev/null >>"$out/refused.log" 2>&1
+  rc=$?
+  check "a silent install into $given fails ($rc) and installs nothing" refused "$rc" "$absent"
+done <<'END'
+C:\Orvanta|Orvanta
+C:\Program Files\..\Orvanta|Orvanta
+C:\Program FilesX\a|Program FilesX
+C:\Program Files\|Program Files/Uninstall.exe
+END
+
+# The directory page refuses such a folder with a message and stays.
+# Return presses each page's default button, and OK in the message.
+press_return() { # press_return WINDOW: once the window has settled and has the focus
+  [[ -n $1 ]] || return
+  sleep 1
+  timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null
+  xdotool key Return
+}
+wine "$setup" '/D=C:\Orvanta' </dev/null >"$out/interactive.log" 2>&1 &
+pid=$!
+page=$(find_window 'Orvanta 1.1 Setup: License Agreement')
+check "the installer shows its licence" test -n "$page"
+press_return "$page"
+page=$(find_window 'Orvanta 1.1 Setup: Installation Folder')
+check "the directory page shows C:\Orvanta" test -n "$page"
+press_return "$page"
+message=$(find_window 'Orvanta 1.1 Setup')
+check "installing there brings a message" test -n "$message"
+import -window root "$out/refused.png"
+press_return "$message"
+check "the directory page stays" test -n "$(find_window 'Orvanta 1.1 Setup: Installation Folder')"
+check "nothing is installed" nothing_installed Orvanta
+kill "$pid" 2>/dev/null
+wait "$pid" 2>/dev/null
+
+# An earlier install outside Program Files left its folder in the uninstall
+# entry, where a later install would look first: the default folder instead.
+wine reg add "$uninstall" /v InstallLocation /d 'C:\Orvanta' /f >/dev/null 2>&1
 timeout 120 wine "$setup" /S </dev/null >"$out/setup.log" 2>&1
 check "silent install exits with 0" equals "$?" 0
 check "the files are in Program Files" all_present
+check "not in the earlier install's C:\\Orvanta" test ! -e "$prefix/drive_c/Orvanta"
 check "the Start-menu shortcut exists" test -f "$shortcut"
 check "Add/Remove Programs lists it" equals "$(entry DisplayName)" "Orvanta 1.1"
 check "with its version" equals "$(entry DisplayVersion)" "1.1"
@@ -140,7 +190,6 @@ done
 # the copy does the work.
 timeout 60 wine 'C:\Program Files\Orvanta\Uninstall.exe' /S </dev/null >"$out/uninstall.log" 2>&1
 check "silent uninstall starts" equals "$?" 0
-has_entry() { wine reg query "$uninstall" >/dev/null 2>&1; }
 for _ in $(seq 1 60); do
   [[ ! -e $folder ]] && ! has_entry && break
   sleep 0.5
