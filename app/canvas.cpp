@@ -70,8 +70,7 @@ bool Canvas::SaveBMP(const char* path) const {
     try {
         ZrReplacement replacement(path);
         ZrFile file;
-        file.setName(replacement.path());
-        file.openForWrite();
+        replacement.open(file);
         file.write(header, sizeof header);
         for (int32_t i = 0; i < height; ++i) {
             const uint32_t* source = pixels + static_cast<size_t>(height - 1 - i) * width;

@@ -126,6 +126,17 @@ void ZrFile::openForWrite() { openWith(zrOpenForWriting, kWrite); }
 
 void ZrFile::openForRead() { openWith(zrOpenForReading, kRead); }
 
+void ZrFile::attachForWrite(int fd) {
+    needClosed();
+    if (fd < 0)
+        throw ZrErrorCode(20, EBADF, kSource, __LINE__);
+    written = 0;
+    descriptor = fd;
+    ownsDescriptor = false;
+    mode = kWrite;
+    open = true;
+}
+
 void ZrFile::openCountOnly() {
     needClosed();
     written = 0;
@@ -137,15 +148,14 @@ void ZrFile::openCountOnly() {
 
 void ZrFile::close() {
     needOpen();
-    if (!(mode & kCountOnly) && ownsDescriptor) {
-        // Whether or not close succeeds, the descriptor is released: it must
-        // not be closed a second time.
-        const int fd = descriptor;
-        descriptor = -1;
-        ownsDescriptor = false;
-        if (zrCloseFile(fd) != 0)
-            throw ZrErrorCode(20, EBADF, kSource, __LINE__);
-    }
+    // Whether or not close succeeds, the descriptor is released: it must not
+    // be closed a second time. An attached one is only let go.
+    const int fd = descriptor;
+    const bool owned = ownsDescriptor && !(mode & kCountOnly);
+    descriptor = -1;
+    ownsDescriptor = false;
+    if (owned && zrCloseFile(fd) != 0)
+        throw ZrErrorCode(20, EBADF, kSource, __LINE__);
     open = false;
 }
 

@@ -36,7 +36,8 @@ private:
     std::unique_ptr<char[]> name;
 };
 
-// An open or closed file. Operations that need a name raise code 4 without
+// An open or closed file, reached through a descriptor it opened by name or
+// one attached to it. Operations that need a name raise code 4 without
 // one, those that need a closed file raise 11 on an open one, and those that
 // need an open file raise 15 on a closed one.
 class ZrFile : public ZrFileLocator {
@@ -46,7 +47,8 @@ public:
     static constexpr uint16_t kCountOnly = 4; // writes are counted, not made
 
     ZrFile() = default;
-    // Closes a descriptor still open that was opened here, ignoring errors.
+    // Closes a descriptor still open that was opened here (never an
+    // attached one), ignoring errors.
     ~ZrFile();
 
     // Creates the file empty (readable and writable) and closes it again.
@@ -60,12 +62,17 @@ public:
     void openForWrite();
     // Opens an existing file for reading; throws as openForWrite.
     void openForRead();
+    // Opens for writing on `descriptor`, a file already open for writing
+    // that stays the caller's: close() and the destructor leave it open.
+    // Needs no name; the byte count starts at 0. Throws ZrErrorCode 11 on an
+    // open file, 20 (detail EBADF) for a negative descriptor.
+    void attachForWrite(int descriptor);
     // Opens without a file: writes are only counted, and close releases
     // nothing. Needs no name.
     void openCountOnly();
-    // Closes; a descriptor opened here is closed (unless count-only). Throws
-    // ZrErrorCode 20 (detail EBADF) when that fails; the file stays marked
-    // open then, its descriptor gone.
+    // Closes; a descriptor opened here is closed, an attached one let go.
+    // Throws ZrErrorCode 20 (detail EBADF) when closing fails; the file
+    // stays marked open then, its descriptor gone.
     void close();
     // Reads up to n bytes into `buffer` and returns how many came (at least
     // 1); n = 0 returns 0. Throws ZrErrorCode 12 when not open for reading,

@@ -18,6 +18,7 @@
 #define NOMINMAX
 #endif
 #include <io.h>
+#include <share.h>
 #include <windows.h>
 #else
 #include <climits>
@@ -50,8 +51,20 @@ bool IsRegularFile(int descriptor) {
 #endif
 
 ZrWriteFunction writeFunction = RuntimeWrite;
+ZrCreatedHook createdHook = nullptr;
+
+// zrCreateNewFile's result, after telling the hook about a file made.
+int Created(int descriptor, const char* name) {
+    if (descriptor >= 0 && createdHook)
+        createdHook(name);
+    return descriptor;
+}
 
 } // namespace
+
+void zrSetCreatedHook(ZrCreatedHook hook) {
+    createdHook = hook;
+}
 
 void zrSetWriteFunction(ZrWriteFunction function) {
     writeFunction = function ? function : RuntimeWrite;
@@ -183,48 +196,128 @@ int zrCheckWritable(const char* name) {
     return 0;
 }
 
-int zrCreateNewFile(const char* name) {
-    return WithWideName(name, [](const wchar_t* wide) {
-        return _wopen(wide, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-    });
+int zrCreateNewFile(const char* name, bool ownerOnly) {
+    // The file's security comes from its folder until it replaces a file:
+    // ownerOnly has nothing to narrow here. Denying every other opener while
+    // it is open does: no one reads it half-written, and no one can rename
+    // or delete it, so its name stays the file written through this
+    // descriptor. CREATE_NEW (from _O_EXCL) fails on any existing name,
+    // links included, without following it.
+    (void)ownerOnly;
+    return Created(WithWideName(name,
+                                [](const wchar_t* wide) {
+                                    return _wsopen(wide,
+                                                   _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY |
+                                                       _O_NOINHERIT,
+                                                   _SH_DENYRW, _S_IREAD | _S_IWRITE);
+                                }),
+                   name);
 }
 
+namespace {
+
+int ErrnoOfReplace(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
+        return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ERROR_NOT_SAME_DEVICE:
+        return EXDEV;
+    default:
+        return EIO;
+    }
+}
+
+bool Exists(const std::wstring& name) {
+    return GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int MoveReplacing(const std::wstring& from, const std::wstring& to) {
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return 0;
+    errno = ErrnoOfReplace(GetLastError());
+    return -1;
+}
+
+} // namespace
+
+// An existing target is replaced by ReplaceFileW, which gives the new file
+// the old one's security descriptor (and its creation time, short name and
+// other streams). Under Wine 8 there is nothing to carry: a DACL set on a
+// file does not stay (files report the same one).
+// The old file is parked under a backup name while the names change: only
+// then does every documented failure leave it recoverable (without one, a
+// failed final move may leave no file under the target's name at all).
 int zrReplaceFile(const char* from, const char* to) {
     const std::wstring wideFrom = WideName(from), wideTo = WideName(to);
     if (wideFrom.empty() || wideTo.empty()) {
         errno = wideFrom.empty() && *from ? EINVAL : wideTo.empty() && *to ? EINVAL : ENOENT;
         return -1;
     }
-    if (MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!Exists(wideTo))
+        return MoveReplacing(wideFrom, wideTo);
+    // `from` has a name no one could predict; the backup's follows from it.
+    const std::wstring backup = wideFrom + L".old";
+    if (ReplaceFileW(wideTo.c_str(), wideFrom.c_str(), backup.c_str(),
+                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        DeleteFileW(backup.c_str()); // the old content, no longer wanted
         return 0;
-    switch (GetLastError()) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: errno = ENOENT; break;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: errno = EACCES; break;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: errno = ENOSPC; break;
-    case ERROR_NOT_SAME_DEVICE: errno = EXDEV; break;
-    default: errno = EIO; break;
     }
+    const DWORD error = GetLastError();
+    // The old file is put back under its name wherever the failure left it
+    // parked.
+    if (!Exists(wideTo) && Exists(backup))
+        MoveFileExW(backup.c_str(), wideTo.c_str(), MOVEFILE_WRITE_THROUGH);
+    // A file system without ReplaceFileW's support still takes a rename.
+    if ((error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ||
+         error == ERROR_INVALID_PARAMETER) &&
+        Exists(wideTo) && Exists(wideFrom))
+        return MoveReplacing(wideFrom, wideTo);
+    errno = ErrnoOfReplace(error);
     return -1;
 }
 
-int zrCopyPermissions(const char* from, const char* to) {
-    const std::wstring wideFrom = WideName(from), wideTo = WideName(to);
+int zrCopyPermissions(const char* from, int descriptor) {
+    const std::wstring wideFrom = WideName(from);
     const DWORD attributes =
         wideFrom.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wideFrom.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || wideTo.empty()) {
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
         errno = ENOENT;
         return -1;
     }
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+    if (handle == INVALID_HANDLE_VALUE) {
+        errno = EBADF;
+        return -1;
+    }
+    // Set here rather than left to ReplaceFileW, which merges them only on
+    // some systems (Wine's drops them).
     const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-    if (!SetFileAttributesW(wideTo.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL)) {
+    FILE_BASIC_INFO basic = {}; // times of 0 stay as they are
+    basic.FileAttributes = kept ? kept : FILE_ATTRIBUTE_NORMAL;
+    if (!SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic)) {
         errno = EACCES;
         return -1;
     }
+    return 0;
+}
+
+// A file open without delete sharing keeps its name: no one can rename or
+// delete it while zrCreateNewFile's descriptor is open.
+int zrCheckSameFile(int descriptor, const char* name) {
+    (void)descriptor;
+    (void)name;
     return 0;
 }
 
@@ -289,17 +382,44 @@ ZrPathKind zrPathKind(const char* name) {
 
 int zrCheckWritable(const char* name) { return ::access(name, W_OK); }
 
-int zrCreateNewFile(const char* name) {
-    return ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+int zrCreateNewFile(const char* name, bool ownerOnly) {
+    // O_EXCL already refuses any existing name, links included; O_NOFOLLOW
+    // says the same where a system would treat a dangling link otherwise.
+    return Created(
+        ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, ownerOnly ? 0600 : 0666),
+        name);
 }
 
 int zrReplaceFile(const char* from, const char* to) { return ::rename(from, to); }
 
-int zrCopyPermissions(const char* from, const char* to) {
-    struct stat status;
-    if (::stat(from, &status) != 0)
+int zrCopyPermissions(const char* from, int descriptor) {
+    struct stat wanted, own;
+    if (::stat(from, &wanted) != 0 || ::fstat(descriptor, &own) != 0)
         return -1;
-    return ::chmod(to, status.st_mode & 07777);
+    // Owner and group first (a change of owner clears the set-id bits).
+    // Root may give both; an owner may give a group of their own; otherwise
+    // the new file stays the writer's, as any file they make.
+    if (own.st_uid != wanted.st_uid || own.st_gid != wanted.st_gid) {
+        if (::fchown(descriptor, wanted.st_uid, wanted.st_gid) != 0 &&
+            own.st_gid != wanted.st_gid) {
+            const int ignored = ::fchown(descriptor, static_cast<uid_t>(-1), wanted.st_gid);
+            (void)ignored;
+        }
+    }
+    return ::fchmod(descriptor, wanted.st_mode & 07777);
+}
+
+int zrCheckSameFile(int descriptor, const char* name) {
+    struct stat open, named;
+    if (::fstat(descriptor, &open) != 0)
+        return -1;
+    if (::lstat(name, &named) != 0)
+        return -1;
+    if (open.st_dev != named.st_dev || open.st_ino != named.st_ino) {
+        errno = EEXIST;
+        return -1;
+    }
+    return 0;
 }
 
 FILE* zrOpenStdioFile(const char* name, const char* mode) { return std::fopen(name, mode); }

@@ -42,17 +42,28 @@ ZrPathKind zrPathKind(const char* name);
 // 0 when this process may write the existing file `name`; -1 with errno
 // otherwise (EACCES for a read-only file).
 int zrCheckWritable(const char* name);
-// Creates `name`, which must not exist yet, with the permissions of any new
-// file; the descriptor, or -1 with errno (EEXIST when it exists).
-int zrCreateNewFile(const char* name);
-// Puts the file `from` in the place of `to`, replacing it, in one step;
+// Creates `name` exclusively and opens it for writing: it must not exist
+// yet, and a link by that name (even one to nothing) counts as existing and
+// is never followed. The descriptor is not inherited by child processes.
+// With `ownerOnly` only the owner may open it (mode 0600 on POSIX) until
+// zrCopyPermissions gives it others; otherwise it gets the permissions of
+// any new file. On Windows no one else may open it while it is open. The
+// descriptor, or -1 with errno (EEXIST when the name is taken).
+int zrCreateNewFile(const char* name, bool ownerOnly);
+// Gives the file open as `descriptor` the permissions of the file `from`:
+// on POSIX its owner and group where this process may set them, then its
+// mode bits; on Windows its hidden, system, archive and not-indexed
+// attributes (read-only is never set: such a target is refused before it is
+// replaced; its security goes along with zrReplaceFile). 0, or -1 with errno.
+int zrCopyPermissions(const char* from, int descriptor);
+// 0 when `name` still names the file open as `descriptor`; -1 with errno
+// ENOENT when nothing has the name, EEXIST when another file took it.
+int zrCheckSameFile(int descriptor, const char* name);
+// Puts the closed file `from` in the place of `to`, replacing it, in one
+// step; on Windows an existing `to` passes on its security and attributes
+// to the file that takes its place. On any failure `to` is left as it was.
 // 0, or -1 with errno.
 int zrReplaceFile(const char* from, const char* to);
-// Gives the file `to` the permissions of the file `from`: the mode bits on
-// POSIX; the hidden, system, archive and not-indexed attributes on Windows
-// (read-only is never set: such a target is refused before it is
-// replaced). 0, or -1 with errno.
-int zrCopyPermissions(const char* from, const char* to);
 // The path of the file `name` finally refers to: symbolic links followed
 // (relative ones from their own folder, at most 40). The name itself where
 // there are no links to follow or one cannot be read.
@@ -66,3 +77,9 @@ FILE* zrOpenStdioFile(const char* name, const char* mode);
 using ZrWriteFunction = int64_t (*)(int descriptor, const void* bytes, size_t count);
 // Installs the write call zrWriteFile uses; null restores the runtime's.
 void zrSetWriteFunction(ZrWriteFunction function);
+
+// Called with the name of each file that zrCreateNewFile makes, right after
+// making it, so that tests can act at that moment; null (the default) for
+// none.
+using ZrCreatedHook = void (*)(const char* name);
+void zrSetCreatedHook(ZrCreatedHook hook);

@@ -33,7 +33,8 @@ void ZrImageFile::setFormatInfo(std::unique_ptr<ZrImgFmtGlobalInfo> info) {
 }
 
 void ZrImageFile::startWriting() {
-    openForWrite();
+    if (!isOpen())
+        openForWrite();
     if (!formatInfo)
         setFormatInfo(createFormatInfo());
     if (getMode() & kCountOnly)
@@ -84,28 +85,17 @@ void ZrImageFile::resetWriteState() noexcept {
 
 ZrWriteImage::~ZrWriteImage() = default;
 
-// The image goes to a new file beside the target, which takes the target's
-// place only when all of it was written (see ZrReplacement).
+// The image goes to a new file beside the target, written through the
+// descriptor that made it, which takes the target's place only when all of
+// it was written (see ZrReplacement).
 void ZrWriteImage::write(const ZrImage& image, const ZrFileLocator& locator) {
     const std::unique_ptr<ZrImageFile> file = createFile();
-    file->assign(locator);
-    if (file->getKind() == ZrFileLocator::kEmpty)
-        file->createEmpty(); // raises the missing name
-    ZrReplacement replacement(file->getName());
-    file->setName(replacement.path());
+    ZrReplacement replacement(locator.getKind() == ZrFileLocator::kEmpty ? nullptr
+                                                                         : locator.getName());
     file->setImageCount(1);
-    bool created = true;
-    try {
-        file->createEmpty();
-    } catch (const ZrErrorCode&) {
-        created = false;
-    }
-    if (!created) {
-        file->remove();
-        file->createEmpty();
-    }
     try {
         file->setImageSize(image.getWidth(), image.getHeight());
+        replacement.open(*file);
         file->startWriting();
         file->putImage(image);
         file->finishWriting();

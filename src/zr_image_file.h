@@ -44,11 +44,12 @@ public:
     // left open.
     virtual ~ZrImageFile();
 
-    // The write sequence on a created file, in order. startWriting opens
-    // for writing, attaches createFormatInfo when there is no information
-    // and empties the file; putImage writes the next image (beginWrite
-    // before the first, endWrite after the last of the count);
-    // finishWriting closes and resets. Each throws ZrErrorCode; after a
+    // The write sequence, in order. startWriting opens the named file for
+    // writing unless the file is already open for writing (attached to a
+    // descriptor, or counting only), attaches createFormatInfo when there
+    // is no information and empties the file; putImage writes the next
+    // image (beginWrite before the first, endWrite after the last of the
+    // count); finishWriting closes and resets. Each throws ZrErrorCode; after a
     // throw, abandonWriting closes the file (errors ignored) and resets.
     void startWriting();
     void putImage(const ZrImage& image);
@@ -83,10 +84,10 @@ public:
 
     virtual ~ZrWriteImage();
     // Writes `image` as the one image of the file that `locator` names,
-    // replacing it only once the whole file is written (ZrReplacement): on
-    // any failure the old file stays as it was. Throws ZrErrorCode (5 for a
-    // target that may not be written, else the file's or the format's
-    // failure).
+    // through a new file that replaces it only once the whole file is
+    // written (ZrReplacement): on any failure the old file stays as it was.
+    // Throws ZrErrorCode (4 without a name, 5 for a target that may not be
+    // written, else the file's or the format's failure).
     virtual void write(const ZrImage& image, const ZrFileLocator& locator);
     // Whether the format can store `image`; throws ZrErrorCode 2 when memory
     // runs out.

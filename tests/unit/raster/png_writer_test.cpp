@@ -270,8 +270,8 @@ TEST(ZrPNGWriter, MissingFolderRaises10) {
 }
 
 TEST(ZrPNGWriter, ReadOnlyFileThatCannotBeDeletedRaises5) {
-    // The first creation fails, the deletion fails (a read-only folder; on
-    // Windows the read-only file itself), the second creation fails: 5.
+    // A read-only file that could not even be deleted (a read-only folder;
+    // on Windows the file itself held open) is refused with 5 and kept.
     ScratchFolder folder;
     const std::string inner = folder.file("locked");
     std::filesystem::create_directory(inner);

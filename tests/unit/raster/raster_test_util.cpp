@@ -274,6 +274,51 @@ LimitedWrites::LimitedWrites(uint64_t budget) {
 
 LimitedWrites::~LimitedWrites() { zrSetWriteFunction(nullptr); }
 
+namespace {
+std::function<void()> firstWriteAction;
+
+int64_t WriteAfterAction(int descriptor, const void* bytes, size_t count) {
+    if (firstWriteAction) {
+        const std::function<void()> action = std::move(firstWriteAction);
+        firstWriteAction = nullptr;
+        action();
+    }
+#ifdef _WIN32
+    return _write(descriptor, bytes, static_cast<unsigned int>(count));
+#else
+    return ::write(descriptor, bytes, count);
+#endif
+}
+} // namespace
+
+BeforeFirstWrite::BeforeFirstWrite(std::function<void()> action) {
+    firstWriteAction = std::move(action);
+    zrSetWriteFunction(WriteAfterAction);
+}
+
+BeforeFirstWrite::~BeforeFirstWrite() {
+    zrSetWriteFunction(nullptr);
+    firstWriteAction = nullptr;
+}
+
+namespace {
+std::function<void(const std::string&)> creationAction;
+void RunCreationAction(const char* name) {
+    if (creationAction)
+        creationAction(name);
+}
+} // namespace
+
+AfterCreation::AfterCreation(std::function<void(const std::string&)> action) {
+    creationAction = std::move(action);
+    zrSetCreatedHook(RunCreationAction);
+}
+
+AfterCreation::~AfterCreation() {
+    zrSetCreatedHook(nullptr);
+    creationAction = nullptr;
+}
+
 // Failed checks -----------------------------------------------------------------------
 
 namespace {
@@ -362,6 +407,21 @@ bool SetPermissions(const std::string& path, unsigned permissions) {
     return chmod(path.c_str(), permissions) == 0;
 }
 #endif
+
+bool OthersCanOpen(const std::string& path) {
+#ifdef _WIN32
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(h);
+    return true;
+#else
+    struct stat status;
+    return stat(path.c_str(), &status) != 0 || (status.st_mode & 077) != 0;
+#endif
+}
 
 bool CanWriteAnyway(const std::string& path) {
 #ifdef _WIN32

@@ -82,6 +82,26 @@ public:
     LimitedWrites& operator=(const LimitedWrites&) = delete;
 };
 
+// Runs `action` once, just before the library's first file write while
+// alive; the writes themselves go through unchanged.
+class BeforeFirstWrite {
+public:
+    explicit BeforeFirstWrite(std::function<void()> action);
+    ~BeforeFirstWrite();
+    BeforeFirstWrite(const BeforeFirstWrite&) = delete;
+    BeforeFirstWrite& operator=(const BeforeFirstWrite&) = delete;
+};
+
+// Runs `action` with the name of each file the library creates beside a
+// target, right after creating it, while alive.
+class AfterCreation {
+public:
+    explicit AfterCreation(std::function<void(const std::string&)> action);
+    ~AfterCreation();
+    AfterCreation(const AfterCreation&) = delete;
+    AfterCreation& operator=(const AfterCreation&) = delete;
+};
+
 // Records failed consistency checks while alive.
 class CheckRecorder {
 public:
@@ -110,6 +130,11 @@ bool SetReadOnly(const std::string& path, bool readOnly);
 std::vector<unsigned> PermissionSamples();
 unsigned Permissions(const std::string& path);
 bool SetPermissions(const std::string& path, unsigned permissions);
+
+// Whether someone other than the writer could open the file `path` now:
+// on POSIX its mode lets its group or others read or write it; on Windows
+// it opens beside the handles already open on it.
+bool OthersCanOpen(const std::string& path);
 
 // Whether this process can open `path` for writing despite its read-only
 // state (a privileged user, or a system that ignores it).

@@ -1,7 +1,8 @@
-// Saving an image never destroys what the user had: both ways the program
-// saves (PNG through the image library, BMP by the canvas) leave the old file
-// exactly as it was on any failure, refuse a target the user may not write,
-// and leave no temporary file behind.
+// Saving never destroys what the user had: every way the program saves
+// (PNG through the image library, BMP by the canvas, whole files such as
+// documents and SVG) leaves the old file exactly as it was on any failure,
+// refuses a target the user may not write, leaves no temporary file behind
+// and writes nowhere but into the file it made.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,18 +13,22 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "app/canvas.h"
 #include "app/export_image.h"
 #include "raster_test_util.h"
 #include "src/zr_file.h"
+#include "src/zr_file_calls.h"
 #include "src/zr_png_file.h"
+#include "src/zr_replacement.h"
 #include "src/zr_rgb_image.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using raster_test::BeforeFirstWrite;
 using raster_test::LimitedWrites;
 using raster_test::ReadBytes;
 using raster_test::ScratchFolder;
@@ -31,14 +36,26 @@ using raster_test::WriteBytes;
 
 const std::vector<uint8_t> kOld = {'O', 'L', 'D', '\n'};
 
-// A small graph and the two ways of saving it; each returns success.
+// A small graph and the ways of saving it; each returns success. The BMP
+// comes last.
 struct Saver {
     const char* name;
     std::function<bool(const std::string&)> save;
 };
 
+bool SaveText(const std::string& path) {
+    static const char kText[] = "{\"equations\": [\"x\"]}\n";
+    try {
+        zrWriteWholeFile(path.c_str(), kText, sizeof kText - 1);
+        return true;
+    } catch (const ZrErrorCode&) {
+        return false;
+    }
+}
+
 std::vector<Saver> Savers(Canvas& canvas, Zr32BitImage& image) {
-    return {{"png", [&](const std::string& path) { return SavePNG(image, path.c_str()); }},
+    return {{"whole file", SaveText},
+            {"png", [&](const std::string& path) { return SavePNG(image, path.c_str()); }},
             {"bmp", [&](const std::string& path) { return canvas.SaveBMP(path.c_str()); }}};
 }
 
@@ -55,6 +72,18 @@ std::vector<std::string> Listing(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// The regular files of `folder` named like a temporary file ("*.tmp").
+std::vector<std::string> Temporaries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0 &&
+            fs::is_regular_file(fs::symlink_status(entry.path())))
+            names.push_back(name);
+    }
     return names;
 }
 
@@ -112,9 +141,15 @@ TEST(SafeSave, ReadOnlyTargetIsRefusedAndKept) {
 }
 
 // A file that is replaced keeps its permissions (whoever could read it
-// before still can, and no one else).
+// before still can, and no one else), run by root also its owner and group;
+// while the new content is written, no one else can open it.
 TEST(SafeSave, ReplacedFileKeepsItsPermissions) {
     Graph graph;
+#ifndef _WIN32
+    // Root can hand the file to another owner, so the saved file must.
+    const bool otherOwner = geteuid() == 0;
+    const unsigned nobody = 65534;
+#endif
     for (const Saver& saver : Savers(graph.canvas, *graph.image))
         for (const unsigned permissions : raster_test::PermissionSamples()) {
             SCOPED_TRACE(std::string(saver.name) + " " + std::to_string(permissions));
@@ -123,9 +158,34 @@ TEST(SafeSave, ReplacedFileKeepsItsPermissions) {
             WriteBytes(path, kOld);
             ASSERT_TRUE(raster_test::SetPermissions(path, permissions));
             ASSERT_EQ(raster_test::Permissions(path), permissions);
-            ASSERT_TRUE(saver.save(path));
+#ifndef _WIN32
+            if (otherOwner) {
+                ASSERT_EQ(chown(path.c_str(), nobody, nobody), 0);
+            }
+#endif
+            std::vector<std::string> seen, open;
+            {
+                BeforeFirstWrite look([&] {
+                    for (const std::string& name : Temporaries(folder.path())) {
+                        seen.push_back(name);
+                        if (raster_test::OthersCanOpen(folder.file(name)))
+                            open.push_back(name);
+                    }
+                });
+                ASSERT_TRUE(saver.save(path));
+            }
+            EXPECT_EQ(seen.size(), 1u) << "one temporary file while writing";
+            EXPECT_TRUE(open.empty()) << "others could open the temporary file";
             EXPECT_NE(ReadBytes(path), kOld);
             EXPECT_EQ(raster_test::Permissions(path), permissions);
+#ifndef _WIN32
+            struct stat status;
+            ASSERT_EQ(stat(path.c_str(), &status), 0);
+            if (otherOwner) {
+                EXPECT_EQ(status.st_uid, nobody);
+                EXPECT_EQ(status.st_gid, nobody);
+            }
+#endif
             EXPECT_EQ(Listing(folder.path()), std::vector<std::string>{"graph"});
         }
 }
@@ -148,6 +208,75 @@ TEST(SafeSave, SymbolicLinkKeepsPointingAtTheSavedFile) {
         EXPECT_NE(ReadBytes(folder.file("real/graph")), kOld);
         EXPECT_EQ(ReadBytes(folder.file("real/graph")), ReadBytes(folder.file("missing")));
     }
+}
+
+// Someone who may write to the folder cannot make a save write anywhere
+// else. Links at every name the temporary file once had are never followed
+// nor put in the target's place; a link put in the temporary file's place
+// as soon as it exists neither receives the data nor takes the target's
+// place (the save fails, the old file stays).
+TEST(SafeSave, LinksPlantedInTheFolderAreNeverFollowed) {
+    const std::vector<uint8_t> kVictim = {'m', 'i', 'n', 'e'};
+    struct Case {
+        const char* name;
+        bool swap;
+        bool saved;
+    };
+    const Case cases[] = {{"links at the former temporary names", false, true},
+                          {"the temporary file swapped for a link once made", true, false}};
+    Graph graph;
+    for (const Saver& saver : Savers(graph.canvas, *graph.image))
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(saver.name) + ": " + c.name);
+            ScratchFolder folder;
+            const std::string path = folder.file("graph"), victim = folder.file("victim");
+            WriteBytes(path, kOld);
+            WriteBytes(victim, kVictim);
+            std::vector<std::string> links;
+            for (int i = 1; i <= 100; ++i) {
+                links.push_back("graph." + std::to_string(i) + ".tmp");
+                fs::create_symlink("victim", folder.file(links.back()));
+            }
+            int swapped = 0;
+            {
+                raster_test::AfterCreation swap([&](const std::string& made) {
+                    if (!c.swap)
+                        return;
+                    fs::rename(made, folder.file("moved"));
+                    fs::create_symlink("victim", made);
+                    links.push_back(fs::path(made).filename().string());
+                    ++swapped;
+                });
+                EXPECT_EQ(saver.save(path), c.saved);
+            }
+            EXPECT_EQ(swapped, c.swap ? 1 : 0);
+            EXPECT_EQ(ReadBytes(victim), kVictim);
+            ASSERT_FALSE(fs::is_symlink(path));
+            if (c.saved)
+                EXPECT_NE(ReadBytes(path), kOld);
+            else
+                EXPECT_EQ(ReadBytes(path), kOld);
+            for (const std::string& link : links)
+                EXPECT_EQ(fs::read_symlink(folder.file(link)), "victim") << link;
+            EXPECT_TRUE(Temporaries(folder.path()).empty());
+        }
+
+    // Whatever name the temporary file would take: a link there, even one
+    // to nothing, counts as taken and is not followed.
+    ScratchFolder folder;
+    WriteBytes(folder.file("victim"), kVictim);
+    fs::create_symlink("victim", folder.file("to-victim"));
+    fs::create_symlink("nothing", folder.file("to-nothing"));
+    WriteBytes(folder.file("file"), kOld);
+    for (const char* name : {"to-victim", "to-nothing", "file"}) {
+        SCOPED_TRACE(name);
+        errno = 0;
+        EXPECT_EQ(zrCreateNewFile(folder.file(name).c_str(), true), -1);
+        EXPECT_EQ(errno, EEXIST);
+    }
+    EXPECT_EQ(ReadBytes(folder.file("victim")), kVictim);
+    EXPECT_EQ(ReadBytes(folder.file("file")), kOld);
+    EXPECT_FALSE(fs::exists(folder.file("nothing")));
 }
 
 // A new file has the permissions any new file gets here (the umask's).
@@ -187,6 +316,34 @@ TEST(SafeSave, WritableTargetInAClosedFolderIsWrittenInPlace) {
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadBytes(path).size(), 54u + 7 * 28) << "the BMP, saved last";
     EXPECT_EQ(Listing(inner), std::vector<std::string>{"graph"});
+}
+#endif
+
+#ifdef _WIN32
+// A target that another program holds open (without delete sharing) cannot
+// be replaced: the save fails with code 5 and leaves the old file and
+// nothing else.
+TEST(SafeSave, TargetHeldOpenElsewhereIsKept) {
+    Graph graph;
+    for (const Saver& saver : Savers(graph.canvas, *graph.image)) {
+        SCOPED_TRACE(saver.name);
+        ScratchFolder folder;
+        const std::string path = folder.file("graph");
+        WriteBytes(path, kOld);
+        {
+            raster_test::WindowsWriteBlock block(path);
+            EXPECT_FALSE(saver.save(path));
+        }
+        EXPECT_EQ(ReadBytes(path), kOld);
+        EXPECT_EQ(Listing(folder.path()), std::vector<std::string>{"graph"});
+    }
+    ScratchFolder folder;
+    const std::string path = folder.file("graph");
+    WriteBytes(path, kOld);
+    raster_test::WindowsWriteBlock block(path);
+    const ZrErrorCode error =
+        raster_test::Caught([&] { zrWriteWholeFile(path.c_str(), "new", 3); });
+    EXPECT_EQ(error.code, 5) << raster_test::Describe(error);
 }
 #endif
 
