@@ -37,21 +37,10 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
     return arguments;
 }
 
-void LoadDllsOnlyFromSystemFolder() {
-    // Looked up, not imported: systems without it still run the program.
-    using Function = BOOL(WINAPI*)(DWORD);
-    const auto setDefaultDllDirectories = reinterpret_cast<Function>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
-    if (!setDefaultDllDirectories || !setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
-        SetDllDirectoryA("");
-}
-
 #else
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);
 }
-
-void LoadDllsOnlyFromSystemFolder() {}
 
 #endif

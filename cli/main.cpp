@@ -17,6 +17,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+
+#include "win/system_dlls.h"
 #endif
 
 namespace {
@@ -86,7 +88,9 @@ int Eval(const std::vector<std::string>& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
     LoadDllsOnlyFromSystemFolder();
+#endif
     // Every argument in UTF-8, the encoding of the core's file names.
     const std::vector<std::string> arguments = Utf8Arguments(argc, argv);
 #ifdef _WIN32

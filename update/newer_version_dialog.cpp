@@ -22,10 +22,14 @@ void SetFormatted(HWND dialog, int id, const char* format, const char* value) {
         SetWindowTextA(dialog, text);
 }
 
-// Opens `url` only when it is a web address; anything else the descriptor
-// names never reaches the shell.
+// Whether `url` may be opened: only a web address; anything else the
+// descriptor names never reaches the shell.
+bool MayOpen(const char* url) {
+    return url && IsWebAddress(url);
+}
+
 void OpenWebAddress(const char* url) {
-    if (url && IsWebAddress(url))
+    if (MayOpen(url))
         OpenUrl(url);
 }
 
@@ -40,10 +44,8 @@ bool OnInit(HWND dialog) {
                  shownOffer->installedVersion);
     SetFormatted(dialog, IDC_NEWER_CURRENT, "Current version: %s", shownOffer->latestVersion);
     // A button whose address is not a web page cannot be pressed.
-    EnableWindow(GetDlgItem(dialog, IDC_NEWER_VISIT),
-                 shownOffer->infoUrl && IsWebAddress(shownOffer->infoUrl));
-    EnableWindow(GetDlgItem(dialog, IDC_NEWER_DOWNLOAD),
-                 shownOffer->downloadUrl && IsWebAddress(shownOffer->downloadUrl));
+    EnableWindow(GetDlgItem(dialog, IDC_NEWER_VISIT), MayOpen(shownOffer->infoUrl));
+    EnableWindow(GetDlgItem(dialog, IDC_NEWER_DOWNLOAD), MayOpen(shownOffer->downloadUrl));
     // The offer may appear while the user is typing elsewhere: a Return
     // meant for another window must only put it off, never open a page.
     SetFocus(GetDlgItem(dialog, IDC_NEWER_LATER));

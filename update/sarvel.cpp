@@ -40,22 +40,26 @@ template <typename Function> bool Find(HMODULE module, const char* name, Functio
     return function != nullptr;
 }
 
-// The functions, loaded once (by whichever thread asks first); null when
-// WinINet cannot be loaded or lacks one of them.
+// The functions from WinINet in the system folder; all null when it cannot
+// be loaded or lacks one of them.
+WinInet FindWinInet() {
+    WinInet functions;
+    const HMODULE module = LoadSystemDll("wininet.dll");
+    if (!module || !Find(module, "InternetAttemptConnect", functions.attemptConnect) ||
+        !Find(module, "InternetOpenA", functions.open) ||
+        !Find(module, "InternetOpenUrlA", functions.openUrl) ||
+        !Find(module, "InternetReadFile", functions.readFile) ||
+        !Find(module, "InternetSetOptionA", functions.setOption) ||
+        !Find(module, "InternetCloseHandle", functions.closeHandle))
+        return WinInet();
+    return functions;
+}
+
+// The functions, found once (by whichever thread asks first); null when
+// there are none.
 const WinInet* LoadWinInet() {
-    static const WinInet* const loaded = []() -> const WinInet* {
-        static WinInet functions;
-        const HMODULE module = LoadSystemDll("wininet.dll");
-        if (!module || !Find(module, "InternetAttemptConnect", functions.attemptConnect) ||
-            !Find(module, "InternetOpenA", functions.open) ||
-            !Find(module, "InternetOpenUrlA", functions.openUrl) ||
-            !Find(module, "InternetReadFile", functions.readFile) ||
-            !Find(module, "InternetSetOptionA", functions.setOption) ||
-            !Find(module, "InternetCloseHandle", functions.closeHandle))
-            return nullptr;
-        return &functions;
-    }();
-    return loaded;
+    static const WinInet functions = FindWinInet();
+    return functions.closeHandle ? &functions : nullptr;
 }
 
 // An Internet handle, closed with InternetCloseHandle.
