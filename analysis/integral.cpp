@@ -36,9 +36,9 @@ constexpr double kGaussWeights[5] = {
 constexpr double kEps = 0x1p-52;
 constexpr double kRelativeTolerance = 1e-10;
 constexpr long double kInfinity = std::numeric_limits<long double>::infinity();
-// The first pieces: this many of equal width, then the octaves toward 0 of
-// the variable of integration that are narrower than them, down to
-// 2^kFinestOctave. A narrow peak far from the centre of a wide interval
+// The first pieces: this many of equal width, then every other octave
+// toward 0 of the variable of integration (4^k) that is narrower than them,
+// down to 2^kFinestOctave. A narrow peak far from the centre of a wide interval
 // falls among the nodes of one of them, and so does the scale of 1 around
 // x = 0 when the interval reaches far beyond it.
 constexpr int kUniformPieces = 64;
@@ -196,7 +196,7 @@ void Extrapolate(const Piece& parent, Piece (&children)[2]) {
 }
 
 // The ends of the first pieces of [lo, hi]: kUniformPieces of equal width
-// and the octaves +-2^k inside that are narrower than those (with 0).
+// and the powers +-4^k inside that are narrower than those (with 0).
 std::vector<double> Breakpoints(double lo, double hi) {
     std::vector<double> points;
     points.reserve(kUniformPieces + 2 * 1100);
@@ -210,7 +210,7 @@ std::vector<double> Breakpoints(double lo, double hi) {
     }
     const double spacing = (0.5 * hi - 0.5 * lo) / (kUniformPieces / 2);
     if (spacing > 0)
-        for (int k = std::min(std::ilogb(spacing), 1023); k >= kFinestOctave; --k) {
+        for (int k = std::min(std::ilogb(spacing), 1022) & ~1; k >= kFinestOctave; k -= 2) {
             const double octave = std::ldexp(1.0, k);
             for (const double x : {octave, -octave})
                 if (octave < spacing && lo < x && x < hi)

@@ -8,9 +8,9 @@
 #include "analysis/analysis_curve.h"
 
 // The subdivision stops at this many pieces. The interval starts as a few
-// hundred pieces (up to about 2300 for the whole range of the doubles), each
+// hundred pieces (about 1150 for the whole range of the doubles), each
 // costing 21 evaluations; each halving costs 42.
-inline constexpr int kMaxIntegralPieces = 8192;
+inline constexpr int kMaxIntegralPieces = 4096;
 
 // The integral of the compiled curve from a to b (any order, infinite ends
 // allowed). Deterministic; at most 42 * kMaxIntegralPieces evaluations.
