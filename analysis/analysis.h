@@ -46,10 +46,12 @@ ValueAndSlope EvaluateWithSlope(const std::string& equation, double x);
 // The integral of a curve from a to b (b < a gives the negated integral,
 // a = b gives 0 with error 0, infinite ends are allowed). Diverges where no
 // integral exists: a non-integrable singularity, an integrand undefined on
-// part of the interval, a text that does not compile. A finite integrand
-// that does not converge reports its value with the error reached.
+// part of the interval, a text that does not compile. TooLarge when its
+// magnitude is beyond the largest double (value holds its sign as an
+// infinity), ErrorTooLarge when no error bound fits in a double. A finite
+// integrand that does not converge reports its value with the error reached.
 struct Integral {
-    enum class Status { Value, Diverges } status = Status::Value;
+    enum class Status { Value, Diverges, TooLarge, ErrorTooLarge } status = Status::Value;
     double value = 0, error = 0; // the estimate and a bound of its error
 };
 Integral IntegrateCurve(const std::string& equation, double a, double b);
@@ -59,5 +61,6 @@ Integral IntegrateCurve(const std::string& equation, double a, double b);
 std::vector<std::string> PointLines(const PointsOfInterest& points);
 // "value yN x=... y=... slope=..." (or the form for an undefined value).
 std::string ValueLine(int curve, double x, const ValueAndSlope& value);
-// "integral yN a=... b=... value=... error=..." or "... diverges".
+// "integral yN a=... b=... value=... error=..." (the error rounded up to two
+// digits), or "... diverges", "... value too large", "... error too large".
 std::string IntegralLine(int curve, double a, double b, const Integral& integral);

@@ -2,6 +2,7 @@
 // Analysis window lists.
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,26 @@ const char* KindName(PointKind kind) {
     return "?";
 }
 
+// An error bound as "%.2g", rounded up rather than to the nearest, so that
+// the printed bound still bounds: 5.64e-15 prints as 5.7e-15.
+std::string ErrorText(double error) {
+    std::string text = Format("%.2g", error);
+    while (std::strtod(text.c_str(), nullptr) < error) {
+        int units = 0, tenths = 0, exponent = 0;
+        if (std::sscanf(Format("%.1e", std::strtod(text.c_str(), nullptr)).c_str(), "%d.%de%d",
+                        &units, &tenths, &exponent) != 3)
+            break;
+        int digits = units * 10 + tenths + 1;
+        if (digits == 100) {
+            digits = 10;
+            ++exponent;
+        }
+        const std::string up = Format("%d.%de%d", digits / 10, digits % 10, exponent);
+        text = Format("%.2g", std::strtod(up.c_str(), nullptr));
+    }
+    return text;
+}
+
 } // namespace
 
 std::vector<std::string> PointLines(const PointsOfInterest& points) {
@@ -63,8 +84,16 @@ std::string ValueLine(int curve, double x, const ValueAndSlope& value) {
 }
 
 std::string IntegralLine(int curve, double a, double b, const Integral& integral) {
-    if (integral.status == Integral::Status::Diverges)
+    switch (integral.status) {
+    case Integral::Status::Diverges:
         return Format("integral y%d a=%.17g b=%.17g diverges", curve + 1, a, b);
-    return Format("integral y%d a=%.17g b=%.17g value=%.17g error=%.2g", curve + 1, a, b,
-                  integral.value, integral.error);
+    case Integral::Status::TooLarge:
+        return Format("integral y%d a=%.17g b=%.17g value too large", curve + 1, a, b);
+    case Integral::Status::ErrorTooLarge:
+        return Format("integral y%d a=%.17g b=%.17g error too large", curve + 1, a, b);
+    case Integral::Status::Value:
+        break;
+    }
+    return Format("integral y%d a=%.17g b=%.17g value=%.17g error=%s", curve + 1, a, b,
+                  integral.value, ErrorText(integral.error).c_str());
 }

@@ -22,10 +22,12 @@ const char kAnalyzeHelp[] =
     "  and y-intercepts sorted by x (then in that order of kinds), \"more yN\"\n"
     "  for a curve with more than 500 points; then for each --at the value and\n"
     "  exact slope of every curve at X; then for each --integral the integral\n"
-    "  of every curve from A to B with its error bound, or \"diverges\" when it\n"
-    "  does not exist. Numbers print as \"%.17g\". The Plot command's checks\n"
-    "  apply; a refusal prints its message and exits with 2. Any argument that\n"
-    "  is not an option is an equation; \"--\" ends the options.\n";
+    "  of every curve from A to B with its error bound (rounded up), or\n"
+    "  \"diverges\" when it does not exist, \"value too large\" when it is beyond\n"
+    "  the largest double, \"error too large\" when no error bound fits in a\n"
+    "  double. Numbers print as \"%.17g\". The Plot command's checks apply; a\n"
+    "  refusal prints its message and exits with 2. Any argument that is not\n"
+    "  an option is an equation; \"--\" ends the options.\n";
 
 int RunAnalyze(const std::vector<std::string>& arguments) {
     if (AsksForHelp(arguments))
