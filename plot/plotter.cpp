@@ -6,6 +6,7 @@
 
 #include "expr/builtins.h"
 #include "expr/expression.h"
+#include "plot/span.h"
 #include "src/log.h"
 #include "src/zr_line.h"
 
@@ -231,12 +232,13 @@ void Plotter::PlotRectangular(std::string_view text, CurveSink& sink) {
     PlotCurve curve("x");
     if (!curve.Compile(text) || width <= 0)
         return;
-    // Column i samples the left edge of the column; all columns are evaluated
-    // in one series, which gives exactly the values of one call per column.
+    // Column i samples the left edge of the column, (xMax - xMin) * i / width
+    // + xMin, also where the product overflows; all columns are evaluated in
+    // one series, which gives exactly the values of one call per column.
     sampleX.resize(static_cast<size_t>(width));
     sampleY.resize(static_cast<size_t>(width));
     for (int32_t i = 0; i < width; ++i)
-        sampleX[i] = (xMax - xMin) * i / width + xMin;
+        sampleX[i] = SpanFraction(xMin, xMax, i, width) + xMin;
     curve.expression.EvaluateSeries(*curve.variable, sampleX.data(), sampleY.data(), sampleY.size());
 
     // The rows, as YToRow computes them; the divisions of all columns in one
@@ -270,7 +272,7 @@ void Plotter::Subdivide(PointAt& pointAt, double t0, PlotPoint p0, double t1, Pl
         return dc * dc + dr * dr;
     };
     while (depth < kMaxDepth && squaredLength(p0, p1) > kMaxSquaredLength) {
-        const double tm = (t0 + t1) * 0.5;
+        const double tm = Midpoint(t0, t1);
         const PlotPoint pm = pointAt(tm);
         ++depth;
         Subdivide(pointAt, t0, p0, tm, pm, depth, sink);
@@ -283,7 +285,10 @@ void Plotter::Subdivide(PointAt& pointAt, double t0, PlotPoint p0, double t1, Pl
 
 template <class PointAt, class SubdividePiece>
 void Plotter::PlotAdaptive(PointAt pointAt, SubdividePiece subdivide) {
-    const double h = (tStop - tStart) / kIntervals;
+    // A third of a finite range is finite even where the range's span is not
+    // (-1e308 .. 1e308); the sum of the thirds may round past the largest
+    // double when the stop is near it, and then ends at the stop.
+    const double h = SpanFraction(tStart, tStop, 1, kIntervals);
     double t0 = tStart, t1 = t0 + h;
     PlotPoint p0 = pointAt(t0);
     for (int i = 0; i < kIntervals; ++i) {
@@ -292,6 +297,8 @@ void Plotter::PlotAdaptive(PointAt pointAt, SubdividePiece subdivide) {
         t0 = t1;
         p0 = p1;
         t1 = t1 + h;
+        if (std::isinf(t1) && Finite(h))
+            t1 = tStop;
     }
 }
 

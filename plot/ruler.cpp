@@ -37,12 +37,16 @@ std::vector<RulerLabel> Labels(int32_t pixels, double minimum, double maximum, i
     const int32_t spacing = std::max(1, ScaleToDpi(kTickSpacing, dpi));
     const int32_t margin = ScaleToDpi(kLabelMargin, dpi);
     const TickSpacing tick = TickStep(pixels, maximum - minimum, spacing);
-    if (!(tick.step > 0) || !std::isfinite(tick.step))
+    if (!(tick.step > 0))
         return labels;
     // At most pixels / spacing values lie in [minimum, maximum) when the
-    // arithmetic is exact; rounding may add one at either end.
+    // arithmetic is exact; rounding may add one at either end. A step beyond
+    // the largest double (a span above 1e308 with room for one tick) has no
+    // multiple but zero.
     const int32_t bound = pixels / spacing + 2;
     double v = std::ceil(minimum / tick.step) * tick.step;
+    if (std::isinf(tick.step))
+        v = minimum <= 0 ? 0.0 : tick.step;
     for (int32_t i = 0; i <= bound && v < maximum; ++i) {
         const int32_t position = toPixel(v);
         if (position >= margin && position < pixels - margin) {

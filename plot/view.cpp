@@ -1,5 +1,10 @@
 #include "plot/view.h"
 
+#include <cmath>
+#include <limits>
+
+#include "plot/span.h"
+
 ViewRange ZoomedView(const Plotter& p, double f) {
     const double sx = p.xMax - p.xMin, sy = p.yMax - p.yMin;
     const double cx = p.xMin + sx * 0.5, cy = p.yMin + sy * 0.5;
@@ -9,8 +14,8 @@ ViewRange ZoomedView(const Plotter& p, double f) {
 WorldPoint PointUnder(const Plotter& p, int32_t column, int32_t row) {
     if (p.width <= 0 || p.height <= 0)
         return {p.xMin, p.yMin};
-    return {p.xMin + (p.xMax - p.xMin) * column / p.width,
-            p.yMin + (p.yMax - p.yMin) * (static_cast<double>(p.height) - row) / p.height};
+    return {p.xMin + SpanFraction(p.xMin, p.xMax, column, p.width),
+            p.yMin + SpanFraction(p.yMin, p.yMax, static_cast<double>(p.height) - row, p.height)};
 }
 
 ViewRange ZoomedViewAbout(const Plotter& p, double f, int32_t column, int32_t row) {
@@ -22,12 +27,36 @@ ViewRange ZoomedViewAbout(const Plotter& p, double f, int32_t column, int32_t ro
     return {x - (x - p.xMin) * f, x + (p.xMax - x) * f, y - (y - p.yMin) * f, y + (p.yMax - y) * f};
 }
 
+namespace {
+
+// The range [low, high] moved down by `shift`; a shift that would carry an
+// end beyond the largest double stops the range at that end, its span kept.
+void Shift(double& low, double& high, double shift) {
+    const double newLow = low - shift, newHigh = high - shift;
+    if (std::isfinite(newLow) && std::isfinite(newHigh)) {
+        low = newLow;
+        high = newHigh;
+        return;
+    }
+    const double largest = std::numeric_limits<double>::max(), span = high - low;
+    if (shift > 0) {
+        low = -largest;
+        high = -largest + span;
+    } else {
+        high = largest;
+        low = largest - span;
+    }
+}
+
+} // namespace
+
 ViewRange DraggedView(const Plotter& p, int32_t dxPixels, int32_t dyPixels) {
+    ViewRange view{p.xMin, p.xMax, p.yMin, p.yMax};
     if (p.width <= 0 || p.height <= 0)
-        return {p.xMin, p.xMax, p.yMin, p.yMax};
-    const double dx = static_cast<double>(dxPixels) * (p.xMax - p.xMin) / p.width;
-    const double dy = (p.yMax - p.yMin) * static_cast<double>(dyPixels) / p.height;
-    return {p.xMin - dx, p.xMax - dx, p.yMin + dy, p.yMax + dy};
+        return view;
+    Shift(view.xMin, view.xMax, SpanFraction(p.xMin, p.xMax, dxPixels, p.width));
+    Shift(view.yMin, view.yMax, -SpanFraction(p.yMin, p.yMax, dyPixels, p.height));
+    return view;
 }
 
 int32_t WheelSteps::Add(int32_t delta) {

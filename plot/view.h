@@ -30,8 +30,10 @@ ViewRange ZoomedView(const Plotter& plotter, double factor);
 ViewRange ZoomedViewAbout(const Plotter& plotter, double factor, int32_t column, int32_t row);
 
 // The view after the mouse moved by (dx, dy) pixels during a drag: the
-// picture follows the mouse, one pixel's worth of x and y per pixel. An
-// empty canvas (no pixel size) leaves the view as it is.
+// picture follows the mouse, one pixel's worth of x and y per pixel. A drag
+// that would carry an end beyond the largest double stops the view at that
+// end, its span kept. An empty canvas (no pixel size) leaves the view as it
+// is.
 ViewRange DraggedView(const Plotter& plotter, int32_t dx, int32_t dy);
 
 // Turns mouse-wheel deltas into zoom steps. A notch of a wheel is 120;

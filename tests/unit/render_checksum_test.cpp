@@ -3,21 +3,9 @@
 // drew each segment directly.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "render_scenes.h"
 
 namespace {
-
-uint64_t Fnv1a(const std::vector<uint32_t>& pixels) {
-    uint64_t hash = 1469598103934665603ull;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(pixels.data());
-    for (size_t i = 0; i < pixels.size() * 4; ++i) {
-        hash ^= bytes[i];
-        hash *= 1099511628211ull;
-    }
-    return hash;
-}
 
 TEST(ExactRaster, ScenesKeepTheirRecordedPixels) {
     const struct {

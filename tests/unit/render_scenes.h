@@ -84,6 +84,18 @@ struct SceneCanvas {
     }
 };
 
+// A checksum of a picture's pixels (FNV-1a over their bytes), for recording
+// what a scene looked like.
+inline uint64_t Fnv1a(const std::vector<uint32_t>& pixels) {
+    uint64_t hash = 1469598103934665603ull;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(pixels.data());
+    for (size_t i = 0; i < pixels.size() * 4; ++i) {
+        hash ^= bytes[i];
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
 // For every marked pixel of `a`, whether a marked pixel of `b` lies within
 // one pixel (in both directions); the first one without, as "column,row".
 inline std::string FirstFarPixel(const std::vector<bool>& a, const std::vector<bool>& b,
