@@ -272,7 +272,7 @@ void Plotter::Subdivide(PointAt& pointAt, double t0, PlotPoint p0, double t1, Pl
         return dc * dc + dr * dr;
     };
     while (depth < kMaxDepth && squaredLength(p0, p1) > kMaxSquaredLength) {
-        const double tm = Midpoint(t0, t1);
+        const double tm = HalfwayPoint(t0, t1);
         const PlotPoint pm = pointAt(tm);
         ++depth;
         Subdivide(pointAt, t0, p0, tm, pm, depth, sink);

@@ -22,7 +22,7 @@ inline double SpanFraction(double low, double high, double k, double n) {
 
 // (a + b) * 0.5 for finite a and b, without overflow where the sum would
 // overflow; identical to the plain expression wherever the sum is finite.
-inline double Midpoint(double a, double b) {
+inline double HalfwayPoint(double a, double b) {
     const double sum = a + b;
     return std::isfinite(sum) ? sum * 0.5 : a * 0.5 + b * 0.5;
 }
