@@ -35,12 +35,15 @@ exit_program() { # exit_program WINDOW PID
   return 1
 }
 
-# The X window whose title is exactly TITLE, waiting up to 20 s for it;
-# nothing when it does not appear.
+# The X window whose title is exactly TITLE, once it is on the screen,
+# waiting up to 20 s for it; nothing when it does not appear. Wine creates
+# a window's X window, title and all, with the Windows window, which a
+# program shows only when it is ready; until then the X window is unmapped,
+# and a click or a key meant for it goes to the root window and is lost.
 find_window() { # find_window TITLE
   local id=""
   for _ in $(seq 1 100); do
-    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
     [[ -n $id ]] && break
     sleep 0.2
   done
