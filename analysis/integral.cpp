@@ -58,6 +58,12 @@ struct Integrand {
     }
 };
 
+// The work of the curve's evaluations stopped at its deadline or cancel
+// flag: the values from then on are not the curve's.
+bool Stopped(const Integrand& f) {
+    return f.curve.work && f.curve.work->stopped;
+}
+
 struct Piece {
     double a = 0, b = 0, value = 0, error = 0, absolute = 0;
     int depth = 0;
@@ -151,6 +157,8 @@ Integral Adaptive(Integrand& f, double a, double b) {
     open.reserve(kMaxIntegralPieces);
     Piece root = Rule(f, a, b);
     root.marks[0] = root.absolute;
+    if (Stopped(f))
+        return {Integral::Status::Stopped, 0, 0};
     if (root.undefined)
         return {Integral::Status::Diverges, 0, 0};
     open.push_back(root);
@@ -184,8 +192,11 @@ Integral Adaptive(Integrand& f, double a, double b) {
             final.push_back(parent);
             continue;
         }
-        for (const Piece& child :
-             {Child(f, parent, parent.a, middle), Child(f, parent, middle, parent.b)}) {
+        const Piece children[2] = {Child(f, parent, parent.a, middle),
+                                   Child(f, parent, middle, parent.b)};
+        if (Stopped(f))
+            return {Integral::Status::Stopped, 0, 0};
+        for (const Piece& child : children) {
             if (child.undefined)
                 return {Integral::Status::Diverges, 0, 0};
             if (!child.resolved) {
@@ -232,10 +243,10 @@ Integral IntegrateCompiled(AnalysisCurve& curve, double a, double b) {
     }
     Integrand up{curve, Map::Up, 0}, down{curve, Map::Down, 0};
     const Integral right = Adaptive(up, 0, 1);
-    if (right.status == Integral::Status::Diverges)
+    if (right.status != Integral::Status::Value)
         return right;
     const Integral left = Adaptive(down, 0, 1);
-    if (left.status == Integral::Status::Diverges)
+    if (left.status != Integral::Status::Value)
         return left;
     return {Integral::Status::Value, left.value + right.value, left.error + right.error};
 }

@@ -13,5 +13,6 @@ inline constexpr int kMaxIntegralPieces = 2000;
 
 // The integral of the compiled curve from a to b (any order, infinite ends
 // allowed). Deterministic; at most 21 + 42 * kMaxIntegralPieces evaluations
-// per stretch (two for an interval infinite at both ends).
+// per stretch (two for an interval infinite at both ends). Stopped when the
+// curve's work stops (its deadline or cancel flag) before the end.
 Integral IntegrateCompiled(AnalysisCurve& curve, double a, double b);

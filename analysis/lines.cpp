@@ -57,6 +57,8 @@ std::vector<std::string> PointLines(const PointsOfInterest& points) {
 }
 
 std::string ValueLine(int curve, double x, const ValueAndSlope& value) {
+    if (value.stopped)
+        return Format("value y%d x=%.17g stopped", curve + 1, x);
     if (!value.defined)
         return Format("value y%d x=%.17g undefined", curve + 1, x);
     return Format("value y%d x=%.17g y=%.17g slope=%.17g", curve + 1, x, value.y, value.slope);
@@ -65,6 +67,8 @@ std::string ValueLine(int curve, double x, const ValueAndSlope& value) {
 std::string IntegralLine(int curve, double a, double b, const Integral& integral) {
     if (integral.status == Integral::Status::Diverges)
         return Format("integral y%d a=%.17g b=%.17g diverges", curve + 1, a, b);
+    if (integral.status == Integral::Status::Stopped)
+        return Format("integral y%d a=%.17g b=%.17g stopped", curve + 1, a, b);
     return Format("integral y%d a=%.17g b=%.17g value=%.17g error=%.2g", curve + 1, a, b,
                   integral.value, integral.error);
 }

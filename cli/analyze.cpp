@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "analysis/analysis.h"
+#include "analysis/points.h"
 #include "cli/analyze_options.h"
 #include "cli/exact_options.h"
 #include "cli/eval.h"
@@ -23,9 +24,16 @@ const char kAnalyzeHelp[] =
     "  for a curve with more than 500 points; then for each --at the value and\n"
     "  exact slope of every curve at X; then for each --integral the integral\n"
     "  of every curve from A to B with its error bound, or \"diverges\" when it\n"
-    "  does not exist. Numbers print as \"%.17g\". The Plot command's checks\n"
-    "  apply; a refusal prints its message and exits with 2. Any argument that\n"
-    "  is not an option is an equation; \"--\" ends the options.\n";
+    "  does not exist. The work is bounded by time, so that the command ends\n"
+    "  within about 2 s whatever the curves cost: the points get 1 s, and a\n"
+    "  curve unfinished then says \"more yN\" after the points it has; the\n"
+    "  values and integrals share 0.6 s more (each an equal share of what the\n"
+    "  ones before it left), and one not finished in its share says\n"
+    "  \"value yN x=X stopped\" or \"integral yN a=A b=B stopped\". Whatever\n"
+    "  finishes in time is the same on every run. Numbers print as \"%.17g\".\n"
+    "  The Plot command's checks apply; a refusal prints its message and exits\n"
+    "  with 2. Any argument that is not an option is an equation; \"--\" ends\n"
+    "  the options.\n";
 
 int RunAnalyze(const std::vector<std::string>& arguments) {
     if (AsksForHelp(arguments))
@@ -57,21 +65,18 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
         texts[i] = equations[i];
     // Every line is computed before the output is written in one piece.
     std::string out;
-    auto line = [&](const std::string& text) {
-        out += text;
-        out += '\n';
+    auto lines = [&](const std::vector<std::string>& computed) {
+        for (const std::string& text : computed) {
+            out += text;
+            out += '\n';
+        }
     };
-    for (const std::string& text :
-         PointLines(FindPointsOfInterest(texts, options.x.first, options.x.second)))
-        line(text);
-    for (const double x : options.at)
-        for (int i = 0; i < 8; ++i)
-            if (!texts[i].empty())
-                line(ValueLine(i, x, EvaluateWithSlope(texts[i], x)));
-    for (const auto& [a, b] : options.integrals)
-        for (int i = 0; i < 8; ++i)
-            if (!texts[i].empty())
-                line(IntegralLine(i, a, b, IntegrateCurve(texts[i], a, b)));
+    const AnalysisClock::time_point start = AnalysisClock::now();
+    AnalysisWork work;
+    work.deadline = start + kPointsTime;
+    lines(PointLines(FindPointsCounted(texts, options.x.first, options.x.second, work)));
+    lines(ValueAndIntegralLines(texts, options.at, options.integrals,
+                                start + kPointsTime + kValuesTime));
     errno = 0;
     if (!WriteAll(out.c_str(), stdout)) {
         std::fprintf(stderr, "orvanta-cli: standard output: %s\n",
