@@ -84,3 +84,10 @@ std::vector<std::string> ValueAndIntegralLines(
     const std::array<std::string, 8>& equations, const std::vector<double>& at,
     const std::vector<std::pair<double, double>>& integrals, AnalysisClock::time_point end,
     const std::atomic<bool>* cancel = nullptr);
+
+// Every line orvanta-cli analyze prints: the points of interest over
+// [xMin, xMax] within kPointsTime from now, then the lines of
+// ValueAndIntegralLines sharing kValuesTime more.
+std::vector<std::string> AnalyzeLines(const std::array<std::string, 8>& equations, double xMin,
+                                      double xMax, const std::vector<double>& at,
+                                      const std::vector<std::pair<double, double>>& integrals);

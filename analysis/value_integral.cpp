@@ -1,11 +1,12 @@
 // The entry points that take an equation's text: value and slope at a
 // point, and the integral, unbounded or within a work's bounds; and the
-// lines of the values and integrals asked for, within a shared time.
+// lines of the points, values and integrals asked for, within their time.
 #include <cmath>
 
 #include "analysis/analysis.h"
 #include "analysis/analysis_curve.h"
 #include "analysis/integral.h"
+#include "analysis/points.h"
 
 namespace {
 
@@ -86,5 +87,18 @@ std::vector<std::string> ValueAndIntegralLines(
                 AnalysisWork work = bounded();
                 lines.push_back(IntegralLine(i, a, b, IntegrateCurve(equations[i], a, b, work)));
             }
+    return lines;
+}
+
+std::vector<std::string> AnalyzeLines(const std::array<std::string, 8>& equations, double xMin,
+                                      double xMax, const std::vector<double>& at,
+                                      const std::vector<std::pair<double, double>>& integrals) {
+    const AnalysisClock::time_point start = AnalysisClock::now();
+    AnalysisWork work;
+    work.deadline = start + kPointsTime;
+    std::vector<std::string> lines = PointLines(FindPointsCounted(equations, xMin, xMax, work));
+    for (std::string& line :
+         ValueAndIntegralLines(equations, at, integrals, start + kPointsTime + kValuesTime))
+        lines.push_back(std::move(line));
     return lines;
 }

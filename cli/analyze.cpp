@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "analysis/analysis.h"
-#include "analysis/points.h"
 #include "cli/analyze_options.h"
 #include "cli/exact_options.h"
 #include "cli/eval.h"
@@ -65,18 +64,11 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
         texts[i] = equations[i];
     // Every line is computed before the output is written in one piece.
     std::string out;
-    auto lines = [&](const std::vector<std::string>& computed) {
-        for (const std::string& text : computed) {
-            out += text;
-            out += '\n';
-        }
-    };
-    const AnalysisClock::time_point start = AnalysisClock::now();
-    AnalysisWork work;
-    work.deadline = start + kPointsTime;
-    lines(PointLines(FindPointsCounted(texts, options.x.first, options.x.second, work)));
-    lines(ValueAndIntegralLines(texts, options.at, options.integrals,
-                                start + kPointsTime + kValuesTime));
+    for (const std::string& line :
+         AnalyzeLines(texts, options.x.first, options.x.second, options.at, options.integrals)) {
+        out += line;
+        out += '\n';
+    }
     errno = 0;
     if (!WriteAll(out.c_str(), stdout)) {
         std::fprintf(stderr, "orvanta-cli: standard output: %s\n",
