@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -18,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/points.h"
 #include "app/export_image.h"
 #include "plot/dpi_scale.h"
 #include "raster/raster_test_util.h"
@@ -342,6 +345,45 @@ TEST_F(Analysis, HostileCurvesLeaveTheWindowAnswering) {
     const std::string list = Answer(IDC_ANALYSIS_LIST);
     for (int n = 1; n <= 7; ++n)
         EXPECT_NE(list.find("more y" + std::to_string(n)), std::string::npos) << list;
+
+    // The pointer line stays immediate: one evaluation of each curve.
+    const Clock::time_point moved = Clock::now();
+    SendMessageA(app->graphControl, WM_MOUSEMOVE, 0,
+                 MAKELPARAM(app->plotter.XToColumn(0.3), app->plotter.YToRow(0)));
+    const double pointer = MillisecondsSince(moved);
+    std::printf("the pointer line of the eight curves: %.1f ms\n", pointer);
+    EXPECT_NE(Text(Control(IDC_ANALYSIS_POINTER)).find("y8="), std::string::npos);
+    EXPECT_LT(pointer, 500.0);
+}
+
+// Ending the workers, as closing the program does, while the hostile
+// curves are being searched waits only for the search to notice the
+// cancel, not for it to run out of time; the answer is never announced.
+TEST_F(Analysis, StoppingTheWorkerWaitsOnlyForTheCancel) {
+    OpenHostile();
+    std::array<std::string, 8> equations;
+    std::copy(std::begin(app->equations), std::end(app->equations), equations.begin());
+    AnalysisWorker worker;
+    worker.Notify(app->analysisWindow.frame, kAnalysisAnswerMessage, 1);
+    std::atomic<bool> running{false};
+    const uint64_t job = worker.Start([&](const std::atomic<bool>& cancel) {
+        running = true;
+        AnalysisWork work;
+        work.deadline = AnalysisClock::now() + kPointsTime;
+        work.cancel = &cancel;
+        AnalysisAnswer answer;
+        answer.points = FindPointsCounted(equations, -10, 10, work);
+        return answer;
+    });
+    while (!running)
+        Sleep(1);
+    const Clock::time_point start = Clock::now();
+    worker.Stop();
+    const double stop = MillisecondsSince(start);
+    std::printf("ending the worker during the search: %.1f ms\n", stop);
+    EXPECT_LT(stop, 500.0) << "the search runs for up to 1000 ms";
+    AnalysisAnswer answer;
+    EXPECT_FALSE(worker.Take(job, answer));
 }
 
 // A new graph cancels the search under way: its list never appears, only
