@@ -6,7 +6,10 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "analysis/analysis_work.h"
 
 // The kinds of points, in the order in which points at the same x are listed.
 enum class PointKind : int { Zero, Minimum, Maximum, Intersection, YIntercept };
@@ -39,9 +42,13 @@ PointsOfInterest FindPointsOfInterest(const std::array<std::string, 8>& equation
 // floor and ceil, +inf for sqrt at 0 (see analysis/slope_program.h).
 struct ValueAndSlope {
     bool defined = false;
+    bool stopped = false; // the work stopped before the value was found
     double y = 0, slope = 0;
 };
 ValueAndSlope EvaluateWithSlope(const std::string& equation, double x);
+// The same within `work`'s bounds (counted into it): stopped, and not
+// defined, when the work had stopped or stops at its first look.
+ValueAndSlope EvaluateWithSlope(const std::string& equation, double x, AnalysisWork& work);
 
 // The integral of a curve from a to b (b < a gives the negated integral,
 // a = b gives 0 with error 0, infinite ends are allowed). Diverges where no
@@ -51,16 +58,39 @@ ValueAndSlope EvaluateWithSlope(const std::string& equation, double x);
 // infinity), ErrorTooLarge when no error bound fits in a double. A finite
 // integrand that does not converge reports its value with the error reached.
 struct Integral {
-    enum class Status { Value, Diverges, TooLarge, ErrorTooLarge } status = Status::Value;
+    // Stopped: the work's deadline or cancel flag ended it before it knew.
+    enum class Status { Value, Diverges, TooLarge, ErrorTooLarge, Stopped } status = Status::Value;
     double value = 0, error = 0; // the estimate and a bound of its error
 };
 Integral IntegrateCurve(const std::string& equation, double a, double b);
+// The same within `work`'s bounds, counted into it.
+Integral IntegrateCurve(const std::string& equation, double a, double b, AnalysisWork& work);
 
 // The lines, without line ends, exactly as orvanta-cli analyze prints them:
 // every point, then "more yN" for each curve that has more.
 std::vector<std::string> PointLines(const PointsOfInterest& points);
-// "value yN x=... y=... slope=..." (or the form for an undefined value).
+// "value yN x=... y=... slope=..." (or the forms for an undefined value
+// and for one the work stopped before: "... undefined", "... stopped").
 std::string ValueLine(int curve, double x, const ValueAndSlope& value);
 // "integral yN a=... b=... value=... error=..." (the error rounded up to two
-// digits), or "... diverges", "... value too large", "... error too large".
+// digits), or "... diverges", "... value too large", "... error too large"
+// or, when the work stopped first, "... stopped".
 std::string IntegralLine(int curve, double a, double b, const Integral& integral);
+
+// The value lines of every curve (slot order) at each x of `at`, then the
+// integral lines of every curve over each (a, b) of `integrals`: each item
+// within its share of the time until `end` that the items before it left
+// (see ShareOfTime), and all of them stopped once `cancel` (when given) is
+// set. Items that finish within their time are those of the unbounded
+// functions.
+std::vector<std::string> ValueAndIntegralLines(
+    const std::array<std::string, 8>& equations, const std::vector<double>& at,
+    const std::vector<std::pair<double, double>>& integrals, AnalysisClock::time_point end,
+    const std::atomic<bool>* cancel = nullptr);
+
+// Every line orvanta-cli analyze prints: the points of interest over
+// [xMin, xMax] within kPointsTime from now, then the lines of
+// ValueAndIntegralLines sharing kValuesTime more.
+std::vector<std::string> AnalyzeLines(const std::array<std::string, 8>& equations, double xMin,
+                                      double xMax, const std::vector<double>& at,
+                                      const std::vector<std::pair<double, double>>& integrals);

@@ -21,6 +21,10 @@ bool AnalysisCurve::Compile(std::string_view text) {
 
 CurvePoint AnalysisCurve::At(double x, bool withMagnitude) {
     if (work) {
+        if (work->Stopping()) {
+            constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+            return {nan, nan, nan};
+        }
         ++work->evaluations;
         work->steps += slopes.Steps();
     }

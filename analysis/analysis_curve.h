@@ -5,15 +5,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "analysis/analysis_work.h"
 #include "analysis/slope_program.h"
 #include "expr/expression.h"
 #include "expr/symbols.h"
-
-// Counts the work of an analysis: evaluations and the program steps they ran.
-struct AnalysisWork {
-    uint64_t evaluations = 0;
-    uint64_t steps = 0;
-};
 
 // The value (NaN where the curve is undefined), the exact slope and, when
 // asked for, the magnitude of the values the evaluation computed.
@@ -33,7 +28,8 @@ public:
     bool Defined() const { return slopes.Usable(); }
 
     // The point at x: y is NaN where the value is not a finite number.
-    // Counts into `work` when one is given (not owned).
+    // Counts into `work` when one is given (not owned); once that work has
+    // stopped (see AnalysisWork), every field is NaN and nothing is counted.
     CurvePoint At(double x, bool withMagnitude = false);
     // The cost of one evaluation in program steps.
     uint64_t Steps() const { return slopes.Steps(); }

@@ -87,7 +87,19 @@ private:
         return c.point;
     }
 
+    // The work's deadline or cancel flag stopped it: the evaluations are
+    // no longer the function's, so nothing more is taken.
+    bool Cut() {
+        if (options.work && options.work->stopped) {
+            result.truncated = stopped = true;
+            return true;
+        }
+        return false;
+    }
+
     bool WithinBudget() {
+        if (Cut())
+            return false;
         if (options.work && options.work->steps > options.stepLimit) {
             result.truncated = stopped = true;
             return false;
@@ -351,7 +363,7 @@ private:
     }
 
     void Add(double x, double y) {
-        if (stopped)
+        if (stopped || Cut())
             return;
         result.zeros.push_back({PointKind::Zero, x + 0.0, y});
         if (result.zeros.size() > kMaxPointsPerCurve)

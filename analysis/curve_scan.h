@@ -46,7 +46,9 @@ struct ScanOptions {
     // Extrema are only a means to find touching zeros and hidden pairs:
     // refine only those that may reach zero, and do not report them.
     bool extremaForZerosOnly = false;
-    // Refinement stops once work->steps passes this (not owned).
+    // Refinement stops once work->steps passes this, and the scan as soon
+    // as the work has stopped (its deadline or cancel flag), taking nothing
+    // found after that and setting `truncated` (not owned).
     AnalysisWork* work = nullptr;
     uint64_t stepLimit = UINT64_MAX;
 };

@@ -98,6 +98,12 @@ struct Integrand {
     }
 };
 
+// The work of the curve's evaluations stopped at its deadline or cancel
+// flag: the values from then on are not the curve's.
+bool Stopped(const Integrand& f) {
+    return f.curve.work && f.curve.work->stopped;
+}
+
 struct Piece {
     double a = 0, b = 0;
     long double value = 0, error = 0, absolute = 0; // absolute: the integral of |f|
@@ -286,6 +292,8 @@ Integral Adaptive(Integrand& f, const Stretch* stretches, int count) {
             if (open.size() >= static_cast<size_t>(kMaxIntegralPieces))
                 break;
             const Piece p = Rule(f, stretches, static_cast<uint8_t>(s), points[i], points[i + 1]);
+            if (Stopped(f))
+                return {Integral::Status::Stopped, 0, 0};
             if (p.undefined)
                 return {Integral::Status::Diverges, 0, 0};
             open.push_back(p);
@@ -320,6 +328,8 @@ Integral Adaptive(Integrand& f, const Stretch* stretches, int count) {
         totals.Add(parent, -1);
         Piece children[2] = {Child(f, stretches, parent, parent.a, middle),
                              Child(f, stretches, parent, middle, parent.b)};
+        if (Stopped(f))
+            return {Integral::Status::Stopped, 0, 0};
         Extrapolate(parent, children);
         for (const Piece& child : children) {
             if (child.undefined)

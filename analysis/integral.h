@@ -14,4 +14,6 @@ inline constexpr int kMaxIntegralPieces = 4096;
 
 // The integral of the compiled curve from a to b (any order, infinite ends
 // allowed). Deterministic; at most 42 * kMaxIntegralPieces evaluations.
+// Stopped when the curve's work stops (its deadline or cancel flag) before
+// the end.
 Integral IntegrateCompiled(AnalysisCurve& curve, double a, double b);

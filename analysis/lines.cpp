@@ -78,6 +78,8 @@ std::vector<std::string> PointLines(const PointsOfInterest& points) {
 }
 
 std::string ValueLine(int curve, double x, const ValueAndSlope& value) {
+    if (value.stopped)
+        return Format("value y%d x=%.17g stopped", curve + 1, x);
     if (!value.defined)
         return Format("value y%d x=%.17g undefined", curve + 1, x);
     return Format("value y%d x=%.17g y=%.17g slope=%.17g", curve + 1, x, value.y, value.slope);
@@ -91,6 +93,8 @@ std::string IntegralLine(int curve, double a, double b, const Integral& integral
         return Format("integral y%d a=%.17g b=%.17g value too large", curve + 1, a, b);
     case Integral::Status::ErrorTooLarge:
         return Format("integral y%d a=%.17g b=%.17g error too large", curve + 1, a, b);
+    case Integral::Status::Stopped:
+        return Format("integral y%d a=%.17g b=%.17g stopped", curve + 1, a, b);
     case Integral::Status::Value:
         break;
     }

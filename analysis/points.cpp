@@ -99,12 +99,14 @@ PointsOfInterest FindPointsCounted(const std::array<std::string, 8>& equations, 
             add(f.kind, c, -1, f.x, f.y);
         for (const ScanFound& f : found.extrema)
             add(f.kind, c, -1, f.x, f.y);
-        result.more[c] = result.more[c] || found.truncated;
         if (xMin <= 0 && 0 <= xMax) {
             const CurvePoint p = curves[c]->At(0.0);
             if (!std::isnan(p.y))
                 add(PointKind::YIntercept, c, -1, 0.0, p.y);
         }
+        // A curve whose work the deadline or the cancel flag cut (in its
+        // samples, its scan or its y-intercept) has more than it lists.
+        result.more[c] = result.more[c] || found.truncated || work.stopped;
     }
 
     options.extremaForZerosOnly = true;
@@ -124,7 +126,7 @@ PointsOfInterest FindPointsCounted(const std::array<std::string, 8>& equations, 
             const ScanResult found = ScanFunction(source, difference, options);
             for (const ScanFound& f : found.zeros)
                 add(PointKind::Intersection, c, d, f.x, f.y);
-            result.more[c] = result.more[c] || found.truncated;
+            result.more[c] = result.more[c] || found.truncated || work.stopped;
         }
     }
 

@@ -25,9 +25,15 @@ const char kAnalyzeHelp[] =
     "  of every curve from A to B with its error bound (rounded up), or\n"
     "  \"diverges\" when it does not exist, \"value too large\" when it is beyond\n"
     "  the largest double, \"error too large\" when no error bound fits in a\n"
-    "  double. Numbers print as \"%.17g\". The Plot command's checks apply; a\n"
-    "  refusal prints its message and exits with 2. Any argument that is not\n"
-    "  an option is an equation; \"--\" ends the options.\n";
+    "  double. The work is bounded by time, so that the command ends within\n"
+    "  about 2 s whatever the curves cost: the points get 1 s, and a curve\n"
+    "  unfinished then says \"more yN\" after the points it has; the values and\n"
+    "  integrals share 0.6 s more (each an equal share of what the ones before\n"
+    "  it left), and one not finished in its share says \"value yN x=X stopped\"\n"
+    "  or \"integral yN a=A b=B stopped\". Whatever finishes in time is the same\n"
+    "  on every run. Numbers print as \"%.17g\". The Plot command's checks\n"
+    "  apply; a refusal prints its message and exits with 2. Any argument that\n"
+    "  is not an option is an equation; \"--\" ends the options.\n";
 
 int RunAnalyze(const std::vector<std::string>& arguments) {
     if (AsksForHelp(arguments))
@@ -59,21 +65,11 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
         texts[i] = equations[i];
     // Every line is computed before the output is written in one piece.
     std::string out;
-    auto line = [&](const std::string& text) {
-        out += text;
+    for (const std::string& line :
+         AnalyzeLines(texts, options.x.first, options.x.second, options.at, options.integrals)) {
+        out += line;
         out += '\n';
-    };
-    for (const std::string& text :
-         PointLines(FindPointsOfInterest(texts, options.x.first, options.x.second)))
-        line(text);
-    for (const double x : options.at)
-        for (int i = 0; i < 8; ++i)
-            if (!texts[i].empty())
-                line(ValueLine(i, x, EvaluateWithSlope(texts[i], x)));
-    for (const auto& [a, b] : options.integrals)
-        for (int i = 0; i < 8; ++i)
-            if (!texts[i].empty())
-                line(IntegralLine(i, a, b, IntegrateCurve(texts[i], a, b)));
+    }
     errno = 0;
     if (!WriteAll(out.c_str(), stdout)) {
         std::fprintf(stderr, "orvanta-cli: standard output: %s\n",

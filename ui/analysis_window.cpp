@@ -6,6 +6,7 @@
 #include <iterator>
 #include <vector>
 
+#include "analysis/points.h"
 #include "plot/dpi_scale.h"
 #include "res/resource.h"
 #include "win/dpi.h"
@@ -16,6 +17,11 @@ const char kAnalysisClass[] = "Analysis";
 const char kAnalysisTitle[] = "Orvanta: Analysis";
 const char kRectangularOnly[] = "Points of interest are found for rectangular curves.";
 const char kValuesRectangularOnly[] = "Values and integrals are found for rectangular curves.";
+// Stands in for an answer that is being found: the ellipsis, set through
+// the wide call so that it shows as one whatever the ANSI code page.
+const wchar_t kWorking[] = L"\u2026";
+// Which worker an answer message comes from.
+constexpr LPARAM kListWorker = 1, kResultsWorker = 2;
 // The lists' font, in points.
 constexpr int kFixedPoints = 9;
 
@@ -70,8 +76,11 @@ std::string Joined(const std::vector<std::string>& lines) {
 
 } // namespace
 
-// The owner's destruction may have taken the window already.
+// The workers end first (each waits only for its job to notice the
+// cancel); the owner's destruction may have taken the window already.
 AnalysisWindow::~AnalysisWindow() {
+    listWorker.Stop();
+    resultsWorker.Stop();
     if (frame && IsWindow(frame))
         DestroyWindow(frame);
     frame = nullptr;
@@ -91,6 +100,8 @@ bool AnalysisWindow::Create(HINSTANCE instance, HWND newOwner, HWND graph, HWND*
                             CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, instance, this);
     if (!frame)
         return false;
+    listWorker.Notify(frame, kAnalysisAnswerMessage, kListWorker);
+    resultsWorker.Notify(frame, kAnalysisAnswerMessage, kResultsWorker);
     dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_ANALYSIS), frame, AnalysisDialogProc,
                                 reinterpret_cast<LPARAM>(this));
     if (!dialog)
@@ -179,6 +190,13 @@ void AnalysisWindow::Show() {
 }
 
 void AnalysisWindow::Hide() {
+    // A list being found is found again when the window shows.
+    if (listJob) {
+        listWorker.Cancel();
+        listJob = 0;
+        stale = true;
+    }
+    CancelResults();
     if (frame)
         ShowWindow(frame, SW_HIDE);
     if (HMENU menu = owner ? GetMenu(owner) : nullptr)
@@ -190,8 +208,13 @@ void AnalysisWindow::Hide() {
 void AnalysisWindow::Follow(const AnalysedGraph& newGraph) {
     if (newGraph == graph && !stale)
         return;
+    const bool curvesChanged =
+        newGraph.equations != graph.equations || newGraph.mode != graph.mode;
     graph = newGraph;
     stale = true;
+    // Values and integrals do not depend on the view, but on the curves.
+    if (curvesChanged)
+        CancelResults();
     if (IsShown()) {
         FindPoints();
         if (graphControl)
@@ -199,24 +222,81 @@ void AnalysisWindow::Follow(const AnalysedGraph& newGraph) {
     }
 }
 
+// The search runs on the list's worker within kPointsTime (a curve it
+// could not finish says "more"); its answer comes to OnAnswer.
 void AnalysisWindow::FindPoints() {
     stale = false;
     points = PointsOfInterest();
-    if (graph.mode == Rectangular)
-        points = FindPointsOfInterest(graph.equations, graph.xMin, graph.xMax);
-    ShowPoints();
+    if (graph.mode != Rectangular) {
+        listWorker.Cancel();
+        listJob = 0;
+        ShowList(kRectangularOnly);
+        return;
+    }
+    // "…" first: once the worker runs, the window's calls share the
+    // processor with it.
+    ShowListWorking();
+    const AnalysedGraph searched = graph;
+    listJob = listWorker.Start([searched](const std::atomic<bool>& cancel) {
+        AnalysisWork work;
+        work.deadline = AnalysisClock::now() + kPointsTime;
+        work.cancel = &cancel;
+        AnalysisAnswer answer;
+        answer.points = FindPointsCounted(searched.equations, searched.xMin, searched.xMax, work);
+        answer.text = Joined(PointLines(answer.points));
+        return answer;
+    });
 }
 
-void AnalysisWindow::ShowPoints() {
-    const std::string text =
-        graph.mode == Rectangular ? Joined(PointLines(points)) : std::string(kRectangularOnly);
+// "…" stands in for the list; where the list shown was scrolled and
+// selected is kept for the next one.
+void AnalysisWindow::ShowListWorking() {
+    const HWND list = Control(IDC_ANALYSIS_LIST);
+    if (!listWorking) {
+        listTopLine = static_cast<int>(SendMessageA(list, EM_GETFIRSTVISIBLELINE, 0, 0));
+        SendMessageA(list, EM_GETSEL, reinterpret_cast<WPARAM>(&listSelectionStart),
+                     reinterpret_cast<LPARAM>(&listSelectionEnd));
+        listWorking = true;
+    }
+    SetWindowTextW(list, kWorking);
+}
+
+void AnalysisWindow::ShowList(const std::string& text) {
+    const HWND list = Control(IDC_ANALYSIS_LIST);
+    const bool wasWorking = listWorking;
+    listWorking = false;
     // A pan usually leaves the list as it was: keeping the control's text
     // then keeps its scroll position and selection, and saves the edit
-    // control the work of laying out every line again.
-    if (text == listText)
+    // control the work of laying out every line again. After "…", the
+    // same list comes back where it was.
+    if (text == listText && !wasWorking)
         return;
+    SetWindowTextA(list, text.c_str());
+    if (text == listText) {
+        SendMessageA(list, EM_SETSEL, listSelectionStart, listSelectionEnd);
+        const int top = static_cast<int>(SendMessageA(list, EM_GETFIRSTVISIBLELINE, 0, 0));
+        SendMessageA(list, EM_LINESCROLL, 0, listTopLine - top);
+    }
     listText = text;
-    SetWindowTextA(Control(IDC_ANALYSIS_LIST), text.c_str());
+}
+
+void AnalysisWindow::OnAnswer(uint64_t job, LPARAM worker) {
+    AnalysisAnswer answer;
+    if (worker == kListWorker) {
+        if (job != listJob || !listWorker.Take(job, answer))
+            return;
+        listJob = 0;
+        points = std::move(answer.points);
+        ShowList(answer.text);
+        // The rings come with the list.
+        if (graphControl)
+            InvalidateRect(graphControl, nullptr, FALSE);
+    } else if (worker == kResultsWorker) {
+        if (job != resultsJob || !resultsWorker.Take(job, answer))
+            return;
+        resultsJob = 0;
+        SetWindowTextA(Control(IDC_ANALYSIS_RESULTS), answer.text.c_str());
+    }
 }
 
 // "x=… y=…" and, for rectangular curves, "y1=…" for each curve, undefined
@@ -242,34 +322,51 @@ void AnalysisWindow::Leave() {
 }
 
 void AnalysisWindow::Evaluate() {
-    std::vector<std::string> lines;
     double x = 0;
-    if (graph.mode != Rectangular) {
-        lines.push_back(kValuesRectangularOnly);
-    } else if (!FieldNumber(Control(IDC_ANALYSIS_X), x)) {
-        lines.push_back("x = needs a number");
-    } else {
-        for (int i = 0; i < 8; ++i)
-            if (!graph.equations[i].empty())
-                lines.push_back(ValueLine(i, x, EvaluateWithSlope(graph.equations[i], x)));
-    }
-    SetWindowTextA(Control(IDC_ANALYSIS_RESULTS), Joined(lines).c_str());
+    if (graph.mode != Rectangular)
+        ShowResults(kValuesRectangularOnly);
+    else if (!FieldNumber(Control(IDC_ANALYSIS_X), x))
+        ShowResults("x = needs a number");
+    else
+        FindResults({x}, {});
 }
 
 void AnalysisWindow::Integrate() {
-    std::vector<std::string> lines;
     double a = 0, b = 0;
-    if (graph.mode != Rectangular) {
-        lines.push_back(kValuesRectangularOnly);
-    } else if (!FieldNumber(Control(IDC_ANALYSIS_FROM), a) ||
-               !FieldNumber(Control(IDC_ANALYSIS_TO), b)) {
-        lines.push_back("from and to need numbers");
-    } else {
-        for (int i = 0; i < 8; ++i)
-            if (!graph.equations[i].empty())
-                lines.push_back(IntegralLine(i, a, b, IntegrateCurve(graph.equations[i], a, b)));
-    }
-    SetWindowTextA(Control(IDC_ANALYSIS_RESULTS), Joined(lines).c_str());
+    if (graph.mode != Rectangular)
+        ShowResults(kValuesRectangularOnly);
+    else if (!FieldNumber(Control(IDC_ANALYSIS_FROM), a) ||
+             !FieldNumber(Control(IDC_ANALYSIS_TO), b))
+        ShowResults("from and to need numbers");
+    else
+        FindResults({}, {{a, b}});
+}
+
+// The lines orvanta-cli analyze prints for --at and --integral, found on
+// the results' worker within kValuesTime.
+void AnalysisWindow::FindResults(const std::vector<double>& at,
+                                 const std::vector<std::pair<double, double>>& integrals) {
+    SetWindowTextW(Control(IDC_ANALYSIS_RESULTS), kWorking);
+    const std::array<std::string, 8> equations = graph.equations;
+    resultsJob = resultsWorker.Start([equations, at, integrals](const std::atomic<bool>& cancel) {
+        AnalysisAnswer answer;
+        answer.text = Joined(ValueAndIntegralLines(equations, at, integrals,
+                                                   AnalysisClock::now() + kValuesTime, &cancel));
+        return answer;
+    });
+}
+
+void AnalysisWindow::ShowResults(const std::string& text) {
+    resultsWorker.Cancel();
+    resultsJob = 0;
+    SetWindowTextA(Control(IDC_ANALYSIS_RESULTS), text.c_str());
+}
+
+// Values or integrals still being found are not wanted any more: the field
+// that waited for them is emptied.
+void AnalysisWindow::CancelResults() {
+    if (resultsJob)
+        ShowResults("");
 }
 
 void AnalysisWindow::OnActivate(bool active) {
@@ -314,6 +411,10 @@ LRESULT CALLBACK AnalysisWindowProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_DPICHANGED:
         if (analysis)
             analysis->OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case kAnalysisAnswerMessage:
+        if (analysis)
+            analysis->OnAnswer(static_cast<uint64_t>(wParam), lParam);
         return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);

@@ -1,9 +1,10 @@
 // The Analysis window: a tool window beside the graph that shows the world
 // coordinates under the pointer with each curve's value there, lists the
 // points of interest of the rectangular curves over the view, and evaluates
-// and integrates the curves on request. Closing it only hides it. Its state
-// lives in this object, which its window procedures reach through the
-// windows' user data.
+// and integrates the curves on request. The list and the values and
+// integrals are found on worker threads, "…" standing in for each answer
+// until it comes. Closing it only hides it. Its state lives in this
+// object, which its window procedures reach through the windows' user data.
 #pragma once
 
 #include <windows.h>
@@ -11,10 +12,17 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "analysis/analysis.h"
 #include "plot/plotter.h"
+#include "ui/analysis_worker.h"
 #include "win/win_handles.h"
+
+// Posted to the Analysis window by its workers when an answer is ready
+// (wParam: the job's number; lParam: which worker, see AnalysisWindow).
+inline constexpr UINT kAnalysisAnswerMessage = WM_APP + 1;
 
 // The graph the window reads: the accepted equations, the mode and the
 // view's x interval.
@@ -43,25 +51,35 @@ public:
     bool Create(HINSTANCE instance, HWND owner, HWND graph, HWND* activeDialog);
 
     // Shows or hides the window, checks or unchecks the menu item and
-    // repaints the graph, whose rings come and go with the window.
+    // repaints the graph, whose rings come and go with the window. Hiding
+    // it cancels the work running for it.
     void Show();
     void Hide();
     bool IsShown() const;
 
     // The graph changed: while the window is shown, the points of interest
     // are found again when the equations, the mode or the x interval differ
-    // from the last ones; while it is hidden, that waits until it shows.
+    // from the last ones, on the list's worker (cancelling the search for
+    // the graph before), the list showing "…" and the graph no rings until
+    // they come; while it is hidden, that waits until it shows. Values or
+    // integrals still being found for the graph before are cancelled.
     void Follow(const AnalysedGraph& graph);
     // The pointer is over the graph at world (x, y): the pointer line shows
     // it with each curve's value there. Leave() empties the line.
     void PointerAt(double x, double y);
     void Leave();
     // The buttons: each curve's value and slope at the "x =" field's number,
-    // and its integral between "from" and "to", into the results field.
+    // and its integral between "from" and "to", into the results field,
+    // found on the results' worker (cancelling what it was finding), the
+    // field showing "…" until they come.
     void Evaluate();
     void Integrate();
+    // A worker's answer is ready (kAnalysisAnswerMessage): shown when it
+    // is the one the window waits for.
+    void OnAnswer(uint64_t job, LPARAM worker);
 
-    // The points found for the graph last followed while shown.
+    // The points found for the graph last followed while shown; none
+    // while they are being found.
     const PointsOfInterest& Points() const { return points; }
     // What the graph the window follows is.
     const AnalysedGraph& Graph() const { return graph; }
@@ -77,7 +95,12 @@ public:
 private:
     void MeasureTemplate();
     void FindPoints();
-    void ShowPoints();
+    void ShowList(const std::string& text);
+    void ShowListWorking();
+    void FindResults(const std::vector<double>& at,
+                     const std::vector<std::pair<double, double>>& integrals);
+    void ShowResults(const std::string& text);
+    void CancelResults();
     void SetFonts();
     HWND Control(int id) const { return GetDlgItem(dialog, id); }
 
@@ -92,8 +115,17 @@ private:
     std::array<LONG, 9> bottomOffsets = {};
     AnalysedGraph graph;
     bool stale = true; // the points are not those of `graph` yet
-    std::string listText;  // what the list control shows
+    // The last list shown (kept while "…" stands in for the next one), and
+    // where it was scrolled and selected, to come back to when the next
+    // list is the same.
+    std::string listText;
+    bool listWorking = false;
+    int listTopLine = 0;
+    DWORD listSelectionStart = 0, listSelectionEnd = 0;
     PointsOfInterest points;
+    // The workers and the jobs whose answers the window waits for (0: none).
+    AnalysisWorker listWorker, resultsWorker;
+    uint64_t listJob = 0, resultsJob = 0;
     GdiObject<HFONT> fixedFont; // the lists' fixed-pitch font, made for `dpi`
     WindowClass windowClass;    // declared last: unregistered after the window is gone
 };
