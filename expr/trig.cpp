@@ -12,9 +12,10 @@
 //   tan          the quotient of both, at most 5.5 in all.
 // So the extended result is within 2^-61.5 of the exact value, that is within
 // 2^-8.5 ULP of a double, and rounding it to double adds at most 1/2 ULP.
-// The closest any double comes to a multiple of pi/2 is about 2^-61 (at
-// 6381956970095103 * 2^797), so r is never small enough for the absolute
-// errors of the reduction to matter.
+// The closest any double comes to a multiple of pi/2 is 2^-60.9 (at
+// 6381956970095103 * 2^797; below 2^21 it is 2^-60.5, at the double nearest
+// 29 pi/2), so r is never small enough for the absolute errors of the
+// reduction to matter.
 #include "expr/trig.h"
 
 #include <cfloat>
