@@ -94,8 +94,8 @@ Reduced PayneHanek(double x) {
     const bool negative = bits >> 63;
     const int e = static_cast<int>((bits >> 52) & 0x7ff) - 1075;
     const uint64_t m = (bits & ((uint64_t(1) << 52) - 1)) | (uint64_t(1) << 52);
-    // The first word holds bit e - 2 of 2/pi or a later one; every word
-    // before it ends at or before bit e - 3.
+    // Bit i of 2/pi has weight 2^-i; the words before `first` end at or
+    // before bit e - 3, and `first` holds bit e - 2 where that exists.
     const int first = e >= 3 ? (e - 3) / 64 : 0;
 
     // s = m * (words first .. first + 3), five limbs, least significant
