@@ -65,7 +65,7 @@ int Eval(const std::vector<std::string>& arguments) {
     const char* name = standardInput ? "standard input" : file.c_str();
     FILE* in = standardInput ? stdin : zrOpenStdioFile(name, "rb");
     if (!in) {
-        std::fprintf(stderr, "orvanta-cli: %s: %s\n", name, std::strerror(errno));
+        ReportFailure(name, std::strerror(errno));
         return 2;
     }
     errno = 0;
@@ -75,10 +75,10 @@ int Eval(const std::vector<std::string>& arguments) {
         std::fclose(in);
     switch (end) {
     case EvalEnd::ReadFailed:
-        std::fprintf(stderr, "orvanta-cli: %s: %s\n", name, std::strerror(error ? error : EIO));
+        ReportFailure(name, std::strerror(error ? error : EIO));
         return 2;
     case EvalEnd::WriteFailed:
-        std::fprintf(stderr, "orvanta-cli: standard output: %s\n", std::strerror(error ? error : EIO));
+        ReportFailure("standard output", std::strerror(error ? error : EIO));
         return 1;
     default:
         return 0;

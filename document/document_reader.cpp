@@ -43,9 +43,19 @@ const json* Member(const json& root, const char* name) {
     return found == root.end() ? nullptr : &*found;
 }
 
-// `text` as a JSON string, quotes and escapes included.
+// `text` as a JSON string, quotes and escapes included. Every control
+// character is escaped, DEL (which JSON lets stand) as \u007f too, so the
+// reason can be printed on a terminal as it is.
 std::string JsonString(const std::string& text) {
-    return json(text).dump(-1, ' ', false, json::error_handler_t::replace);
+    const std::string quoted = json(text).dump(-1, ' ', false, json::error_handler_t::replace);
+    std::string shown;
+    for (const char c : quoted) {
+        if (c == '\x7f')
+            shown += "\\u007f";
+        else
+            shown += c;
+    }
+    return shown;
 }
 
 std::string Quoted(const char* name) {

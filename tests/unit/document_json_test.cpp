@@ -337,6 +337,8 @@ TEST(DocumentJson, RefusesWithAReasonAndKeepsTheDocument) {
         // values
         {"unknown mode", Doc("\"mode\": \"Polar\""), "unknown mode \"Polar\""},
         {"unknown mode with escapes", Doc("\"mode\": \"a\\\"b\\n\""), "unknown mode \"a\\\"b\\n\""},
+        {"unknown mode with control characters", Doc("\"mode\": \"\\u001b]0;t\\u0007\x7f\""),
+         "unknown mode \"\\u001b]0;t\\u0007\\u007f\""},
         {"empty x", Doc("\"x\": [1, 1]"),
          "\"x\" must be two finite numbers, the first less than the second"},
         {"inverted y", Doc("\"y\": [2, -2]"),
