@@ -41,8 +41,9 @@ EvalEnd RunEval(FILE* in, FILE* out) {
                 return EvalEnd::WriteFailed;
             pending = false;
         } else {
-            // Past the first 999 characters nothing is kept.
-            if (line.size() < ImmediateLineLimit)
+            // One character past the limit is kept, enough to tell a line
+            // too long for the engine.
+            if (line.size() <= ImmediateLineLimit)
                 line.push_back(static_cast<char>(c));
             pending = true;
         }

@@ -35,7 +35,8 @@ const char kHelp[] =
     "  does, with variables kept from line to line, and prints one result row\n"
     "  per line: the value as \"  %f\", \"  NaN\" for a value that is not finite,\n"
     "  \" Error\" for a line that does not compile or evaluate, and an empty\n"
-    "  line for a blank one.\n";
+    "  line for a blank one. A NUL byte ends a line's text; a text longer than\n"
+    "  999 characters is not evaluated and prints \" Error\".\n";
 
 // The arguments after "eval": [FILE] or --help. A failure to read the input
 // is reported with its name and the reason (exit 2); a failure to write the
