@@ -6,11 +6,13 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <vector>
 
 #include "app/graphapp.h"
 #include "document/document_file.h"
 #include "document/path_text.h"
+#include "plot/plot_checks.h"
 #include "res/resource.h"
 #include "win/text_encoding.h"
 
@@ -127,9 +129,29 @@ void GraphApp::ShowDocument(const GraphDocument& document) {
     ApplyOptions(options);
     SetViewRange(document.xMin, document.xMax, document.yMin, document.yMax, false);
     SetStepRange(document.tStart, document.tStop, false);
-    for (int i = 0; i < 8; ++i)
-        SetEquationField(i, Utf8ToAnsi(document.equations[i]));
-    ReadEquations(); // a refused equation shows Plot's message and stays in its field
+    bool exact = true;
+    for (int i = 0; i < 8; ++i) {
+        std::string ansi;
+        exact = Utf8ToAnsiExactly(document.equations[i], ansi) && exact;
+        SetEquationField(i, ansi);
+    }
+    // A text the fields cannot hold exactly ("ｓｉｎ（ｘ）") is refused as the
+    // command line refuses it: the Plot command's checks run on the
+    // document's own texts, and the message quotes them. (Such a text is
+    // never plain ASCII, so the checks always find it.) A refused equation
+    // stays in its field either way, and nothing is plotted.
+    std::optional<PlotRefusal> refusal;
+    if (!exact) {
+        EquationSlots texts;
+        for (int i = 0; i < 8; ++i)
+            texts[i] = document.equations[i];
+        refusal = AcceptEquations(plotter, texts);
+    }
+    if (refusal)
+        MessageBoxW(frameWindow, Utf8ToWide(refusal->text).c_str(),
+                    Utf8ToWide(refusal->caption).c_str(), MB_OK | MB_ICONWARNING);
+    else
+        ReadEquations(); // a refused equation shows Plot's message
     Render();
     RefreshGraph();
     RefreshRulers();

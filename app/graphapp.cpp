@@ -30,6 +30,8 @@ const char* const kGraphColorNames[8] = {"Graph_Color_1", "Graph_Color_2", "Grap
                                          "Graph_Color_7", "Graph_Color_8"};
 const char kBackColor[] = "Back_Color";
 const char kAxisColor[] = "Axis_Color";
+// The largest colour word, 0xRRGGBB.
+constexpr int32_t kMaxColorWord = 0xFFFFFF;
 const char kShowAxes[] = "Show_Axes";
 const char kSmoothCurves[] = "Smooth_Curves";
 const char kShowImmediate[] = "Show_Imm";
@@ -240,31 +242,26 @@ void GraphApp::LoadPreferences() {
     SetDefaults();
     if (!prefs)
         return;
-    int32_t mode = plotter.mode;
-    prefs->GetInt(kGraphMode, &mode, mode);
-    SetGraphMode(mode);
-    for (int i = 0; i < 8; ++i) {
-        int32_t color = static_cast<int32_t>(graphColors[i]);
-        prefs->GetInt(kGraphColorNames[i], &color, color);
-        graphColors[i] = static_cast<uint32_t>(color);
-    }
-    int32_t back = static_cast<int32_t>(backColor), axis = static_cast<int32_t>(axisColor);
-    prefs->GetInt(kBackColor, &back, back);
-    prefs->GetInt(kAxisColor, &axis, axis);
-    backColor = static_cast<uint32_t>(back);
-    axisColor = static_cast<uint32_t>(axis);
+    // A value outside what the program writes counts as missing.
+    SetGraphMode(prefs->GetIntInRange(kGraphMode, Rectangular, Polar, plotter.mode));
+    auto color = [&](const char* name, uint32_t& word) {
+        word = static_cast<uint32_t>(
+            prefs->GetIntInRange(name, 0, kMaxColorWord, static_cast<int32_t>(word)));
+    };
+    for (int i = 0; i < 8; ++i)
+        color(kGraphColorNames[i], graphColors[i]);
+    color(kBackColor, backColor);
+    color(kAxisColor, axisColor);
     showAxes = prefs->GetBool(kShowAxes, showAxes);
     // Absent is off; a stored value is kept up to date from then on.
-    int32_t smooth = INT32_MIN;
-    prefs->GetInt(kSmoothCurves, &smooth, INT32_MIN);
-    smoothCurvesStored = smooth != INT32_MIN;
-    smoothCurves = smoothCurvesStored && smooth != 0;
+    const int32_t smooth = prefs->GetIntInRange(kSmoothCurves, 0, 1, -1);
+    smoothCurvesStored = smooth != -1;
+    smoothCurves = smooth == 1;
     showImmediate = prefs->GetBool(kShowImmediate, showImmediate);
     prefs->RestoreWindowPlacement(kMainWindowDim, frameWindow);
     prefs->RestoreWindowPlacement(kImmWindowDim, immWindow.immFrame);
     // The Analysis window's values exist once it has been shown.
-    int32_t shown = -1;
-    prefs->GetInt(kShowAnalysis, &shown, -1);
+    const int32_t shown = prefs->GetIntInRange(kShowAnalysis, 0, 1, -1);
     analysisUsed = shown != -1;
     if (analysisUsed) {
         showAnalysis = shown != 0;

@@ -10,6 +10,7 @@
 #include "cli/exact_options.h"
 #include "cli/eval.h"
 #include "plot/plot_checks.h"
+#include "src/shown_text.h"
 
 const char kAnalyzeUsage[] =
     "usage: orvanta-cli analyze [--x MIN MAX] [--at X]... [--integral A B]... EQUATION...\n";
@@ -41,7 +42,9 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
     AnalyzeOptions options;
     std::string problem;
     if (!ParseAnalyzeOptions(arguments, options, problem)) {
-        std::fprintf(stderr, "orvanta-cli analyze: %s\n%s", problem.c_str(), kAnalyzeUsage);
+        // The problem may quote an argument.
+        std::fprintf(stderr, "orvanta-cli analyze: %s\n%s",
+                     EscapeControlCharacters(problem).c_str(), kAnalyzeUsage);
         return 2;
     }
 

@@ -6,10 +6,16 @@
 
 #include "expr/builtins.h"
 #include "imm/immediate_line.h"
+#include "src/shown_text.h"
 
 bool WriteAll(const char* text, FILE* out) {
     const size_t length = std::strlen(text);
     return std::fwrite(text, 1, length, out) == length && std::fflush(out) == 0;
+}
+
+void ReportFailure(const std::string& name, const std::string& reason) {
+    std::fprintf(stderr, "orvanta-cli: %s: %s\n", EscapeControlCharacters(name).c_str(),
+                 reason.c_str());
 }
 
 EvalEnd RunEval(FILE* in, FILE* out) {
@@ -35,8 +41,9 @@ EvalEnd RunEval(FILE* in, FILE* out) {
                 return EvalEnd::WriteFailed;
             pending = false;
         } else {
-            // Past the first 999 characters nothing is kept.
-            if (line.size() < ImmediateLineLimit)
+            // One character past the limit is kept, enough to tell a line
+            // too long for the engine.
+            if (line.size() <= ImmediateLineLimit)
                 line.push_back(static_cast<char>(c));
             pending = true;
         }

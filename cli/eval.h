@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 // How RunEval ended.
 enum class EvalEnd {
@@ -17,3 +18,8 @@ EvalEnd RunEval(FILE* in, FILE* out);
 
 // Writes `text` to `out` and flushes it; false when either fails.
 bool WriteAll(const char* text, FILE* out);
+
+// Prints "orvanta-cli: NAME: REASON" on standard error, the name (a file
+// name as the user gave it) with its control characters escaped. The
+// reason is printed as it is: the core's reasons quote no raw text.
+void ReportFailure(const std::string& name, const std::string& reason);

@@ -35,7 +35,8 @@ const char kHelp[] =
     "  does, with variables kept from line to line, and prints one result row\n"
     "  per line: the value as \"  %f\", \"  NaN\" for a value that is not finite,\n"
     "  \" Error\" for a line that does not compile or evaluate, and an empty\n"
-    "  line for a blank one.\n";
+    "  line for a blank one. A NUL byte ends a line's text; a text longer than\n"
+    "  999 characters is not evaluated and prints \" Error\".\n";
 
 // The arguments after "eval": [FILE] or --help. A failure to read the input
 // is reported with its name and the reason (exit 2); a failure to write the
@@ -65,7 +66,7 @@ int Eval(const std::vector<std::string>& arguments) {
     const char* name = standardInput ? "standard input" : file.c_str();
     FILE* in = standardInput ? stdin : zrOpenStdioFile(name, "rb");
     if (!in) {
-        std::fprintf(stderr, "orvanta-cli: %s: %s\n", name, std::strerror(errno));
+        ReportFailure(name, std::strerror(errno));
         return 2;
     }
     errno = 0;
@@ -75,10 +76,10 @@ int Eval(const std::vector<std::string>& arguments) {
         std::fclose(in);
     switch (end) {
     case EvalEnd::ReadFailed:
-        std::fprintf(stderr, "orvanta-cli: %s: %s\n", name, std::strerror(error ? error : EIO));
+        ReportFailure(name, std::strerror(error ? error : EIO));
         return 2;
     case EvalEnd::WriteFailed:
-        std::fprintf(stderr, "orvanta-cli: standard output: %s\n", std::strerror(error ? error : EIO));
+        ReportFailure("standard output", std::strerror(error ? error : EIO));
         return 1;
     default:
         return 0;

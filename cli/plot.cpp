@@ -15,6 +15,7 @@
 #include "plot/plot_checks.h"
 #include "plot/render.h"
 #include "plot/svg_writer.h"
+#include "src/shown_text.h"
 #include "src/zr_error.h"
 
 const char kPlotUsage[] =
@@ -54,7 +55,7 @@ int Refuse(const PlotRefusal& refusal) {
 }
 
 int DocumentFailure(const std::string& file, const std::string& reason, int exitCode) {
-    std::fprintf(stderr, "orvanta-cli: %s: %s\n", file.c_str(), reason.c_str());
+    ReportFailure(file, reason);
     return exitCode;
 }
 
@@ -135,7 +136,9 @@ int RunPlot(const std::vector<std::string>& arguments) {
     PlotOptions options;
     std::string problem;
     if (!ParsePlotOptions(arguments, options, problem)) {
-        std::fprintf(stderr, "orvanta-cli plot: %s\n%s", problem.c_str(), kPlotUsage);
+        // The problem may quote an argument.
+        std::fprintf(stderr, "orvanta-cli plot: %s\n%s", EscapeControlCharacters(problem).c_str(),
+                     kPlotUsage);
         return 2;
     }
 

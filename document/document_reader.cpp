@@ -43,9 +43,19 @@ const json* Member(const json& root, const char* name) {
     return found == root.end() ? nullptr : &*found;
 }
 
-// `text` as a JSON string, quotes and escapes included.
+// `text` as a JSON string, quotes and escapes included. Every control
+// character is escaped, DEL (which JSON lets stand) as \u007f too, so the
+// reason can be printed on a terminal as it is.
 std::string JsonString(const std::string& text) {
-    return json(text).dump(-1, ' ', false, json::error_handler_t::replace);
+    const std::string quoted = json(text).dump(-1, ' ', false, json::error_handler_t::replace);
+    std::string shown;
+    for (const char c : quoted) {
+        if (c == '\x7f')
+            shown += "\\u007f";
+        else
+            shown += c;
+    }
+    return shown;
 }
 
 std::string Quoted(const char* name) {
@@ -183,13 +193,26 @@ void ReadShowAxes(const json& root, bool& showAxes) {
     showAxes = member->get<bool>();
 }
 
+// `value` when the text ended where the parser stopped; refused at the NUL
+// byte at `nul` otherwise.
+json Complete(json value, std::string_view text, size_t nul) {
+    if (nul != std::string_view::npos)
+        Refuse("not valid JSON (" + PositionText(text, nul) + ")");
+    return value;
+}
+
 // The JSON value of the text. Numbers too large for a double are read as
 // infinity (nlohmann refuses them), so that the member's own rule decides.
-json Parse(std::string_view text) {
+// JSON has no place for a NUL byte, but nlohmann takes one for the end of
+// the text: the text is parsed up to the first NUL, and when that part is a
+// complete value the NUL itself is refused.
+json Parse(std::string_view whole) {
+    const size_t nul = whole.find('\0');
+    const std::string_view text = whole.substr(0, nul);
     try {
         OverflowReplacement replacement;
         if (!ReplaceOverflowingNumbers(text, replacement))
-            return json::parse(text.begin(), text.end());
+            return Complete(json::parse(text.begin(), text.end()), whole, nul);
         size_t nulls = 0;
         const json::parser_callback_t restore = [&](int, json::parse_event_t event, json& value) {
             if (event == json::parse_event_t::value && value.is_null()) {
@@ -199,7 +222,8 @@ json Parse(std::string_view text) {
             }
             return true;
         };
-        return json::parse(replacement.text.begin(), replacement.text.end(), restore);
+        return Complete(json::parse(replacement.text.begin(), replacement.text.end(), restore),
+                        whole, nul);
     } catch (const json::parse_error& error) {
         // error.byte counts the characters read, the failing one included.
         const size_t index = error.byte > 0 ? error.byte - 1 : 0;

@@ -119,7 +119,9 @@ void ImmWindow::Show() {
 }
 
 void ImmWindow::SubmitLine() {
-    char text[ImmediateLineLimit + 1] = {};
+    // One character more than the engine takes, so that a longer line is
+    // seen to be one.
+    char text[ImmediateLineLimit + 2] = {};
     if (inputEdit)
         GetWindowTextA(inputEdit, text, sizeof text);
     AddLine(text);

@@ -13,7 +13,12 @@ bool IsWhiteSpace(char c) {
 
 ImmediateEntry SubmitImmediateLine(Expression& expression, std::string_view line) {
     ImmediateEntry entry;
-    line = line.substr(0, ImmediateLineLimit);
+    // What the engine does not take is not evaluated at all: a prefix's
+    // value would pass for the line's.
+    if (line.size() > ImmediateLineLimit) {
+        entry.text.assign(line.substr(0, ImmediateLineLimit));
+        return entry;
+    }
     bool blank = true;
     for (char c : line)
         blank = blank && IsWhiteSpace(c);

@@ -6,7 +6,7 @@
 
 #include "expr/expression.h"
 
-// Characters of the input field that are read.
+// The longest line the engine is handed, in characters.
 inline constexpr size_t ImmediateLineLimit = 999;
 
 struct ImmediateEntry {
@@ -15,9 +15,10 @@ struct ImmediateEntry {
     double value = 0.0;     // the result when evaluated
 };
 
-// Cuts the line to its first 999 characters, empties a line that holds only
-// white space, and evaluates a non-empty line with `expression` (whose table
-// keeps the variables between lines).
+// Empties a line that holds only white space and evaluates any other line
+// with `expression` (whose table keeps the variables between lines). A line
+// longer than 999 characters is not evaluated: it is kept cut to its first
+// 999 characters, and its row is " Error".
 ImmediateEntry SubmitImmediateLine(Expression& expression, std::string_view line);
 
 // The result row under a line: "" for an empty line, " Error" when the line

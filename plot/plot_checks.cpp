@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cmath>
 
+#include "src/shown_text.h"
+
 bool IsBlank(std::string_view text) {
     for (char c : text)
         if (!std::isspace(static_cast<unsigned char>(c)))
@@ -36,8 +38,11 @@ std::optional<PlotRefusal> AcceptEquations(const Plotter& plotter, EquationSlots
         checked[i] = IsBlank(texts[i]) ? std::string() : texts[i];
     for (const std::string& text : checked) {
         double value;
+        // The text is quoted with its control characters escaped: the
+        // command line prints this message on a terminal.
         if (!text.empty() && !plotter.CheckExpression(text, 0.0, value))
-            return PlotRefusal{kUnableToEvaluate + text, kExpressionCaption};
+            return PlotRefusal{kUnableToEvaluate + EscapeControlCharacters(text),
+                               kExpressionCaption};
     }
     if (plotter.mode == Parametric)
         for (int k = 0; k < 4; ++k)

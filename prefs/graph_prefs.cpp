@@ -8,6 +8,13 @@ void GraphPrefs::GetValue(const char* name, int32_t* value, int32_t defaultValue
     *value = temporary;
 }
 
+int32_t GraphPrefs::GetIntInRange(const char* name, int32_t low, int32_t high,
+                                  int32_t defaultValue) {
+    int32_t value = defaultValue;
+    GetInt(name, &value, defaultValue);
+    return value >= low && value <= high ? value : defaultValue;
+}
+
 void OrvantaPrefs::SetInt(const char* name, int32_t value) { reg->WriteIntBoth(name, value); }
 
 void OrvantaPrefs::SetString(const char* name, const char* text) { reg->WriteStringBoth(name, text); }

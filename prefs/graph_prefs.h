@@ -17,6 +17,10 @@ public:
     // *value receives the stored integer, or `defaultValue`.
     virtual void GetValue(const char* name, int32_t* value, int32_t defaultValue);
     virtual void GetInt(const char* name, int32_t* value, int32_t defaultValue) = 0;
+    // The stored integer when it lies from `low` to `high`; `defaultValue`
+    // when it is missing or outside that range, which the program never
+    // writes (a mode that does not exist, a colour word above 0xFFFFFF).
+    int32_t GetIntInRange(const char* name, int32_t low, int32_t high, int32_t defaultValue);
     virtual bool GetBool(const char* name, bool defaultValue) = 0;
     virtual void Delete(const char* name) = 0;
     virtual void SaveWindowPlacement(const char* stem, HWND window) = 0;

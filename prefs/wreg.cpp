@@ -173,8 +173,15 @@ void WReg::RestoreWindowPos(const char* stem, HWND window, bool restorePosition,
         flags = SWP_NOSIZE | SWP_NOZORDER;
     }
     if (restoreSize) {
-        ReadIntEither((base + "_dx").c_str(), &cx);
-        ReadIntEither((base + "_dy").c_str(), &cy);
+        // A size larger than any window may take counts as missing.
+        auto readSize = [&](const char* suffix, int32_t& size, int maxMetric) {
+            int32_t stored = size;
+            if (ReadIntEither((base + suffix).c_str(), &stored) &&
+                stored <= GetSystemMetrics(maxMetric))
+                size = stored;
+        };
+        readSize("_dx", cx, SM_CXMAXTRACK);
+        readSize("_dy", cy, SM_CYMAXTRACK);
         if (cx < 20)
             cx = 20;
         if (cy < 20)

@@ -46,7 +46,8 @@ public:
 
     // A window's normal rectangle as four integers stem_x, stem_y, stem_dx,
     // stem_dy; restoring keeps the window on the work area and at least
-    // 20 x 20 pixels.
+    // 20 x 20 pixels, and keeps the current width or height in place of one
+    // larger than the system lets a window be (SM_CXMAXTRACK, SM_CYMAXTRACK).
     void SaveWindowPos(const char* stem, HWND window, bool savePosition, bool saveSize);
     void RestoreWindowPos(const char* stem, HWND window, bool restorePosition, bool restoreSize);
 

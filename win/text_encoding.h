@@ -7,12 +7,17 @@
 #include <string_view>
 
 // Each returns the converted text; characters that the target cannot hold
-// become the system's default character ('?'), and invalid input gives the
-// text converted as far as the system's converter takes it. Empty in, empty
-// out.
+// become the system's default character ('?'), never a look-alike (no
+// best-fit mapping: "ｓｉｎ" does not become "sin"), and invalid input gives
+// the text converted as far as the system's converter takes it. Empty in,
+// empty out.
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 std::wstring AnsiToWide(std::string_view text);
 std::string WideToAnsi(std::wstring_view text);
 std::string AnsiToUtf8(std::string_view text);
 std::string Utf8ToAnsi(std::string_view text);
+
+// Utf8ToAnsi into `ansi`; true when it converts back to `text` exactly,
+// false when a character of it has no counterpart in the ANSI code page.
+bool Utf8ToAnsiExactly(std::string_view text, std::string& ansi);

@@ -41,17 +41,34 @@ TEST(ImmediateLine, BlankLinesAreNotEvaluated) {
     EXPECT_TRUE(entry.evaluated);
 }
 
-TEST(ImmediateLine, LongLinesAreCutTo999Characters) {
+// The engine takes 999 characters: a longer line is an error, whatever its
+// first 999 characters would give, and it assigns nothing.
+TEST(ImmediateLine, LinesLongerThan999CharactersAreErrors) {
+    std::string sum = "1"; // "1+1+...+1", 999 characters
+    while (sum.size() < 999)
+        sum += "+1";
+    ASSERT_EQ(sum.size(), 999u);
+    const std::string assignment = "a=2" + std::string(996, ' ');
+    const struct {
+        std::string line;
+        const char* row;
+    } session[] = {
+        {sum, "  500.000000"},
+        {sum + " ", " Error"},
+        {sum + "+1000", " Error"},
+        {std::string(1000, ' '), " Error"},
+        {assignment, "  2.000000"},
+        {"a=5" + std::string(997, ' '), " Error"},
+        {"a", "  2.000000"},
+    };
     BuiltinTable table;
     Expression expression(table);
-    // 999 characters of "1+1+...+1" (500 ones), then more that must be ignored.
-    std::string line = "1";
-    while (line.size() < 999)
-        line += "+1";
-    ASSERT_EQ(line.size(), 999u);
-    ImmediateEntry entry = SubmitImmediateLine(expression, line + "+1000");
-    EXPECT_EQ(entry.text.size(), 999u);
-    EXPECT_EQ(ImmediateResultText(entry), "  500.000000");
+    for (const auto& step : session) {
+        SCOPED_TRACE(step.line.size());
+        const ImmediateEntry entry = SubmitImmediateLine(expression, step.line);
+        EXPECT_EQ(entry.text, step.line.substr(0, 999)) << "kept cut to 999 characters";
+        EXPECT_EQ(ImmediateResultText(entry), step.row);
+    }
 }
 
 TEST(ImmediateLine, HugeValuesAreShownInFull) {

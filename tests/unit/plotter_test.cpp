@@ -340,6 +340,8 @@ TEST(PlotChecks, EquationsAreCheckedInSlotOrderThenPaired) {
          "Unable to evaluate the expression bad(", "Error in expression"},
         {"text kept exactly, spaces included", Rectangular, {" t "},
          "Unable to evaluate the expression  t ", "Error in expression"},
+        {"control characters quoted escaped", Rectangular, {"x\x1b]0;t\x07", "x"},
+         "Unable to evaluate the expression x\\x1b]0;t\\x07", "Error in expression"},
         {"blank slots are not checked", Rectangular, {"   ", "\t", "x"}, "", ""},
         {"x in parametric", Parametric, {"x", "t"},
          "Unable to evaluate the expression x", "Error in expression"},

@@ -592,6 +592,50 @@ TEST_F(Documents, CommandLineAndWindowShareDocuments) {
     EXPECT_TRUE(answerer->Shown().empty());
 }
 
+// Equations the ANSI code page of the fields has only look-alikes for
+// ("ｓｉｎ（ｘ）" would become "sin(x)") are refused as orvanta-cli refuses
+// the same document, with its message; so are those it holds exactly.
+TEST_F(Documents, WindowAndCommandLineRefuseTheSameEquations) {
+    const std::string cli = std::string("\"") + ORVANTA_CLI_PATH + "\"";
+    const std::wstring path = PathOf(L"texts.orv");
+    const std::string errors = WideToAnsi(PathOf(L"errors.txt"));
+    const struct {
+        const char* name;
+        std::vector<std::string> equations;
+    } rows[] = {
+        {"full-width sin(x)", {"\xEF\xBD\x93\xEF\xBD\x89\xEF\xBD\x8E\xEF\xBC\x88\xEF\xBD\x98\xEF\xBC\x89"}},
+        {"minus sign", {"x\xE2\x88\x92" "1"}},
+        {"superscript four", {"\xE2\x81\xB4"}},
+        {"superscript two", {"x\xC2\xB2"}},
+        {"the first refusal in slot order", {"x\xE2\x88\x92" "1", "sin("}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        GraphDocument document;
+        for (size_t i = 0; i < row.equations.size(); ++i)
+            document.equations[i] = row.equations[i];
+        WriteText(path, WriteGraphDocument(document));
+        answerer->Clear();
+        ASSERT_TRUE(app->OpenDocument(path));
+        Pump();
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(app->equations[i], "") << "slot " << i + 1 << " plotted";
+
+        const std::string command = cli + " plot --graph \"" + WideToAnsi(path) + "\" -o \"" +
+                                    WideToAnsi(PathOf(L"texts.bmp")) + "\"";
+        ASSERT_EQ(RunProgram(command, "", errors), 2u) << command;
+        std::string refusal = ReadText(errors);
+        while (!refusal.empty() && (refusal.back() == '\n' || refusal.back() == '\r'))
+            refusal.pop_back();
+        EXPECT_EQ(answerer->Shown().size(), 1u);
+        if (answerer->Shown().empty())
+            continue;
+        EXPECT_EQ(answerer->Shown()[0].wideText, Utf8ToWide(refusal));
+        EXPECT_EQ(answerer->Shown()[0].caption, "Error in expression");
+        EXPECT_EQ(answerer->Shown()[0].icon, "warning");
+    }
+}
+
 // Ctrl+N, Ctrl+O, Ctrl+S and Ctrl+Shift+S reach their commands; Save of a
 // graph without a file asks for one.
 TEST_F(Documents, KeyboardShortcutsRunTheCommands) {

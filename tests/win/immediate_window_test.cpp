@@ -64,7 +64,7 @@ TEST_F(ImmediateWindow, LinesBuildTheHistoryAsTheCommandLineDoes) {
     }
     ASSERT_EQ(imm.historyCount, lines.size());
     EXPECT_EQ(imm.historyTail->text, "a=2");
-    EXPECT_EQ(imm.historyHead->text.size(), 999u) << "the first 999 characters are taken";
+    EXPECT_EQ(imm.historyHead->text.size(), 999u) << "the first 999 characters are kept";
 
     const std::string input = TempPath("orvanta-imm-input.txt");
     const std::string output = TempPath("orvanta-imm-output.txt");
@@ -87,6 +87,7 @@ TEST_F(ImmediateWindow, LinesBuildTheHistoryAsTheCommandLineDoes) {
         expected.push_back(row);
     }
     EXPECT_EQ(HistoryRows(imm), expected);
+    EXPECT_EQ(expected.back(), " Error") << "a line longer than the engine takes";
     DeleteFileA(input.c_str());
     DeleteFileA(output.c_str());
 }

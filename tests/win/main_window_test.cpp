@@ -10,8 +10,12 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "document/graph_document.h"
 #include "res/resource.h"
 #include "win_test_util.h"
 
@@ -322,6 +326,41 @@ TEST_F(MainWindow, PreferencesAreSavedAndLoaded) {
     EXPECT_EQ(app->graphColors[2], 0x123456u);
     EXPECT_FALSE(app->showAxes);
     EXPECT_EQ(Field(IDC_X_MIN), "-10.000000") << "ranges are not preferences";
+}
+
+// A stored value the program never writes counts as missing: the window
+// starts with the default in its place, and plots and saves as usual. Two
+// runs, each with every value out of its range in another way.
+TEST_F(MainWindow, OutOfRangePreferencesAreMissing) {
+    const std::vector<std::pair<const char*, int32_t>> runs[] = {
+        {{"Graph_Mode", 3}, {"Graph_Color_1", 0x1000000}, {"Back_Color", INT32_MIN},
+         {"Smooth_Curves", 5}, {"Show_Analysis", 7}},
+        {{"Graph_Mode", -1}, {"Graph_Color_8", -1}, {"Axis_Color", INT32_MAX},
+         {"Smooth_Curves", -1}, {"Show_Analysis", 2}},
+    };
+    const GraphOptions defaults;
+    for (const auto& values : runs) {
+        SCOPED_TRACE(testing::Message() << "Graph_Mode = " << values[0].second);
+        ClearProgramKey();
+        for (const auto& [name, value] : values)
+            app->WriteIntBoth(name, value);
+        Restart();
+        answerer->Clear();
+        EXPECT_EQ(app->plotter.mode, Rectangular);
+        EXPECT_EQ(MenuState(app->frameWindow, IDM_RECTANGULAR), "checked radio");
+        EXPECT_EQ(app->graphColors, defaults.graphColors);
+        EXPECT_EQ(app->backColor, defaults.backColor);
+        EXPECT_EQ(app->axisColor, defaults.axisColor);
+        EXPECT_FALSE(app->smoothCurves);
+        EXPECT_FALSE(app->showAnalysis);
+        SetSlot(1, "x^2");
+        ClickPlot();
+        EXPECT_EQ(app->equations[0], "x^2");
+        for (const ShownMessage& shown : answerer->Shown())
+            ADD_FAILURE() << "message: " << shown.text;
+        const std::optional<std::string> problem = DocumentProblem(app->CurrentDocument());
+        EXPECT_FALSE(problem) << *problem;
+    }
 }
 
 TEST(Startup, FailureIsReported) {

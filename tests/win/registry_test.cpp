@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -190,6 +191,9 @@ TEST_F(PlacementTest, RestoreKeepsTheWindowReachable) {
         {30, work.bottom - 10, 400, 300, 30, 0, 400, 300},
         {-50, -70, 400, 300, 0, 0, 400, 300},
         {10, 10, 5, 19, 10, 10, 20, 20},
+        // A size larger than any window may be is not taken: the one before stays.
+        {10, 10, INT32_MAX, 300, 10, 10, 20, 300},
+        {10, 10, 400, INT32_MAX, 10, 10, 400, 300},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " " << c.dx << "x" << c.dy);

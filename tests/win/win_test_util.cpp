@@ -195,29 +195,38 @@ std::vector<uint32_t> ShownPixels(HWND window) {
     return pixels;
 }
 
-DWORD RunProgram(const std::string& command, const std::string& output) {
+DWORD RunProgram(const std::string& command, const std::string& output,
+                 const std::string& errors) {
+    struct Closer {
+        void operator()(HANDLE file) const {
+            if (file != INVALID_HANDLE_VALUE)
+                CloseHandle(file);
+        }
+    };
+    using OwnedFile = std::unique_ptr<void, Closer>;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE out = INVALID_HANDLE_VALUE;
-    if (!output.empty()) {
-        out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (out == INVALID_HANDLE_VALUE)
-            return static_cast<DWORD>(-1);
-    }
+    // The file a standard handle of the program goes to; none when unnamed.
+    auto create = [&](const std::string& name) {
+        return OwnedFile(name.empty() ? nullptr
+                                      : CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                                    &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                                    nullptr));
+    };
+    const OwnedFile out = create(output), err = create(errors);
+    if (out.get() == INVALID_HANDLE_VALUE || err.get() == INVALID_HANDLE_VALUE)
+        return static_cast<DWORD>(-1);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    if (out != INVALID_HANDLE_VALUE) {
+    if (out || err) {
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        startup.hStdOutput = out;
-        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        startup.hStdOutput = out ? out.get() : GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = err ? err.get() : GetStdHandle(STD_ERROR_HANDLE);
     }
     PROCESS_INFORMATION process = {};
     std::string line = command;
     const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                         nullptr, &startup, &process);
-    if (out != INVALID_HANDLE_VALUE)
-        CloseHandle(out);
     if (!started)
         return static_cast<DWORD>(-1);
     WaitForSingleObject(process.hProcess, 60000);

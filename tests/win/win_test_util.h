@@ -85,8 +85,10 @@ void PostClick(HWND dialog, int id);
 std::vector<uint32_t> ShownPixels(HWND window);
 
 // Runs a command line to its end and returns its exit code, or -1 when it
-// could not start; with `output`, its standard output goes to that file.
-DWORD RunProgram(const std::string& command, const std::string& output = "");
+// could not start; with `output`, its standard output goes to that file,
+// with `errors`, its standard error to that one.
+DWORD RunProgram(const std::string& command, const std::string& output = "",
+                 const std::string& errors = "");
 
 // A path in the temporary folder.
 std::string TempPath(const char* name);
