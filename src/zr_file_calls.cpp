@@ -522,6 +522,17 @@ std::string FolderOf(const std::string& path) {
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
+
+// Whether the kernel's protection of shared folders lets this process follow
+// the link `link` found in `folder`: a folder everyone may write, sticky,
+// gives only its owner's links and the follower's own.
+bool MayFollow(const struct stat& link, const std::string& folder) {
+    struct stat holder;
+    if (::stat(folder.c_str(), &holder) != 0)
+        return false;
+    const bool shared = (holder.st_mode & S_ISVTX) && (holder.st_mode & S_IWOTH);
+    return !shared || link.st_uid == ::geteuid() || link.st_uid == holder.st_uid;
+}
 } // namespace
 
 int zrFlushFolder(const char* name) {
@@ -534,19 +545,6 @@ int zrFlushFolder(const char* name) {
     errno = e;
     return result;
 }
-
-namespace {
-// Whether the kernel's protection of shared folders lets this process follow
-// the link `link` found in `folder`: a folder everyone may write, sticky,
-// gives only its owner's links and the follower's own.
-bool MayFollow(const struct stat& link, const std::string& folder) {
-    struct stat holder;
-    if (::stat(folder.c_str(), &holder) != 0)
-        return false;
-    const bool shared = (holder.st_mode & S_ISVTX) && (holder.st_mode & S_IWOTH);
-    return !shared || link.st_uid == ::geteuid() || link.st_uid == holder.st_uid;
-}
-} // namespace
 
 int zrResolveLinks(const char* name, std::string& path) {
     path = name;
