@@ -38,6 +38,28 @@ bool IsRegularFile(int descriptor) {
     struct _stat64 status;
     return _fstat64(descriptor, &status) != 0 || (status.st_mode & _S_IFMT) == _S_IFREG;
 }
+
+int64_t Position(int descriptor) { return _telli64(descriptor); }
+
+int SetSize(int descriptor, int64_t size) {
+    const errno_t e = _chsize_s(descriptor, size);
+    if (e == 0)
+        return 0;
+    errno = e;
+    return -1;
+}
+
+int SystemFlush(int descriptor) {
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+    if (handle == INVALID_HANDLE_VALUE) {
+        errno = EBADF;
+        return -1;
+    }
+    if (FlushFileBuffers(handle))
+        return 0;
+    errno = GetLastError() == ERROR_DISK_FULL ? ENOSPC : EIO;
+    return -1;
+}
 #else
 int64_t RuntimeWrite(int descriptor, const void* bytes, size_t count) {
     return ::write(descriptor, bytes, count > SSIZE_MAX ? SSIZE_MAX : count);
@@ -48,9 +70,28 @@ bool IsRegularFile(int descriptor) {
     // When the type cannot be learnt, the call itself reports the problem.
     return fstat(descriptor, &status) != 0 || S_ISREG(status.st_mode);
 }
+
+int64_t Position(int descriptor) { return ::lseek(descriptor, 0, SEEK_CUR); }
+
+int SetSize(int descriptor, int64_t size) {
+    int result;
+    do
+        result = ::ftruncate(descriptor, static_cast<off_t>(size));
+    while (result != 0 && errno == EINTR);
+    return result;
+}
+
+int SystemFlush(int descriptor) {
+    int result;
+    do
+        result = ::fsync(descriptor);
+    while (result != 0 && errno == EINTR);
+    return result;
+}
 #endif
 
 ZrWriteFunction writeFunction = RuntimeWrite;
+ZrFlushFunction flushFunction = SystemFlush;
 ZrCreatedHook createdHook = nullptr;
 
 // zrCreateNewFile's result, after telling the hook about a file made.
@@ -70,11 +111,17 @@ void zrSetWriteFunction(ZrWriteFunction function) {
     writeFunction = function ? function : RuntimeWrite;
 }
 
-int zrWriteFile(int descriptor, const void* bytes, size_t count) {
+void zrSetFlushFunction(ZrFlushFunction function) {
+    flushFunction = function ? function : SystemFlush;
+}
+
+namespace {
+// Writes all `count` bytes through `write`, as zrWriteFile describes.
+int WriteAll(ZrWriteFunction write, int descriptor, const void* bytes, size_t count) {
     const char* next = static_cast<const char*>(bytes);
     while (count > 0) {
         errno = 0;
-        const int64_t written = writeFunction(descriptor, next, count);
+        const int64_t written = write(descriptor, next, count);
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -90,6 +137,25 @@ int zrWriteFile(int descriptor, const void* bytes, size_t count) {
         count -= static_cast<size_t>(written);
     }
     return 0;
+}
+} // namespace
+
+int zrWriteFile(int descriptor, const void* bytes, size_t count) {
+    return WriteAll(writeFunction, descriptor, bytes, count);
+}
+
+int zrFlushFile(int descriptor) { return flushFunction(descriptor); }
+
+int zrEndFileHere(int descriptor) {
+    const int64_t end = Position(descriptor);
+    return end < 0 ? -1 : SetSize(descriptor, end);
+}
+
+int zrRestoreFile(int descriptor, const void* bytes, size_t size) {
+    if (zrSeekToStart(descriptor) != 0 || WriteAll(RuntimeWrite, descriptor, bytes, size) != 0 ||
+        SetSize(descriptor, static_cast<int64_t>(size)) != 0)
+        return -1;
+    return SystemFlush(descriptor);
 }
 
 #ifdef _WIN32
@@ -141,6 +207,12 @@ int zrOpenForReading(const char* name) {
 
 int zrCreateFile(const char* name) {
     return WithWideName(name, [](const wchar_t* wide) { return _wcreat(wide, _S_IREAD | _S_IWRITE); });
+}
+
+int zrOpenForUpdate(const char* name) {
+    return WithWideName(name, [](const wchar_t* wide) {
+        return _wopen(wide, _O_RDWR | _O_BINARY | _O_NOINHERIT);
+    });
 }
 
 int zrCloseFile(int descriptor) { return _close(descriptor); }
@@ -266,8 +338,16 @@ int zrReplaceFile(const char* from, const char* to) {
     }
     if (!Exists(wideTo))
         return MoveReplacing(wideFrom, wideTo);
-    // `from` has a name no one could predict; the backup's follows from it.
-    const std::wstring backup = wideFrom + L".old";
+    // `from` has a name no one could predict; the backup's follows from it,
+    // no longer than it (a ".tmp" ending becomes ".old"), so that it fits
+    // wherever `from` did.
+    const std::wstring kTemporaryEnding = L".tmp";
+    std::wstring backup = wideFrom;
+    if (backup.size() > kTemporaryEnding.size() &&
+        backup.compare(backup.size() - kTemporaryEnding.size(), kTemporaryEnding.size(),
+                       kTemporaryEnding) == 0)
+        backup.resize(backup.size() - kTemporaryEnding.size());
+    backup += L".old";
     if (ReplaceFileW(wideTo.c_str(), wideFrom.c_str(), backup.c_str(),
                      REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
         DeleteFileW(backup.c_str()); // the old content, no longer wanted
@@ -331,7 +411,15 @@ FILE* zrOpenStdioFile(const char* name, const char* mode) {
     return file;
 }
 
-std::string zrResolveLinks(const char* name) { return name; }
+int zrResolveLinks(const char* name, std::string& path) {
+    path = name;
+    return 0;
+}
+
+int zrFlushFolder(const char* name) {
+    (void)name;
+    return 0;
+}
 
 #else
 
@@ -344,6 +432,8 @@ int zrOpenForReading(const char* name) { return ::open(name, O_RDONLY | O_CLOEXE
 int zrCreateFile(const char* name) {
     return ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
 }
+
+int zrOpenForUpdate(const char* name) { return ::open(name, O_RDWR | O_NOFOLLOW | O_CLOEXEC); }
 
 int zrCloseFile(int descriptor) { return ::close(descriptor); }
 
@@ -424,20 +514,69 @@ int zrCheckSameFile(int descriptor, const char* name) {
 
 FILE* zrOpenStdioFile(const char* name, const char* mode) { return std::fopen(name, mode); }
 
-std::string zrResolveLinks(const char* name) {
-    std::string path = name;
-    for (int hop = 0; hop < 40; ++hop) {
+namespace {
+// The folder part of `path`: "." for a bare name, "/" for a file in the root.
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Whether the kernel's protection of shared folders lets this process follow
+// the link `link` found in `folder`: a folder everyone may write, sticky,
+// gives only its owner's links and the follower's own.
+bool MayFollow(const struct stat& link, const std::string& folder) {
+    struct stat holder;
+    if (::stat(folder.c_str(), &holder) != 0)
+        return false;
+    const bool shared = (holder.st_mode & S_ISVTX) && (holder.st_mode & S_IWOTH);
+    return !shared || link.st_uid == ::geteuid() || link.st_uid == holder.st_uid;
+}
+} // namespace
+
+int zrFlushFolder(const char* name) {
+    const int folder = ::open(FolderOf(name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return -1;
+    const int result = flushFunction(folder);
+    const int e = errno;
+    ::close(folder);
+    errno = e;
+    return result;
+}
+
+int zrResolveLinks(const char* name, std::string& path) {
+    path = name;
+    for (int hop = 0;; ++hop) {
+        struct stat link;
+        // Not a link, or nothing by that name (yet): this is the file. Other
+        // problems show when it is written.
+        if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+            return 0;
+        if (hop == 40) {
+            errno = ELOOP;
+            return -1;
+        }
+        const std::string folder = FolderOf(path);
+        if (!MayFollow(link, folder)) {
+            errno = EACCES;
+            return -1;
+        }
         char target[PATH_MAX];
         const ssize_t n = ::readlink(path.c_str(), target, sizeof target);
-        if (n < 0 || static_cast<size_t>(n) >= sizeof target)
-            break; // not a link (or one too long to follow): this is the file
+        if (n < 0)
+            return -1;
+        if (n == 0 || static_cast<size_t>(n) >= sizeof target) {
+            errno = n == 0 ? ENOENT : ENAMETOOLONG;
+            return -1;
+        }
         std::string next(target, static_cast<size_t>(n));
         const size_t slash = path.rfind('/');
         if (next[0] != '/' && slash != std::string::npos)
             next = path.substr(0, slash + 1) + next;
         path = next;
     }
-    return path;
 }
 
 #endif

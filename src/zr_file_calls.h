@@ -64,10 +64,24 @@ int zrCheckSameFile(int descriptor, const char* name);
 // to the file that takes its place. On any failure `to` is left as it was.
 // 0, or -1 with errno.
 int zrReplaceFile(const char* from, const char* to);
-// The path of the file `name` finally refers to: symbolic links followed
-// (relative ones from their own folder, at most 40). The name itself where
-// there are no links to follow or one cannot be read.
-std::string zrResolveLinks(const char* name);
+// Sets `path` to the file `name` finally refers to: symbolic links followed
+// (relative ones from their own folder, at most 40), each only where the
+// system would let this process follow it: not a link in a folder that
+// everyone may write and only owners may delete from (sticky, as /tmp)
+// unless it belongs to this process's user or to the folder's owner. 0, or
+// -1 with errno: EACCES for a link not to be followed, ELOOP for too many.
+// Windows follows no links here (`path` is the name).
+int zrResolveLinks(const char* name, std::string& path);
+
+// Opens the existing regular file `name` for reading and writing, not
+// truncated, the name itself never a link (POSIX). A descriptor, or -1.
+int zrOpenForUpdate(const char* name);
+// Makes the file end where the descriptor stands. 0, or -1.
+int zrEndFileHere(int descriptor);
+// Puts `size` bytes back as the whole content of the file open as
+// `descriptor` and flushes it, through the system's own calls only (never
+// those tests replace). 0, or -1 with errno.
+int zrRestoreFile(int descriptor, const void* bytes, size_t size);
 
 // fopen for a UTF-8 name (and mode); null with errno on failure.
 FILE* zrOpenStdioFile(const char* name, const char* mode);
@@ -77,6 +91,21 @@ FILE* zrOpenStdioFile(const char* name, const char* mode);
 using ZrWriteFunction = int64_t (*)(int descriptor, const void* bytes, size_t count);
 // Installs the write call zrWriteFile uses; null restores the runtime's.
 void zrSetWriteFunction(ZrWriteFunction function);
+
+// Makes the file open as `descriptor` durable: its content and size reach
+// the disk before this returns. 0, or -1 with errno.
+int zrFlushFile(int descriptor);
+// Makes the folder holding `name` durable, so that a file just renamed to
+// `name` keeps that name after a power cut (POSIX; on Windows the file
+// system keeps its names itself and this does nothing). 0, or -1 with errno.
+int zrFlushFolder(const char* name);
+
+// One flush as the system makes it: 0, or -1 with errno. Replaceable so that
+// tests can watch flushes and make them fail.
+using ZrFlushFunction = int (*)(int descriptor);
+// Installs the flush zrFlushFile and zrFlushFolder use; null restores the
+// system's.
+void zrSetFlushFunction(ZrFlushFunction function);
 
 // Called with the name of each file that zrCreateNewFile makes, right after
 // making it, so that tests can act at that moment; null (the default) for

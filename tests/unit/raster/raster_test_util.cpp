@@ -302,6 +302,21 @@ BeforeFirstWrite::~BeforeFirstWrite() {
 }
 
 namespace {
+std::function<int(int)> flushAction;
+int RunFlushAction(int descriptor) { return flushAction(descriptor); }
+} // namespace
+
+WatchedFlushes::WatchedFlushes(std::function<int(int)> action) {
+    flushAction = std::move(action);
+    zrSetFlushFunction(RunFlushAction);
+}
+
+WatchedFlushes::~WatchedFlushes() {
+    zrSetFlushFunction(nullptr);
+    flushAction = nullptr;
+}
+
+namespace {
 std::function<void(const std::string&)> creationAction;
 void RunCreationAction(const char* name) {
     if (creationAction)

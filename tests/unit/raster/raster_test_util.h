@@ -92,6 +92,17 @@ public:
     BeforeFirstWrite& operator=(const BeforeFirstWrite&) = delete;
 };
 
+// Calls `action` with the descriptor of each flush the library makes while
+// alive, in place of the flush: its result (0, or -1 with errno set) is the
+// flush's.
+class WatchedFlushes {
+public:
+    explicit WatchedFlushes(std::function<int(int descriptor)> action);
+    ~WatchedFlushes();
+    WatchedFlushes(const WatchedFlushes&) = delete;
+    WatchedFlushes& operator=(const WatchedFlushes&) = delete;
+};
+
 // Runs `action` with the name of each file the library creates beside a
 // target, right after creating it, while alive.
 class AfterCreation {

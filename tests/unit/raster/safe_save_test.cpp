@@ -5,6 +5,8 @@
 // and writes nowhere but into the file it made.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -87,15 +89,23 @@ std::vector<std::string> Temporaries(const std::string& folder) {
     return names;
 }
 
+// What `saver` writes, saved once into `folder` and removed again (empty
+// when that fails).
+std::vector<uint8_t> SavedBytes(const Saver& saver, const ScratchFolder& folder) {
+    const std::string whole = folder.file("whole");
+    const std::vector<uint8_t> bytes = saver.save(whole) ? ReadBytes(whole) : std::vector<uint8_t>{};
+    fs::remove(whole);
+    return bytes;
+}
+
 TEST(SafeSave, WriteFailureAtAnyPointKeepsTheOldFile) {
     Graph graph;
     for (const Saver& saver : Savers(graph.canvas, *graph.image)) {
         SCOPED_TRACE(saver.name);
         ScratchFolder folder;
         const std::string path = folder.file("graph");
-        ASSERT_TRUE(saver.save(folder.file("whole")));
-        const size_t size = ReadBytes(folder.file("whole")).size();
-        fs::remove(folder.file("whole"));
+        const size_t size = SavedBytes(saver, folder).size();
+        ASSERT_GT(size, 0u);
         WriteBytes(path, kOld);
         for (size_t n = 0; n < size; ++n) {
             SCOPED_TRACE("writes fail after " + std::to_string(n) + " bytes");
@@ -107,6 +117,112 @@ TEST(SafeSave, WriteFailureAtAnyPointKeepsTheOldFile) {
         ASSERT_TRUE(saver.save(path));
         EXPECT_EQ(ReadBytes(path).size(), size);
         EXPECT_EQ(Listing(folder.path()), std::vector<std::string>{"graph"});
+    }
+}
+
+// What a flush found: a folder, or a file and its size.
+std::string Flushed(int descriptor) {
+#ifdef _WIN32
+    struct _stat64 status;
+    if (_fstat64(descriptor, &status) != 0)
+        return "nothing";
+    const bool folder = (status.st_mode & _S_IFMT) == _S_IFDIR;
+#else
+    struct stat status;
+    if (fstat(descriptor, &status) != 0)
+        return "nothing";
+    const bool folder = S_ISDIR(status.st_mode);
+#endif
+    return folder ? "folder" : "file of " + std::to_string(status.st_size) + " bytes";
+}
+
+// The new file reaches the disk whole before it takes the target's place,
+// and the folder's new entry after (POSIX; NTFS keeps its names itself), so
+// a power cut leaves the old file or the new one. A failed flush of the file
+// fails the save and keeps the old file; once the new file has taken its
+// place, a failed flush of the folder no longer undoes the save.
+TEST(SafeSave, NewFileIsFlushedBeforeItTakesTheTargetsPlace) {
+    Graph graph;
+    for (const Saver& saver : Savers(graph.canvas, *graph.image)) {
+        SCOPED_TRACE(saver.name);
+        ScratchFolder folder;
+        const std::string path = folder.file("graph");
+        const std::vector<uint8_t> saved = SavedBytes(saver, folder);
+        ASSERT_FALSE(saved.empty());
+        const std::string file = "file of " + std::to_string(saved.size()) + " bytes";
+#ifdef _WIN32
+        const std::vector<std::string> order = {file + ", target old"};
+#else
+        const std::vector<std::string> order = {file + ", target old", "folder, target new"};
+#endif
+        // 0: no flush fails; else the number of the one that does.
+        for (size_t failing = 0; failing <= order.size(); ++failing) {
+            SCOPED_TRACE("failing flush " + std::to_string(failing));
+            WriteBytes(path, kOld);
+            std::vector<std::string> flushes;
+            bool result;
+            {
+                raster_test::WatchedFlushes watch([&](int descriptor) {
+                    const std::vector<uint8_t> now = ReadBytes(path);
+                    flushes.push_back(Flushed(descriptor) + ", target " +
+                                      (now == kOld ? "old" : now == saved ? "new" : "other"));
+                    if (flushes.size() != failing)
+                        return 0;
+                    errno = EIO;
+                    return -1;
+                });
+                result = saver.save(path);
+            }
+            // A failed flush is the last.
+            EXPECT_EQ(flushes, std::vector<std::string>(
+                                   order.begin(), order.begin() + (failing ? failing : order.size())));
+            const bool kept = failing == 1;
+            EXPECT_EQ(result, !kept);
+            EXPECT_EQ(ReadBytes(path), kept ? kOld : saved);
+            EXPECT_EQ(Listing(folder.path()), std::vector<std::string>{"graph"});
+        }
+    }
+}
+
+// A name as long as the file system takes saves: the temporary file's name
+// is never longer than the longest name. The longest names of one-, two-,
+// three- and four-byte characters are found by making files by them (a name
+// counts as taken only when the folder then holds exactly that name: Wine
+// cuts some long names short instead of refusing them).
+TEST(SafeSave, LongestNamesSave) {
+    const auto path = [](const std::string& utf8) {
+        return fs::path(std::u8string(utf8.begin(), utf8.end()));
+    };
+    ScratchFolder folder;
+    // The single file of the folder, which must be named `name`: its size,
+    // or -1. The file is removed.
+    const auto takeFile = [&](const std::string& name) {
+        const std::vector<fs::directory_entry> entries{fs::directory_iterator(folder.path()),
+                                                       fs::directory_iterator()};
+        const long long size = entries.size() == 1 && entries[0].path().filename() == path(name)
+                                   ? static_cast<long long>(entries[0].file_size())
+                                   : -1;
+        for (const fs::directory_entry& entry : entries)
+            fs::remove(entry.path());
+        return size;
+    };
+    Graph graph;
+    for (const char* piece : {"a", "\xc3\xa9", "\xe2\x88\x91", "\xf0\x9d\x84\x9e"}) {
+        SCOPED_TRACE(piece);
+        std::string longest;
+        for (std::string name = piece; name.size() <= 1024; name += piece) {
+            std::ofstream(path(folder.file(name))).put('x');
+            if (takeFile(name) != 1)
+                break;
+            longest = name;
+        }
+        ASSERT_LT(longest.size(), 1024u) << "no longest name found";
+        ASSERT_FALSE(longest.empty());
+        for (const Saver& saver : Savers(graph.canvas, *graph.image)) {
+            SCOPED_TRACE(std::string(saver.name) + ", " + std::to_string(longest.size()) + " bytes");
+            EXPECT_TRUE(saver.save(folder.file(longest)));
+            EXPECT_GT(takeFile(longest), 1);
+        }
     }
 }
 
@@ -295,27 +411,150 @@ TEST(SafeSave, NewFileGetsOrdinaryPermissions) {
 }
 
 // Where the folder takes no new file, a target the user may write is
-// written in place.
-TEST(SafeSave, WritableTargetInAClosedFolderIsWrittenInPlace) {
+// written in place, the old bytes kept aside: whatever fails (a write after
+// any number of bytes, the flush), they are put back bit for bit. A target
+// that cannot be read back is refused before anything is written.
+TEST(SafeSave, FileWrittenInPlaceIsRestoredOnAnyFailure) {
     Graph graph;
     ScratchFolder folder;
+    std::vector<std::vector<uint8_t>> saved;
+    for (const Saver& saver : Savers(graph.canvas, *graph.image)) {
+        saved.push_back(SavedBytes(saver, folder));
+        ASSERT_FALSE(saved.back().empty());
+    }
+    std::vector<uint8_t> large(1000);
+    for (size_t i = 0; i < large.size(); ++i)
+        large[i] = static_cast<uint8_t>(i * 131 + (i >> 3));
+    const std::vector<std::vector<uint8_t>> olds = {kOld, large};
+
     const std::string inner = folder.file("closed");
     fs::create_directory(inner);
-    const std::string path = inner + "/graph";
-    WriteBytes(path, kOld);
+    const std::string path = inner + "/graph", unreadable = inner + "/unreadable";
+    for (const std::string& file : {path, unreadable})
+        WriteBytes(file, kOld);
     ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(unreadable.c_str(), 0222), 0);
     ASSERT_TRUE(raster_test::SetReadOnly(inner, true));
+    // 1 + the saver's number, 10 +: a save that should fail did not, 20 +:
+    // the old bytes were not back, 30 +: the unreadable target was written
+    // to, 40 +: the save in place went wrong.
     const int result = raster_test::RunWithPermissionsEnforced([&] {
-        int failures = 0;
-        for (const Saver& saver : Savers(graph.canvas, *graph.image))
-            failures += !saver.save(path);
-        return failures;
+        const std::vector<Saver> savers = Savers(graph.canvas, *graph.image);
+        for (int s = 0; s < static_cast<int>(savers.size()); ++s) {
+            const auto& save = savers[s].save;
+            for (const std::vector<uint8_t>& old : olds) {
+                for (size_t n = 0; n <= saved[s].size(); ++n) {
+                    WriteBytes(path, old);
+                    bool result;
+                    if (n < saved[s].size()) {
+                        LimitedWrites writes(n);
+                        result = save(path);
+                    } else {
+                        raster_test::WatchedFlushes flushes([](int) {
+                            errno = EIO;
+                            return -1;
+                        });
+                        result = save(path);
+                    }
+                    if (result)
+                        return 10 + s;
+                    if (ReadBytes(path) != old)
+                        return 20 + s;
+                }
+            }
+            if (save(unreadable))
+                return 30 + s;
+            if (!save(path) || ReadBytes(path) != saved[s])
+                return 40 + s;
+            std::vector<std::string> names = Listing(inner);
+            std::sort(names.begin(), names.end());
+            if (names != std::vector<std::string>{"graph", "unreadable"})
+                return 40 + s;
+        }
+        return 0;
     });
     if (result == -1)
         GTEST_SKIP() << "this process cannot drop its privilege";
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(ReadBytes(path).size(), 54u + 7 * 28) << "the BMP, saved last";
-    EXPECT_EQ(Listing(inner), std::vector<std::string>{"graph"});
+    ASSERT_EQ(chmod(unreadable.c_str(), 0644), 0);
+    EXPECT_EQ(ReadBytes(unreadable), kOld);
+}
+
+// Another user's link in a folder that everyone may write and only owners
+// may delete from (sticky, as /tmp) could send the save to any file the
+// saver may write: such a link is followed only when it is the saver's own
+// or the folder owner's, as the kernel's protection of those folders has it.
+// Any other one, at any hop of a chain, fails the save with EACCES and
+// leaves every file as it was, whether the chain ends at a file or at
+// nothing.
+TEST(SafeSave, LinksInSharedFoldersAreFollowedOnlyWhereTheKernelWould) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "making another user's link takes root";
+    const uid_t me = geteuid(), other = 4242; // a user id no one has here
+    const unsigned shared = 01777;
+    struct Hop {
+        unsigned folderMode;
+        uid_t folderOwner, linkOwner;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Hop> hops;
+        bool followed;
+    };
+    const Case cases[] = {
+        {"the saver's link in a shared folder", {{shared, me, me}}, true},
+        {"another's link in a shared folder", {{shared, me, other}}, false},
+        {"the folder owner's link in their shared folder", {{shared, other, other}}, true},
+        {"another's link in a folder all may write, not sticky", {{0777, me, other}}, true},
+        {"another's link in a sticky folder only its owner writes", {{01755, me, other}}, true},
+        {"the saver's link to another's in a shared folder",
+         {{0755, me, me}, {shared, me, other}},
+         false},
+        {"another's link in a private folder to the saver's in a shared one",
+         {{0755, me, other}, {shared, me, me}},
+         true},
+    };
+    const std::vector<uint8_t> kVictim = {'m', 'i', 'n', 'e'};
+    Graph graph;
+    for (const Saver& saver : Savers(graph.canvas, *graph.image))
+        for (const Case& c : cases)
+            for (const bool dangling : {false, true}) {
+                SCOPED_TRACE(std::string(saver.name) + ": " + c.name +
+                             (dangling ? ", to nothing" : ", to a file"));
+                ScratchFolder folder;
+                const std::string victim = folder.file("victim");
+                if (!dangling)
+                    WriteBytes(victim, kVictim);
+                std::vector<std::string> links;
+                for (size_t i = 0; i < c.hops.size(); ++i) {
+                    const std::string hop = folder.file("hop" + std::to_string(i));
+                    fs::create_directory(hop);
+                    ASSERT_EQ(chown(hop.c_str(), c.hops[i].folderOwner, 0), 0);
+                    ASSERT_EQ(chmod(hop.c_str(), c.hops[i].folderMode), 0);
+                    links.push_back(hop + "/graph");
+                }
+                for (size_t i = 0; i < links.size(); ++i) {
+                    fs::create_symlink(i + 1 < links.size() ? links[i + 1] : victim, links[i]);
+                    ASSERT_EQ(lchown(links[i].c_str(), c.hops[i].linkOwner, 0), 0);
+                }
+                EXPECT_EQ(saver.save(links[0]), c.followed);
+                if (c.followed)
+                    EXPECT_NE(ReadBytes(victim), kVictim);
+                else if (dangling)
+                    EXPECT_FALSE(fs::exists(victim));
+                else
+                    EXPECT_EQ(ReadBytes(victim), kVictim);
+                for (size_t i = 0; i < links.size(); ++i) {
+                    EXPECT_EQ(fs::read_symlink(links[i]), i + 1 < links.size() ? links[i + 1] : victim);
+                    EXPECT_EQ(Listing(fs::path(links[i]).parent_path().string()),
+                              std::vector<std::string>{"graph"});
+                }
+                if (!c.followed) {
+                    const ZrErrorCode refusal = raster_test::Caught(
+                        [&] { zrWriteWholeFile(links[0].c_str(), "new", 3); });
+                    EXPECT_EQ(refusal.detail, EACCES) << raster_test::Describe(refusal);
+                }
+            }
 }
 #endif
 
