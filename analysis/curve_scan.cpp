@@ -522,13 +522,11 @@ private:
         if (!Defined(pe))
             return;
         if (pe.value != 0) {
-            // 2^20 doubles inwards, but not past the defined knot.
-            const double inner = leftDefined ? c.x : d.x;
-            const int64_t key = OrderKey(end) + (leftDefined ? -kEdgeReach : kEdgeReach);
-            double x = FromOrderKey(key);
-            if (leftDefined ? x < inner : x > inner)
-                x = inner;
-            const ScanPoint pi = At(x);
+            // 2^20 doubles inwards, but not past the defined knot (the keys
+            // of finite doubles are far from the ends of int64_t).
+            const int64_t key = OrderKey(end), inner = OrderKey(leftDefined ? c.x : d.x);
+            const ScanPoint pi = At(FromOrderKey(leftDefined ? std::max(key - kEdgeReach, inner)
+                                                             : std::min(key + kEdgeReach, inner)));
             if (!Defined(pi) || !(std::fabs(pe.value) <= kEdgeShrink * std::fabs(pi.value)))
                 return;
             // Nor may it exceed the value at the defined knot: a curve that

@@ -156,6 +156,13 @@ TEST(PointsOfInterest, Zeros) {
          4,
          PointKind::Zero,
          {{0, -1, 1, 0, kCrossing}, {0, -1, 3, 0, kCrossing}}},
+        // Brackets from below -2 to above 2 span more doubles than INT64_MAX.
+        {"wide view",
+         {"x", "x-1", "2*x+1"},
+         -12345,
+         54321,
+         PointKind::Zero,
+         {{0, -1, 0, 0, kCrossing}, {1, -1, 1, 0, kCrossing}, {2, -1, -0.5, 0, kCrossing}}},
         {"zero over a stretch", {"floor(x)", "x-x"}, 0.5, 3, PointKind::Zero, {}},
         {"zero within its rounding", {"sin(x)^2+cos(x)^2-1"}, -10, 10, PointKind::Zero, {}},
     };
