@@ -24,6 +24,9 @@ constexpr double kContinuity = 0x1p-24;
 // further in: it tends to zero at least like the 1/4th power of the distance.
 constexpr double kEdgeShrink = 1.0 / 32;
 constexpr int64_t kEdgeReach = int64_t(1) << 20;
+// The values around a zero, against which it must stand out of the rounding
+// and be continuous, are taken at least this many doubles away from it.
+constexpr int64_t kScaleReach = int64_t(1) << 12;
 
 double Below(double x) {
     return std::nextafter(x, -kInfinity);
@@ -385,7 +388,28 @@ private:
         for (const Knot* n : {previous, next})
             if (n && !std::isnan(n->value))
                 scale = std::fmax(scale, std::fabs(n->value));
-        return ContinuousAround(k.x, scale);
+        return ContinuousAround(k.x, ScaleAround(previous ? previous->x : k.x,
+                                                 next ? next->x : k.x, scale));
+    }
+
+    // The values around a zero between the knots at lo and hi, whose
+    // largest is `scale`. Where those knots lie within kScaleReach doubles
+    // (a view a few thousand doubles wide samples neighbouring doubles), the
+    // grid points up to kScaleReach doubles beyond them count too: the
+    // values at the doubles beside a zero neither stand out of the rounding
+    // nor tell a continuous curve from a jump.
+    double ScaleAround(double lo, double hi, double scale) const {
+        if (KeyDistance(lo, hi) >= static_cast<uint64_t>(kScaleReach))
+            return scale;
+        const double* xs = grid.xs;
+        const size_t n = grid.count;
+        // The keys of finite doubles are far from the ends of int64_t.
+        const double from = FromOrderKey(std::max(OrderKey(lo) - kScaleReach, OrderKey(xs[0])));
+        const double to = FromOrderKey(std::min(OrderKey(hi) + kScaleReach, OrderKey(xs[n - 1])));
+        for (size_t i = std::lower_bound(xs, xs + n, from) - xs; i < n && xs[i] <= to; ++i)
+            if (!std::isnan(grid.values[i]))
+                scale = std::fmax(scale, std::fabs(grid.values[i]));
+        return scale;
     }
 
     void SignChange(const Knot& c, const Knot& d) {
@@ -395,7 +419,8 @@ private:
         };
         const BracketResult r = NarrowBracket(valueAt, BracketEnd{c.x, c.value, c.slope},
                                               BracketEnd{d.x, d.value, d.slope});
-        const double scale = std::fmax(std::fabs(c.value), std::fabs(d.value));
+        const double scale =
+            ScaleAround(c.x, d.x, std::fmax(std::fabs(c.value), std::fabs(d.value)));
         if (r.end == BracketResult::End::Exact) {
             ExactZeroRun(c.x, r.a.x, d.x, scale);
             return;

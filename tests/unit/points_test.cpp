@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -75,7 +76,9 @@ void CheckRows(const std::vector<Row>& rows) {
         std::string lines;
         for (const std::string& line : PointLines(result))
             lines += line + "\n";
-        ASSERT_EQ(found.size(), row.points.size()) << lines;
+        EXPECT_EQ(found.size(), row.points.size()) << lines;
+        if (found.size() != row.points.size())
+            continue;
         std::vector<Expected> expected = row.points;
         std::stable_sort(expected.begin(), expected.end(),
                          [](const Expected& a, const Expected& b) { return a.x < b.x; });
@@ -163,6 +166,28 @@ TEST(PointsOfInterest, Zeros) {
          54321,
          PointKind::Zero,
          {{0, -1, 0, 0, kCrossing}, {1, -1, 1, 0, kCrossing}, {2, -1, -0.5, 0, kCrossing}}},
+        // The span overflows a double.
+        {"whole range",
+         {"x", "x+1", "x/2-10^307"},
+         -1e308,
+         1e308,
+         PointKind::Zero,
+         {{0, -1, 0, 0, kCrossing}, {1, -1, -1, 0, kCrossing}, {2, -1, 2e307, 0, kCrossing}}},
+        {"all doubles",
+         {"x", "x+1"},
+         -DBL_MAX,
+         DBL_MAX,
+         PointKind::Zero,
+         {{0, -1, 0, 0, kCrossing}, {1, -1, -1, 0, kCrossing}}},
+        // Views a few dozen or thousand doubles wide, whose samples repeat.
+        {"view of 90 doubles",
+         {"x-1"},
+         0.99999999999999,
+         1.00000000000001,
+         PointKind::Zero,
+         {{0, -1, 1, 0, kCrossing}}},
+        {"view of 4000 doubles", {"x"}, -1e-320, 1e-320, PointKind::Zero, {{0, -1, 0, 0, 0}}},
+        {"view of 40 doubles", {"x"}, -1e-322, 1e-322, PointKind::Zero, {{0, -1, 0, 0, 0}}},
         {"zero over a stretch", {"floor(x)", "x-x"}, 0.5, 3, PointKind::Zero, {}},
         {"zero within its rounding", {"sin(x)^2+cos(x)^2-1"}, -10, 10, PointKind::Zero, {}},
     };
@@ -186,9 +211,8 @@ TEST(PointsOfInterest, ZerosAreSmallAgainstTheCurve) {
         AnalysisCurve curve;
         ASSERT_TRUE(curve.Compile(row.text));
         double scale = 0;
-        for (int i = 0; i <= kGridIntervals; ++i) {
-            const double y =
-                curve.At(row.xMin + (row.xMax - row.xMin) * (double(i) / kGridIntervals)).y;
+        for (const double x : SampleGrid(row.xMin, row.xMax)) {
+            const double y = curve.At(x).y;
             if (!std::isnan(y))
                 scale = std::fmax(scale, std::fabs(y));
         }
