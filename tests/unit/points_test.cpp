@@ -7,11 +7,13 @@
 #include <array>
 #include <cfloat>
 #include <cmath>
+#include <iomanip>
 #include <string>
 #include <vector>
 
 #include "analysis/bracket.h"
 #include "analysis/points.h"
+#include "tests/unit/integer_roots.h"
 
 namespace {
 
@@ -372,7 +374,11 @@ TEST(PointsOfInterest, SameWhateverTheView) {
                     "zero y1 x=0 y=0"},
           std::pair{
               Slots({"x^3/x", "x^2/((log(x)/0.5)/x)", "(x^3*x^2)*(exp(x)/x^3)*x", "x^3*(x/x)"}),
-              "zero y2 x=0 y=0"}}) {
+              "zero y2 x=0 y=0"},
+          // Expanded, their roots hide in rounding: (x-0.5)(x-0.25)(x+0.25)
+          // and (x-0.1)(x-0.2)(x-0.3), whose roots are no doubles.
+          std::pair{Slots({"x^3-0.5*x^2-0.0625*x+0.03125", "x^3-0.6*x^2+0.11*x-0.006"}),
+                    "zero y1 x=0.5 y=0"}}) {
         SCOPED_TRACE(expected);
         auto within = [&](double xMin, double xMax) {
             std::vector<std::string> lines;
@@ -387,6 +393,45 @@ TEST(PointsOfInterest, SameWhateverTheView) {
         for (const auto& [xMin, xMax] : views) {
             SCOPED_TRACE(std::to_string(xMin) + " " + std::to_string(xMax));
             EXPECT_EQ(within(xMin, xMax), first);
+        }
+    }
+}
+
+// Expanded polynomials with integer roots: the value at a root is exact, 0,
+// and around it rounding leaves exact zeros and sign changes over dozens to
+// thousands of doubles. Each root is listed at the root itself, once, in
+// every view that holds it with the curve standing out of its rounding:
+// from views of a few hundred doubles, whose samples lie in the rounding,
+// to the width of the whole graph.
+TEST(PointsOfInterest, IntegerRootsInEveryView) {
+    const std::vector<std::vector<int>> rootSets = {{-3, 5},
+                                                    {1, 2, 3},
+                                                    {-2, 1, 4, 7},
+                                                    {-9, -4, 0, 3, 8},
+                                                    {-7, -6, -4, 2, 5, 9},
+                                                    {1, 2, 3, 4, 5, 6, 7},
+                                                    {-9, -5, -1, 0, 2, 6, 9}};
+    for (const std::vector<int>& roots : rootSets) {
+        const IntegerRoots polynomial(roots);
+        SCOPED_TRACE(polynomial.text);
+        std::vector<std::pair<double, double>> views = {
+            {-10, 10}, {-10, 11}, {-9, 9}, {0, 4}, {-100, 37}};
+        for (const int r : roots)
+            for (const double width : {4.0, 0x1p10, 0x1p20, 0x1p30})
+                for (const double at : {0.5, 0.29}) {
+                    const double w = std::fmin(polynomial.Margin(r) * width, 10);
+                    views.push_back({r - w * at, r + w * (1 - at)});
+                }
+        for (const auto& [xMin, xMax] : views) {
+            const PointsOfInterest found =
+                FindPointsOfInterest(Slots({polynomial.text}), xMin, xMax);
+            for (const int r : roots) {
+                if (polynomial.Holds(r, xMin, xMax)) {
+                    EXPECT_TRUE(IntegerRoots::Listed(found, r))
+                        << std::setprecision(17) << "root " << r << " over [" << xMin << ", "
+                        << xMax << "]";
+                }
+            }
         }
     }
 }
