@@ -423,14 +423,20 @@ private:
         // Undefined grid points count as infinite in Maxima, above any double.
         constexpr double kUndefined = std::numeric_limits<double>::max();
         const int64_t key = OrderKey(z);
+        // The searches are skipped where the answer is at hand.
+        auto find = [&](size_t from, double x, bool after) {
+            if (from == n || (after ? xs[from] > x : xs[from] >= x))
+                return from;
+            return size_t((after ? std::upper_bound(xs + from, xs + n, x)
+                                 : std::lower_bound(xs + from, xs + n, x)) -
+                          xs);
+        };
         if (rising) {
             const size_t first = std::upper_bound(xs, xs + n, bound) - xs;
             const double nearest = FromOrderKey(std::min(key + kScaleReach, OrderKey(xs[n - 1])));
-            const size_t fromFar =
-                std::max<size_t>(first, std::lower_bound(xs, xs + n, nearest) - xs);
-            const size_t beyond =
-                std::max<size_t>(fromFar, std::upper_bound(xs, xs + n, z + 2 * s.reach) - xs);
-            const size_t undefined = FirstAbove(first, n, kUndefined);
+            const size_t fromFar = find(first, nearest, false);
+            const size_t beyond = find(fromFar, z + 2 * s.reach, true);
+            const size_t undefined = Undefined() ? FirstAbove(first, n, kUndefined) : n;
             const size_t stop = std::min({undefined, FirstAbove(fromFar, n, s.noise), beyond});
             if (first < stop)
                 s.scale = std::fmax(s.scale, Largest(first, stop));
@@ -439,13 +445,19 @@ private:
             StopValue(stop, undefined, s);
             return xs[stop];
         }
+        // Mirrored: the searches end where the answer is at hand.
+        auto findBefore = [&](size_t to, double x, bool after) {
+            if (to == 0 || (after ? xs[to - 1] <= x : xs[to - 1] < x))
+                return to;
+            return size_t(
+                (after ? std::upper_bound(xs, xs + to, x) : std::lower_bound(xs, xs + to, x)) - xs);
+        };
         const size_t last = std::lower_bound(xs, xs + n, bound) - xs; // points before it
         const double nearest = FromOrderKey(std::max(key - kScaleReach, OrderKey(xs[0])));
-        const size_t toFar = std::min<size_t>(last, std::upper_bound(xs, xs + n, nearest) - xs);
-        const size_t beyond =
-            std::min<size_t>(toFar, std::lower_bound(xs, xs + n, z - 2 * s.reach) - xs);
+        const size_t toFar = findBefore(last, nearest, true);
+        const size_t beyond = findBefore(toFar, z - 2 * s.reach, false);
         // One past the stop, 0 for none.
-        const size_t undefined = LastAbove(0, last, kUndefined);
+        const size_t undefined = Undefined() ? LastAbove(0, last, kUndefined) : 0;
         const size_t stop = std::max({undefined, LastAbove(0, toFar, s.noise), beyond});
         if (stop < last)
             s.scale = std::fmax(s.scale, Largest(stop, last));
@@ -493,6 +505,14 @@ private:
             }
         }
         return maxima;
+    }
+
+    // Whether any grid point is undefined.
+    bool Undefined() {
+        if (undefinedPoints < 0)
+            undefinedPoints = std::count_if(grid.values, grid.values + grid.count,
+                                            [](double v) { return std::isnan(v); });
+        return undefinedPoints > 0;
     }
 
     // The largest |value| at grid points i to j - 1 (i < j).
@@ -558,7 +578,27 @@ private:
         const uint64_t bias = uint64_t(1) << 63;
         const uint64_t ua = static_cast<uint64_t>(OrderKey(a)) + bias;
         const uint64_t ub = static_cast<uint64_t>(OrderKey(b)) + bias;
+        // The values taken, by their offset from ua, where the window is
+        // narrow enough to keep them: a search that meets every double of
+        // the window meets most of them twice, as a candidate and as the
+        // double after one. Undefined values are NaN.
+        const bool kept = ub - ua < 4 * kZeroSearch;
+        if (kept) {
+            searched.assign(ub - ua + 1, 0);
+            taken.assign(ub - ua + 1, false);
+        }
         int evaluations = 0;
+        auto value = [&](uint64_t u) {
+            if (kept && taken[u - ua])
+                return searched[u - ua];
+            ++evaluations;
+            const double v = At(FromOrderKey(static_cast<int64_t>(u - bias))).value;
+            if (kept) {
+                searched[u - ua] = v;
+                taken[u - ua] = true;
+            }
+            return v;
+        };
         for (int level = 63; level >= 0; --level) {
             // The odd multiples of 2^level from ua to ub, in order.
             const uint64_t unit = uint64_t(1) << level;
@@ -576,15 +616,14 @@ private:
             const uint64_t stride = level == 63 ? 0 : 2 * unit;
             for (;;) {
                 const double x = FromOrderKey(static_cast<int64_t>(u - bias));
-                const ScanPoint p = At(x);
-                if (!Defined(p))
+                const double p = value(u);
+                if (std::isnan(p))
                     return kNaN;
-                if (p.value == 0)
+                if (p == 0)
                     return x;
-                const ScanPoint q = x < b ? At(Above(x)) : ScanPoint{kNaN};
-                if (Defined(q) && q.value != 0 && (p.value < 0) != (q.value < 0))
-                    return std::fabs(p.value) < std::fabs(q.value) ? x : Above(x);
-                evaluations += 2;
+                const double q = u < ub ? value(u + 1) : kNaN;
+                if (!std::isnan(q) && q != 0 && (p < 0) != (q < 0))
+                    return std::fabs(p) < std::fabs(q) ? x : Above(x);
                 if (evaluations >= kZeroSearch || !WithinBudget())
                     return z;
                 if (stride == 0 || ub - u < stride)
@@ -807,6 +846,9 @@ private:
     std::array<Cached, 4> cache;
     std::vector<std::vector<double>> maxima;
     std::vector<double> magnitudes; // at grid points, NaN until evaluated
+    std::vector<double> searched;   // SimplestZero's values
+    std::vector<bool> taken;
+    ptrdiff_t undefinedPoints = -1; // how many grid points are undefined, once counted
     size_t next = 0;
     bool stopped = false;
 };
