@@ -420,7 +420,7 @@ private:
         // doubles from z that stands out or lies beyond twice the reach.
         const double* xs = grid.xs;
         const size_t n = grid.count;
-        // Undefined grid points count as infinite in Maxima, above any double.
+        // Undefined grid points have an infinite Size, above any double.
         constexpr double kUndefined = std::numeric_limits<double>::max();
         const int64_t key = OrderKey(z);
         // The searches are skipped where the answer is at hand.
@@ -487,24 +487,22 @@ private:
         s.scale = std::fmax(s.scale, v);
     }
 
-    // The largest |value| over 2^k grid points from each (undefined ones
-    // count as infinite), built when first asked for: a narrow view may ask
-    // for the surroundings of every grid point.
-    const std::vector<std::vector<double>>& Maxima() {
-        if (maxima.empty()) {
-            const size_t n = grid.count;
-            maxima.emplace_back(n);
-            for (size_t i = 0; i < n; ++i)
-                maxima[0][i] = std::isnan(grid.values[i]) ? kInfinity : std::fabs(grid.values[i]);
-            for (size_t width = 2; width <= n; width *= 2) {
-                std::vector<double> level(n - width + 1);
-                const std::vector<double>& halves = maxima.back();
-                for (size_t i = 0; i < level.size(); ++i)
-                    level[i] = std::max(halves[i], halves[i + width / 2]);
-                maxima.push_back(std::move(level));
-            }
+    // |value| at grid point i, infinite where undefined.
+    double Size(size_t i) const {
+        return std::isnan(grid.values[i]) ? kInfinity : std::fabs(grid.values[i]);
+    }
+
+    // The largest Size over each block of kBlock grid points, built when
+    // first asked for: a narrow view may ask for the surroundings of every
+    // grid point, each reaching over thousands of them.
+    static constexpr size_t kBlock = 64;
+    const std::vector<double>& Blocks() {
+        if (blocks.empty()) {
+            blocks.assign((grid.count + kBlock - 1) / kBlock, 0);
+            for (size_t i = 0; i < grid.count; ++i)
+                blocks[i / kBlock] = std::max(blocks[i / kBlock], Size(i));
         }
-        return maxima;
+        return blocks;
     }
 
     // Whether any grid point is undefined.
@@ -517,30 +515,44 @@ private:
 
     // The largest |value| at grid points i to j - 1 (i < j).
     double Largest(size_t i, size_t j) {
-        const auto& m = Maxima();
-        size_t k = 0;
-        while ((size_t(2) << k) <= j - i)
-            ++k;
-        return std::fmax(m[k][i], m[k][j - (size_t(1) << k)]);
+        const std::vector<double>& b = Blocks();
+        double largest = 0;
+        for (; i < j && i % kBlock != 0; ++i)
+            largest = std::max(largest, Size(i));
+        for (; i + kBlock <= j; i += kBlock)
+            largest = std::max(largest, b[i / kBlock]);
+        for (; i < j; ++i)
+            largest = std::max(largest, Size(i));
+        return largest;
     }
 
-    // The first grid point from i to j - 1 whose |value| exceeds t, or j.
+    // The first grid point from i to j - 1 whose Size exceeds t, or j.
     size_t FirstAbove(size_t i, size_t j, double t) {
-        const auto& m = Maxima();
-        for (size_t k = m.size(); k-- > 0;)
-            if (i + (size_t(1) << k) <= j && m[k][i] <= t)
-                i += size_t(1) << k;
-        return i;
+        const std::vector<double>& b = Blocks();
+        for (; i < j && i % kBlock != 0; ++i)
+            if (Size(i) > t)
+                return i;
+        while (i + kBlock <= j && b[i / kBlock] <= t)
+            i += kBlock;
+        for (; i < j; ++i)
+            if (Size(i) > t)
+                return i;
+        return j;
     }
 
-    // One past the last grid point from i to j - 1 whose |value| exceeds
-    // t, or i.
+    // One past the last grid point from i to j - 1 whose Size exceeds t,
+    // or i.
     size_t LastAbove(size_t i, size_t j, double t) {
-        const auto& m = Maxima();
-        for (size_t k = m.size(); k-- > 0;)
-            if (j >= i + (size_t(1) << k) && m[k][j - (size_t(1) << k)] <= t)
-                j -= size_t(1) << k;
-        return j;
+        const std::vector<double>& b = Blocks();
+        for (; j > i && j % kBlock != 0; --j)
+            if (Size(j - 1) > t)
+                return j;
+        while (j >= i + kBlock && b[j / kBlock - 1] <= t)
+            j -= kBlock;
+        for (; j > i; --j)
+            if (Size(j - 1) > t)
+                return j;
+        return i;
     }
 
     // An exact zero at z: the crossing's zero, which must stand out of the
@@ -844,7 +856,7 @@ private:
     ScanResult result;
     std::vector<Extremum> extrema;
     std::array<Cached, 4> cache;
-    std::vector<std::vector<double>> maxima;
+    std::vector<double> blocks;     // see Blocks
     std::vector<double> magnitudes; // at grid points, NaN until evaluated
     std::vector<double> searched;   // SimplestZero's values
     std::vector<bool> taken;
