@@ -418,6 +418,9 @@ private:
         // The grid points beyond the knot, by their indices: a stop at the
         // first undefined one, or at the first one at least kScaleReach
         // doubles from z that stands out or lies beyond twice the reach.
+        // The points passed over further out than kScaleReach are within
+        // the rounding, and so is the scale unless the stop stands out: only
+        // the nearer ones count.
         const double* xs = grid.xs;
         const size_t n = grid.count;
         // Undefined grid points have an infinite Size, above any double.
@@ -438,8 +441,8 @@ private:
             const size_t beyond = find(fromFar, z + 2 * s.reach, true);
             const size_t undefined = Undefined() ? FirstAbove(first, n, kUndefined) : n;
             const size_t stop = std::min({undefined, FirstAbove(fromFar, n, s.noise), beyond});
-            if (first < stop)
-                s.scale = std::fmax(s.scale, Largest(first, stop));
+            if (first < std::min(stop, fromFar))
+                s.scale = std::fmax(s.scale, Largest(first, std::min(stop, fromFar)));
             if (stop == n)
                 return Above(xs[n - 1]);
             StopValue(stop, undefined, s);
@@ -459,8 +462,8 @@ private:
         // One past the stop, 0 for none.
         const size_t undefined = Undefined() ? LastAbove(0, last, kUndefined) : 0;
         const size_t stop = std::max({undefined, LastAbove(0, toFar, s.noise), beyond});
-        if (stop < last)
-            s.scale = std::fmax(s.scale, Largest(stop, last));
+        if (std::max(stop, toFar) < last)
+            s.scale = std::fmax(s.scale, Largest(std::max(stop, toFar), last));
         if (stop == 0)
             return Below(xs[0]);
         StopValue(stop - 1, undefined == stop ? stop - 1 : SIZE_MAX, s);
