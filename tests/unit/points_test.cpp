@@ -312,6 +312,15 @@ TEST(PointsOfInterest, Intersections) {
          10,
          PointKind::Intersection,
          {}},
+        // Their difference is exactly 0 at 2000 of the samples; further out
+        // it exceeds the rounding at those zeros, but not its own.
+        {"polynomial in two forms",
+         {"((((((7*x+6)*x+5)*x+4)*x+3)*x+2)*x+1)*x+0.1",
+          "7*x^7+6*x^6+5*x^5+4*x^4+3*x^3+2*x^2+x+0.1"},
+         -10,
+         10,
+         PointKind::Intersection,
+         {}},
         {"pole", {"1/x", "-1/x"}, -3, 3, PointKind::Intersection, {}},
         {"jumps",
          {"floor(x)", "x-0.5"},
