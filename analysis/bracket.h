@@ -20,14 +20,15 @@ inline double FromOrderKey(int64_t key) {
     return x + 0.0; // -0 becomes +0
 }
 
-// True when no double lies strictly between a and b (a < b).
-inline bool Neighbours(double a, double b) {
-    return OrderKey(b) - OrderKey(a) <= 1;
-}
-
-// The number of doubles from a to b (a <= b, both finite), saturated.
+// The number of doubles from a to b (a <= b, both finite). The keys'
+// difference is taken as unsigned: from -2 to 2 it already exceeds INT64_MAX.
 inline uint64_t KeyDistance(double a, double b) {
     return static_cast<uint64_t>(OrderKey(b)) - static_cast<uint64_t>(OrderKey(a));
+}
+
+// True when no double lies strictly between a and b (a < b).
+inline bool Neighbours(double a, double b) {
+    return KeyDistance(a, b) <= 1;
 }
 
 // A double strictly between a < b when there is one: their mean when both

@@ -24,6 +24,12 @@ constexpr double kContinuity = 0x1p-24;
 // further in: it tends to zero at least like the 1/4th power of the distance.
 constexpr double kEdgeShrink = 1.0 / 32;
 constexpr int64_t kEdgeReach = int64_t(1) << 20;
+// The values around a zero, against which it must stand out of the rounding
+// and be continuous, are taken at least this many doubles away from it.
+constexpr int64_t kScaleReach = int64_t(1) << 12;
+// The search for a crossing's zero within its rounding evaluates at most
+// this many doubles.
+constexpr int kZeroSearch = 256;
 
 double Below(double x) {
     return std::nextafter(x, -kInfinity);
@@ -39,15 +45,16 @@ bool Defined(const ScanPoint& p) {
 // the neighbouring doubles (width apart, slopes at most `slope`), belongs to
 // a continuous stretch of the curve, judged against `scale`, the values at
 // the grid points around it. Either the values shrank by far more than the
-// bracket did, or they are within what the slope allows over the width
-// (needed where the grid spacing is itself only a few thousand doubles) and
-// still fell to half the scale (a pole's values grow instead).
-bool Continuous(double level, double scale, double slope, double width) {
+// bracket did, or they are within what the slope allows over the width plus
+// the values' rounding `noise` (needed where the grid spacing is itself only
+// a few thousand doubles) and still fell to half the scale (a pole's values
+// grow instead).
+bool Continuous(double level, double scale, double slope, double width, double noise) {
     if (!std::isfinite(level))
         return false;
     if (level <= kContinuity * scale)
         return true;
-    return std::isfinite(slope) && level <= scale / 2 && level <= 4 * slope * width;
+    return std::isfinite(slope) && level <= scale / 2 && level <= 4 * slope * width + noise;
 }
 
 class Scanner {
@@ -306,23 +313,17 @@ private:
         return {grid.xs[j], v, grid.slopes[j], kNaN, v == 0, false, j};
     }
 
-    // Zeros: at knots whose value is zero (unless a neighbour is zero too: a
-    // stretch of zeros has none), in sign changes between knots, and where
-    // the function stops being defined with its values tending to zero.
+    // Zeros: at knots whose value is zero (a stretch of them has one only
+    // where the curve crosses within its rounding), in sign changes between
+    // knots, and where the function stops being defined with its values
+    // tending to zero.
     void FindZeros() {
         KnotCursor cursor(grid, extrema);
         Knot previous{}, c{}, d{};
         bool hasPrevious = false, hasC = cursor.Next(c), hasD = hasC && cursor.Next(d);
         while (hasC && !stopped) {
-            if (c.zero) {
-                const bool stretch = (hasPrevious && previous.zero) || (hasD && d.zero);
-                if (!stretch &&
-                    (c.touching ||
-                     DomainEdgeAt(c, hasPrevious ? &previous : nullptr, hasD ? &d : nullptr) ||
-                     ExactZeroContinuous(hasPrevious ? &previous : nullptr, c,
-                                         hasD ? &d : nullptr)))
-                    Add(c.x, std::isnan(c.y) ? At(c.x).y : c.y);
-            }
+            if (c.zero && !(hasPrevious && previous.zero))
+                KnotZero(hasPrevious ? &previous : nullptr, c, hasD ? &d : nullptr);
             if (hasD && c.x < d.x) {
                 const bool cDefined = !std::isnan(c.value), dDefined = !std::isnan(d.value);
                 if (cDefined && dDefined) {
@@ -362,8 +363,310 @@ private:
         }
     }
 
+    // A zero at knot k, the first of a stretch of zero knots when `next` is
+    // zero too. A stretch has none where the curve is flat (floor(x) over
+    // [0, 1), x-x); one in a crossing, where rounding gave exact zeros at
+    // neighbouring grid points of a narrow view, has the crossing's zero.
+    void KnotZero(const Knot* previous, const Knot& k, const Knot* next) {
+        const bool stretch = next && next->zero;
+        if (!stretch && (k.touching || DomainEdgeAt(k, previous, next))) {
+            Add(k.x, std::isnan(k.y) ? At(k.x).y : k.y);
+            return;
+        }
+        if (k.touching || (stretch && !Sloped(k.slope)))
+            return;
+        const Surroundings around =
+            Surround(previous ? previous->x : Below(k.x), previous ? previous->value : kNaN, k.x,
+                     next ? next->x : Above(k.x), next ? next->value : kNaN);
+        if (Sloped(k.slope))
+            ExactZero(around, k.x);
+        else if (ContinuousAround(k.x, around.scale))
+            Add(k.x, std::isnan(k.y) ? At(k.x).y : k.y);
+    }
+
+    static bool Sloped(double slope) { return slope != 0 && std::isfinite(slope); }
+
+    // What surrounds a crossing at z, which lies between two knots.
+    struct Surroundings {
+        // The rounding of the magnitudes at z, and the reach of the rounding
+        // in x: (2 noise + |value at z|) / |slope at z| (0 where flat).
+        double noise, reach;
+        // The knots, or where a narrow view samples the rounding itself, the
+        // grid points beyond them that stand out of it (exclusive bounds).
+        double lo, hi;
+        // The largest value at those points and any between.
+        double scale;
+    };
+
+    // The surroundings of z between the knots at lo and hi (their values,
+    // NaN where undefined or absent). On each side they reach to the first
+    // grid point that stands out of the rounding or is undefined, at least
+    // kScaleReach doubles from z, or that lies beyond twice the reach: the
+    // values at the doubles beside a zero neither stand out of the rounding
+    // nor tell a continuous curve from a jump, and in a narrow view the grid
+    // points beside a crossing may lie in its rounding.
+    Surroundings Surround(double lo, double loValue, double z, double hi, double hiValue) {
+        const ScanPoint p = At(z, true);
+        Surroundings s;
+        s.noise = kRounding * p.magnitude;
+        s.reach = Sloped(p.slope) ? (2 * s.noise + std::fabs(p.value)) / std::fabs(p.slope) : 0;
+        if (!(s.reach >= 0))
+            s.reach = 0;
+        s.scale = 0;
+        s.lo = Beyond(lo, loValue, z, s, false);
+        s.hi = Beyond(hi, hiValue, z, s, true);
+        return s;
+    }
+
+    // One side of Surround, from the knot at `bound` with value `value`.
+    double Beyond(double bound, double value, double z, Surroundings& s, bool rising) {
+        if (!std::isnan(value))
+            s.scale = std::fmax(s.scale, std::fabs(value));
+        const bool far = (rising ? KeyDistance(z, bound) : KeyDistance(bound, z)) >=
+                         static_cast<uint64_t>(kScaleReach);
+        if (std::isnan(value) ||
+            (far && (std::fabs(value) > s.noise || std::fabs(bound - z) > 2 * s.reach)))
+            return bound;
+        // The grid points beyond the knot, by their indices: a stop at the
+        // first undefined one, or at the first one at least kScaleReach
+        // doubles from z that stands out or lies beyond twice the reach.
+        // The points passed over further out than kScaleReach are within
+        // the rounding, and so is the scale unless the stop stands out: only
+        // the nearer ones count.
+        const double* xs = grid.xs;
+        const size_t n = grid.count;
+        // Undefined grid points have an infinite Size, above any double.
+        constexpr double kUndefined = std::numeric_limits<double>::max();
+        const int64_t key = OrderKey(z);
+        // The searches are skipped where the answer is at hand.
+        auto find = [&](size_t from, double x, bool after) {
+            if (from == n || (after ? xs[from] > x : xs[from] >= x))
+                return from;
+            return size_t((after ? std::upper_bound(xs + from, xs + n, x)
+                                 : std::lower_bound(xs + from, xs + n, x)) -
+                          xs);
+        };
+        if (rising) {
+            const size_t first = std::upper_bound(xs, xs + n, bound) - xs;
+            const double nearest = FromOrderKey(std::min(key + kScaleReach, OrderKey(xs[n - 1])));
+            const size_t fromFar = find(first, nearest, false);
+            const size_t beyond = find(fromFar, z + 2 * s.reach, true);
+            const size_t undefined = Undefined() ? FirstAbove(first, n, kUndefined) : n;
+            const size_t stop = std::min({undefined, FirstAbove(fromFar, n, s.noise), beyond});
+            if (first < std::min(stop, fromFar))
+                s.scale = std::fmax(s.scale, Largest(first, std::min(stop, fromFar)));
+            if (stop == n)
+                return Above(xs[n - 1]);
+            StopValue(stop, undefined, s);
+            return xs[stop];
+        }
+        // Mirrored: the searches end where the answer is at hand.
+        auto findBefore = [&](size_t to, double x, bool after) {
+            if (to == 0 || (after ? xs[to - 1] <= x : xs[to - 1] < x))
+                return to;
+            return size_t(
+                (after ? std::upper_bound(xs, xs + to, x) : std::lower_bound(xs, xs + to, x)) - xs);
+        };
+        const size_t last = std::lower_bound(xs, xs + n, bound) - xs; // points before it
+        const double nearest = FromOrderKey(std::max(key - kScaleReach, OrderKey(xs[0])));
+        const size_t toFar = findBefore(last, nearest, true);
+        const size_t beyond = findBefore(toFar, z - 2 * s.reach, false);
+        // One past the stop, 0 for none.
+        const size_t undefined = Undefined() ? LastAbove(0, last, kUndefined) : 0;
+        const size_t stop = std::max({undefined, LastAbove(0, toFar, s.noise), beyond});
+        if (std::max(stop, toFar) < last)
+            s.scale = std::fmax(s.scale, Largest(std::max(stop, toFar), last));
+        if (stop == 0)
+            return Below(xs[0]);
+        StopValue(stop - 1, undefined == stop ? stop - 1 : SIZE_MAX, s);
+        return xs[stop - 1];
+    }
+
+    // The value at grid point i, where Beyond stopped, counts when it is
+    // defined and within the rounding at z, or stands out of its own
+    // rounding too: curves equal within their rounding have values that
+    // stand out of the rounding at z where their magnitudes are larger.
+    void StopValue(size_t i, size_t undefined, Surroundings& s) {
+        if (i == undefined)
+            return;
+        const double v = std::fabs(grid.values[i]);
+        if (v > s.noise) {
+            // Many zeros of such curves stop at the same grid points.
+            if (magnitudes.empty())
+                magnitudes.assign(grid.count, kNaN);
+            if (std::isnan(magnitudes[i]))
+                magnitudes[i] = At(grid.xs[i], true).magnitude;
+            if (!(v > kRounding * magnitudes[i]))
+                return;
+        }
+        s.scale = std::fmax(s.scale, v);
+    }
+
+    // |value| at grid point i, infinite where undefined.
+    double Size(size_t i) const {
+        return std::isnan(grid.values[i]) ? kInfinity : std::fabs(grid.values[i]);
+    }
+
+    // The largest Size over each block of kBlock grid points, built when
+    // first asked for: a narrow view may ask for the surroundings of every
+    // grid point, each reaching over thousands of them.
+    static constexpr size_t kBlock = 64;
+    const std::vector<double>& Blocks() {
+        if (blocks.empty()) {
+            blocks.assign((grid.count + kBlock - 1) / kBlock, 0);
+            for (size_t i = 0; i < grid.count; ++i)
+                blocks[i / kBlock] = std::max(blocks[i / kBlock], Size(i));
+        }
+        return blocks;
+    }
+
+    // Whether any grid point is undefined.
+    bool Undefined() {
+        if (undefinedPoints < 0)
+            undefinedPoints = std::count_if(grid.values, grid.values + grid.count,
+                                            [](double v) { return std::isnan(v); });
+        return undefinedPoints > 0;
+    }
+
+    // The largest |value| at grid points i to j - 1 (i < j).
+    double Largest(size_t i, size_t j) {
+        const std::vector<double>& b = Blocks();
+        double largest = 0;
+        for (; i < j && i % kBlock != 0; ++i)
+            largest = std::max(largest, Size(i));
+        for (; i + kBlock <= j; i += kBlock)
+            largest = std::max(largest, b[i / kBlock]);
+        for (; i < j; ++i)
+            largest = std::max(largest, Size(i));
+        return largest;
+    }
+
+    // The first grid point from i to j - 1 whose Size exceeds t, or j.
+    size_t FirstAbove(size_t i, size_t j, double t) {
+        const std::vector<double>& b = Blocks();
+        for (; i < j && i % kBlock != 0; ++i)
+            if (Size(i) > t)
+                return i;
+        while (i + kBlock <= j && b[i / kBlock] <= t)
+            i += kBlock;
+        for (; i < j; ++i)
+            if (Size(i) > t)
+                return i;
+        return j;
+    }
+
+    // One past the last grid point from i to j - 1 whose Size exceeds t,
+    // or i.
+    size_t LastAbove(size_t i, size_t j, double t) {
+        const std::vector<double>& b = Blocks();
+        for (; j > i && j % kBlock != 0; --j)
+            if (Size(j - 1) > t)
+                return j;
+        while (j >= i + kBlock && b[j / kBlock - 1] <= t)
+            j -= kBlock;
+        for (; j > i; --j)
+            if (Size(j - 1) > t)
+                return j;
+        return i;
+    }
+
+    // An exact zero at z: the crossing's zero, which must stand out of the
+    // rounding and be continuous against the values around it.
+    void ExactZero(const Surroundings& around, double z) {
+        // Curves equal within their rounding have exact zeros everywhere:
+        // they are refused here, before any search.
+        if (!Significant(z, around.scale))
+            return;
+        const double x = SimplestZero(around, z);
+        if (!std::isnan(x) && ContinuousAround(x, around.scale))
+            Add(x, At(x).y);
+    }
+
+    // Where the values around a crossing are within the rounding, the value
+    // may be exactly 0 at several doubles around the true zero and change
+    // its sign several times (x^3-6*x^2+11*x-6 near 2), so that where a
+    // narrowing ends depends on where it started. The crossing's zero is
+    // then the simplest double at which the value is 0 or changes its sign
+    // to the next double (of such a pair, the end nearer 0): the one with
+    // the most trailing zero bits in its order key, then the lowest. An
+    // integer root where the value is exact is itself, and a run of zeros
+    // that holds 0 gives 0. All of them lie within the reach of the rounding
+    // from z (where the value is 0, or the end of a narrowed sign change
+    // nearer 0); the search looks no further, nor at the bounds of the
+    // surroundings or beyond, nor at more than kZeroSearch doubles. Gives z
+    // when it finds none, NaN when the simplest double it meets is undefined
+    // (a hole in a run of zeros, x^3*(x/x) at 0, is no zero).
+    double SimplestZero(const Surroundings& around, double z) {
+        const double a = std::fmax(Above(around.lo), z - around.reach);
+        const double b = std::fmin(Below(around.hi), z + around.reach);
+        if (!(a <= z && z <= b))
+            return z;
+        // The keys shifted by 2^63 to unsigned: a multiple of 2^k stays one.
+        const uint64_t bias = uint64_t(1) << 63;
+        const uint64_t ua = static_cast<uint64_t>(OrderKey(a)) + bias;
+        const uint64_t ub = static_cast<uint64_t>(OrderKey(b)) + bias;
+        // The values taken, by their offset from ua, where the window is
+        // narrow enough to keep them: a search that meets every double of
+        // the window meets most of them twice, as a candidate and as the
+        // double after one. Undefined values are NaN.
+        const bool kept = ub - ua < 4 * kZeroSearch;
+        if (kept) {
+            searched.assign(ub - ua + 1, 0);
+            taken.assign(ub - ua + 1, false);
+        }
+        int evaluations = 0;
+        auto value = [&](uint64_t u) {
+            if (kept && taken[u - ua])
+                return searched[u - ua];
+            ++evaluations;
+            const double v = At(FromOrderKey(static_cast<int64_t>(u - bias))).value;
+            if (kept) {
+                searched[u - ua] = v;
+                taken[u - ua] = true;
+            }
+            return v;
+        };
+        for (int level = 63; level >= 0; --level) {
+            // The odd multiples of 2^level from ua to ub, in order.
+            const uint64_t unit = uint64_t(1) << level;
+            uint64_t u = ua & ~(unit - 1);
+            if (u < ua) {
+                if (ub - u < unit)
+                    continue;
+                u += unit;
+            }
+            if (((u >> level) & 1) == 0) {
+                if (ub - u < unit)
+                    continue;
+                u += unit;
+            }
+            const uint64_t stride = level == 63 ? 0 : 2 * unit;
+            for (;;) {
+                const double x = FromOrderKey(static_cast<int64_t>(u - bias));
+                const double p = value(u);
+                if (std::isnan(p))
+                    return kNaN;
+                if (p == 0)
+                    return x;
+                const double q = u < ub ? value(u + 1) : kNaN;
+                if (!std::isnan(q) && q != 0 && (p < 0) != (q < 0))
+                    return std::fabs(p) < std::fabs(q) ? x : Above(x);
+                if (evaluations >= kZeroSearch || !WithinBudget())
+                    return z;
+                if (stride == 0 || ub - u < stride)
+                    break;
+                u += stride;
+            }
+        }
+        return z;
+    }
+
     void Add(double x, double y) {
         if (stopped || Cut())
+            return;
+        // Zeros at knots of one stretch, or brackets beside one crossing,
+        // may come to the same point.
+        if (!result.zeros.empty() && result.zeros.back().x == x + 0.0)
             return;
         result.zeros.push_back({PointKind::Zero, x + 0.0, y});
         if (result.zeros.size() > kMaxPointsPerCurve)
@@ -389,15 +692,8 @@ private:
                 level = std::fmax(level, std::fabs(p->value));
                 slope = std::fmax(slope, std::fabs(p->slope));
             }
-        return Continuous(level, scale, slope, Above(z) - Below(z));
-    }
-
-    bool ExactZeroContinuous(const Knot* previous, const Knot& k, const Knot* next) {
-        double scale = 0;
-        for (const Knot* n : {previous, next})
-            if (n && !std::isnan(n->value))
-                scale = std::fmax(scale, std::fabs(n->value));
-        return ContinuousAround(k.x, scale);
+        return Continuous(level, scale, slope, Above(z) - Below(z),
+                          kRounding * At(z, true).magnitude);
     }
 
     void SignChange(const Knot& c, const Knot& d) {
@@ -407,30 +703,43 @@ private:
         };
         const BracketResult r = NarrowBracket(valueAt, BracketEnd{c.x, c.value, c.slope},
                                               BracketEnd{d.x, d.value, d.slope});
-        const double scale = std::fmax(std::fabs(c.value), std::fabs(d.value));
         if (r.end == BracketResult::End::Exact) {
-            ExactZeroRun(c.x, r.a.x, d.x, scale);
+            const Surroundings around = Surround(c.x, c.value, r.a.x, d.x, d.value);
+            if (Sloped(r.a.slope))
+                ExactZero(around, r.a.x);
+            else
+                ExactZeroRun(c.x, r.a.x, d.x, around);
             return;
         }
         if (r.end != BracketResult::End::Neighbours)
             return;
         const ScanPoint pa = At(r.a.x), pb = At(r.b.x);
+        const bool left = std::fabs(pa.value) < std::fabs(pb.value);
+        const double end = left ? r.a.x : r.b.x;
+        const Surroundings around = Surround(c.x, c.value, end, d.x, d.value);
         const double level = std::fmax(std::fabs(pa.value), std::fabs(pb.value));
         const double slope = std::fmax(std::fabs(pa.slope), std::fabs(pb.slope));
-        if (!Continuous(level, scale, slope, r.b.x - r.a.x))
+        if (!Continuous(level, around.scale, slope, r.b.x - r.a.x, around.noise) ||
+            !Significant(end, around.scale))
             return;
-        const bool left = std::fabs(pa.value) < std::fabs(pb.value);
-        if (Significant(left ? r.a.x : r.b.x, scale))
-            Add(left ? r.a.x : r.b.x, left ? pa.y : pb.y);
+        // Within the rounding the crossing may hide exact zeros.
+        const double x = std::fabs(pa.value) <= around.noise && std::fabs(pb.value) <= around.noise
+                             ? SimplestZero(around, end)
+                             : end;
+        if (x == end)
+            Add(end, left ? pa.y : pb.y);
+        else if (!std::isnan(x) && ContinuousAround(x, around.scale))
+            Add(x, At(x).y);
     }
 
-    // The narrowing met an exact zero at z, between the knots at lo and hi
-    // whose values are nonzero. The value may be 0 on a whole run of doubles
-    // there (x^3 underflows to 0 for |x| below 1e-108): the run must join
-    // the values on both sides continuously, and its zero is 0 when the run
-    // holds it, else the run's middle, so that the point found does not
-    // depend on where the bracket happened to land.
-    void ExactZeroRun(double lo, double z, double hi, double scale) {
+    // The narrowing met an exact zero at z, where the slope is 0, between
+    // the knots at lo and hi whose values are nonzero. The value may be 0 on
+    // a whole run of doubles there: the run must join the values on both
+    // sides continuously, and its zero is 0 when the run holds it, else the
+    // run's middle, so that the point found does not depend on where the
+    // bracket happened to land.
+    void ExactZeroRun(double lo, double z, double hi, const Surroundings& around) {
+        const double scale = around.scale;
         // Curves equal within their rounding have exact zeros everywhere:
         // they are refused here, before any search.
         if (!Significant(z, scale))
@@ -444,7 +753,7 @@ private:
             return;
         const double level = std::fmax(std::fabs(before.value), std::fabs(after.value));
         const double slope = std::fmax(std::fabs(before.slope), std::fabs(after.slope));
-        if (!Continuous(level, scale, slope, Above(last) - Below(first)))
+        if (!Continuous(level, scale, slope, Above(last) - Below(first), around.noise))
             return;
         const double x = RunPoint(first, last, false, zero);
         if (!std::isnan(x) && Significant(x, scale))
@@ -534,13 +843,11 @@ private:
         if (!Defined(pe))
             return;
         if (pe.value != 0) {
-            // 2^20 doubles inwards, but not past the defined knot.
-            const double inner = leftDefined ? c.x : d.x;
-            const int64_t key = OrderKey(end) + (leftDefined ? -kEdgeReach : kEdgeReach);
-            double x = FromOrderKey(key);
-            if (leftDefined ? x < inner : x > inner)
-                x = inner;
-            const ScanPoint pi = At(x);
+            // 2^20 doubles inwards, but not past the defined knot (the keys
+            // of finite doubles are far from the ends of int64_t).
+            const int64_t key = OrderKey(end), inner = OrderKey(leftDefined ? c.x : d.x);
+            const ScanPoint pi = At(FromOrderKey(leftDefined ? std::max(key - kEdgeReach, inner)
+                                                             : std::min(key + kEdgeReach, inner)));
             if (!Defined(pi) || !(std::fabs(pe.value) <= kEdgeShrink * std::fabs(pi.value)))
                 return;
             // Nor may it exceed the value at the defined knot: a curve that
@@ -564,6 +871,11 @@ private:
     ScanResult result;
     std::vector<Extremum> extrema;
     std::array<Cached, 4> cache;
+    std::vector<double> blocks;     // see Blocks
+    std::vector<double> magnitudes; // at grid points, NaN until evaluated
+    std::vector<double> searched;   // SimplestZero's values
+    std::vector<bool> taken;
+    ptrdiff_t undefinedPoints = -1; // how many grid points are undefined, once counted
     size_t next = 0;
     bool stopped = false;
 };

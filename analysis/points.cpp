@@ -48,19 +48,32 @@ bool Before(const PointOfInterest& p, const PointOfInterest& q) {
 
 } // namespace
 
+std::vector<double> SampleGrid(double xMin, double xMax) {
+    std::vector<double> xs;
+    if (!(xMin < xMax) || !std::isfinite(xMin) || !std::isfinite(xMax))
+        return xs;
+    // xMin + span * i/N, exact but for the one rounding of the sum. Where
+    // the span overflows (-1e308 to 1e308) the same is done on the halves of
+    // the ends, which are exact, and doubled.
+    const double half = std::isfinite(xMax - xMin) ? 1 : 0.5;
+    const double start = xMin * half, span = xMax * half - xMin * half;
+    xs.resize(kGridIntervals + 1);
+    for (int i = 0; i < kGridIntervals; ++i)
+        xs[i] = (start + span * (static_cast<double>(i) / kGridIntervals)) / half;
+    xs.back() = xMax;
+    // A view only a few thousand doubles wide repeats points; merged, each
+    // grid interval holds at least one double more than its ends.
+    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
+    return xs;
+}
+
 PointsOfInterest FindPointsCounted(const std::array<std::string, 8>& equations, double xMin,
                                    double xMax, AnalysisWork& work) {
     PointsOfInterest result;
-    if (!(xMin < xMax) || !std::isfinite(xMax - xMin))
+    const std::vector<double> xs = SampleGrid(xMin, xMax);
+    if (xs.empty())
         return result;
-
-    // The grid: xMin + span * i/N, exact but for the one rounding of the sum.
-    constexpr size_t n = kGridIntervals + 1;
-    const double span = xMax - xMin;
-    std::vector<double> xs(n);
-    for (size_t i = 0; i + 1 < n; ++i)
-        xs[i] = xMin + span * (static_cast<double>(i) / kGridIntervals);
-    xs[n - 1] = xMax;
+    const size_t n = xs.size();
 
     std::array<std::unique_ptr<AnalysisCurve>, 8> curves;
     std::array<std::vector<double>, 8> values, slopes;

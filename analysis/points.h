@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "analysis/analysis.h"
 #include "analysis/analysis_curve.h"
@@ -12,6 +13,11 @@
 // Each curve is sampled at this many intervals of equal width (plus one
 // point), whatever the view's size in pixels.
 inline constexpr int kGridIntervals = 4096;
+
+// The sample points over [xMin, xMax], strictly ascending: kGridIntervals + 1
+// of them, fewer where the view holds fewer doubles; none unless xMin < xMax,
+// both finite.
+std::vector<double> SampleGrid(double xMin, double xMax);
 // After the samples, narrowing brackets stops once it has run this many
 // program steps in all; the curves still unfinished then report "more".
 inline constexpr uint64_t kRefinementSteps = 20'000'000;
