@@ -273,6 +273,87 @@ void Resolve(Expression::Program& p) {
     p.direct = p.code.size() == 2 && p.code[0].op == Op::Load ? p.code[0].a : nullptr;
 }
 
+using State = Expression::Program::State;
+
+// Broken unless the stack holds the `count` values an operation takes.
+State Need(const Linker& linker, size_t count) {
+    return linker.Depth() >= count ? State::Linked : State::Broken;
+}
+
+// A call of a function: a builtin becomes its operation, or its value when
+// it takes no arguments. Unresolved when the table has no such function,
+// ByToken when its callback is not a builtin's.
+State LinkCall(Linker& linker, const SymbolTable& symbols, const Token& token) {
+    const Symbol* symbol = symbols.FindFunction(token.text);
+    if (!symbol || symbol->kind != SymbolKind::Function || !symbol->function)
+        return State::Unresolved;
+    const BuiltinInfo* builtin = FindBuiltin(symbol->function);
+    if (!builtin)
+        return State::ByToken;
+    if (Need(linker, builtin->arity) != State::Linked)
+        return State::Broken;
+    if (builtin->arity == 0)
+        linker.PushConstant(builtin->constant);
+    else if (builtin->arity == 1)
+        linker.Unary(builtin->operation);
+    else
+        linker.Binary(builtin->operation);
+    return State::Linked;
+}
+
+// An operator. Parentheses and commas left in the postfix array do
+// nothing; "=" anywhere but at the end, or an unknown operator, can never
+// be evaluated.
+State LinkOperator(Linker& linker, OperatorCode op) {
+    switch (op) {
+    case OperatorCode::Power:
+    case OperatorCode::Multiply:
+    case OperatorCode::Divide:
+    case OperatorCode::Add:
+    case OperatorCode::Subtract:
+        if (Need(linker, 2) != State::Linked)
+            return State::Broken;
+        linker.Binary(BinaryOperation(op));
+        return State::Linked;
+    case OperatorCode::UnaryPlus:
+        return Need(linker, 1);
+    case OperatorCode::UnaryMinus:
+        if (Need(linker, 1) != State::Linked)
+            return State::Broken;
+        linker.Unary(Operation::Neg);
+        return State::Linked;
+    case OperatorCode::OpenParen:
+    case OperatorCode::CloseParen:
+    case OperatorCode::Comma:
+        return State::Linked;
+    default:
+        return State::Broken;
+    }
+}
+
+// One postfix token into the linker: Linked when it went in, else the state
+// the program is left in.
+State LinkToken(Linker& linker, SymbolTable& symbols, const Token& token) {
+    switch (token.kind) {
+    case TokenKind::Identifier: {
+        Symbol* symbol = symbols.FindVariable(token.text);
+        if (!symbol)
+            return State::Unresolved;
+        linker.PushVariable(&symbol->value);
+        return State::Linked;
+    }
+    case TokenKind::Number:
+        linker.PushConstant(token.number);
+        return State::Linked;
+    case TokenKind::FunctionCall:
+        return LinkCall(linker, symbols, token);
+    case TokenKind::Operator:
+        return LinkOperator(linker, token.op);
+    default:
+        return State::Broken;
+    }
+}
+
 } // namespace
 
 // Resolves names and builds the code. Leaves the state at Linked, Broken
@@ -349,83 +430,12 @@ bool Expression::LinkPass(Linker& linker, uint32_t first, uint32_t last) {
     using State = Program::State;
     Program& p = *program;
     for (uint32_t i = first; i < last; ++i) {
-        const Token& token = postfix[i];
-        const size_t depth = linker.Depth();
-        if (depth >= ValueStackSize) {
-            p.state = State::Broken;
-            return false;
-        }
-        auto need = [&](size_t count) {
-            if (depth >= count)
-                return true;
-            p.state = State::Broken;
-            return false;
-        };
-        switch (token.kind) {
-        case TokenKind::Identifier: {
-            Symbol* symbol = symbols->FindVariable(token.text);
-            if (!symbol) {
-                p.state = State::Unresolved;
-                return false;
-            }
-            linker.PushVariable(&symbol->value);
-            break;
-        }
-        case TokenKind::Number:
-            linker.PushConstant(token.number);
-            break;
-        case TokenKind::FunctionCall: {
-            const Symbol* symbol = symbols->FindFunction(token.text);
-            if (!symbol || symbol->kind != SymbolKind::Function || !symbol->function) {
-                p.state = State::Unresolved;
-                return false;
-            }
-            const BuiltinInfo* builtin = FindBuiltin(symbol->function);
-            if (!builtin) {
-                p.state = State::ByToken;
-                return false;
-            }
-            if (!need(builtin->arity))
-                return false;
-            if (builtin->arity == 0)
-                linker.PushConstant(builtin->constant);
-            else if (builtin->arity == 1)
-                linker.Unary(builtin->operation);
-            else
-                linker.Binary(builtin->operation);
-            break;
-        }
-        case TokenKind::Operator:
-            switch (token.op) {
-            case OperatorCode::Power:
-            case OperatorCode::Multiply:
-            case OperatorCode::Divide:
-            case OperatorCode::Add:
-            case OperatorCode::Subtract:
-                if (!need(2))
-                    return false;
-                linker.Binary(BinaryOperation(token.op));
-                break;
-            case OperatorCode::UnaryPlus:
-                if (!need(1))
-                    return false;
-                break;
-            case OperatorCode::UnaryMinus:
-                if (!need(1))
-                    return false;
-                linker.Unary(Operation::Neg);
-                break;
-            case OperatorCode::OpenParen:
-            case OperatorCode::CloseParen:
-            case OperatorCode::Comma:
-                break;
-            default: // "=" anywhere but at the end, or an unknown operator
-                p.state = State::Broken;
-                return false;
-            }
-            break;
-        default:
-            p.state = State::Broken;
+        // The evaluation stack would overflow before this token.
+        const State state = linker.Depth() >= ValueStackSize
+                                ? State::Broken
+                                : LinkToken(linker, *symbols, postfix[i]);
+        if (state != State::Linked) {
+            p.state = state;
             return false;
         }
     }
