@@ -1,3 +1,114 @@
+// Finding the zeros and extrema of one function from its samples: what a
+// point must satisfy to be listed. Every rule below is there for a curve
+// that broke a simpler one; a change to the scan keeps all of them (the
+// unit tests' tables of curves and the fuzz_analysis target check many).
+//
+// Given: a grid of ascending x from the interval's start to its end, the
+// values there (NaN where undefined) and the exact slopes, and a source that
+// evaluates the function anywhere: value, slope, the y to report, and the
+// magnitude, the largest |value| any step of the evaluation computed. The
+// rounding at x, N(x), is 8 ulps of that magnitude (kRounding): a value
+// within N(x) may as well be 0, a difference within it says nothing.
+//
+// Independent of the grid. A point must not move when the samples fall
+// elsewhere (a pan, a resize, another view holding it): brackets are
+// narrowed to neighbouring doubles, a run of exact zeros or a crossing
+// hidden in its rounding stands for one double chosen by a rule on the
+// doubles alone (the run's point, the simplest double, below), and what only
+// some grids would see (an undefined hole narrower than their spacing) is
+// passed over.
+//
+// An extremum is listed at m when the slope changes sign between grid points
+// j and k (k = j + 1, or k = j + 2 with a slope of exactly 0 at the grid
+// point between, which is then m; two or more zero slopes in a row are a
+// flat stretch, which has none), and
+//   - the sign change narrows to neighbouring doubles (m: the more extreme,
+//     the right one on a tie) or to a run of doubles where the slope is
+//     exactly 0 (m: the run's point, 0 when the run holds it or ends beside
+//     it as at a kink, else its middle; defined);
+//   - m lies strictly inside the interval, and the grid points on both sides
+//     of it are defined and rise away from it by more than N(m);
+//   - the curve is continuous there: the values at the doubles beside m (at
+//     the bracket's ends) differ from m's by at most N(m), or 2^-24 of the
+//     sum of the rises.
+// It is a touching zero when |value| <= N(m) and 4 N(m) is below both rises
+// (a curve that is all rounding touches nothing). In the difference of two
+// curves extrema serve only to find touching zeros and pairs of crossings
+// between samples: only those whose tangents may reach 0 are refined, and
+// none is listed.
+//
+// The knots are the grid points and the extrema, in order; a grid point whose
+// value is exactly 0 is a zero knot, and so is a touching extremum. A zero is
+// listed
+//   - between two defined knots of opposite signs (neither a zero knot): the
+//     bracket narrows to neighbouring doubles, continuous and significant
+//     (below), and the zero is the end with the smaller |value|, or the
+//     simplest double when both ends lie within N; or it meets an exact 0,
+//     which is the simplest double where the slope is nonzero, else a run of
+//     exact zeros;
+//   - at the first knot of a run of zero knots (see the runs of zeros);
+//   - where the domain ends: between a defined and an undefined knot, when the
+//     grid point past the undefined one is undefined too (or it is the grid's
+//     end), the last defined double, if its value is 0 or tends to 0 (at most
+//     1/32 of the value 2^20 doubles inwards, and no more than the defined
+//     knot's), or a zero knot right at that edge.
+//
+// Runs of zeros. Consecutive zero knots, a stretch of exact zeros at the grid
+// points, are the curve flat at 0 (floor(x) over [0, 1), x-x) where the first
+// one's slope is 0 or not finite (or it touches), and have no zero; where
+// that slope is nonzero they are one crossing whose rounding gave exact zeros
+// at neighbouring grid points of a narrow view, with one zero, the simplest
+// double. A single zero knot is a
+// zero when it touches, at a domain edge, by the simplest double where it is
+// sloped, and where it is not (x^3 at 0) when the curve is continuous around
+// it. A run of doubles where the value (the slope, for an extremum) is
+// exactly 0, which a narrowing lands on (x^3 underflows below 1e-108, 1+x is
+// 1 for |x| below 1.1e-16), stands for its point: 0 when it holds 0, else its
+// middle; it must join the values beside it continuously, and a hole in it
+// (x^3*(x/x) at 0) is no point.
+//
+// Surroundings. A zero at z is judged against a scale: the largest |value| of
+// the knots on both sides, and beyond a knot that does not already end the
+// look, of the grid points out to the first one that is undefined, or at
+// least kScaleReach (4096) doubles from z and either stands out of N(z) or
+// lies beyond twice the rounding's reach, (2 N(z) + |value(z)|) / |slope(z)|.
+// The doubles right beside a zero hold only rounding, and in a narrow view
+// the grid points beside it may too, so the look goes out to values that
+// mean something. The points passed over beyond kScaleReach lie within N(z)
+// and do not count; a stopping point that stands out of N(z) counts only if
+// it stands out of its own rounding as well (curves equal within their
+// rounding stand out of N(z) where their magnitudes grow).
+//   Significant: the scale exceeds N(z) (sin(x)^2+cos(x)^2-1 has no zeros).
+//   Continuous: the values at the two doubles beside z (the bracket's ends)
+//   are below 2^-24 of the scale, or within what the slope allows over them
+//   plus N and at most half the scale: a pole grows, a jump keeps its height.
+//
+// The simplest double. Within the rounding the value may be exactly 0 at
+// several doubles and change sign several times around the true zero
+// (x^3-6*x^2+11*x-6 near 2), so where a narrowing ends depends on where it
+// began. The crossing's zero is then the simplest double within the reach
+// of the rounding from z, and inside the surroundings, at which the value is
+// 0 or changes sign to the next double (of such a pair the end nearer 0):
+// the one whose order key has the most trailing zero bits, then the lowest.
+// An integer root where the value is exact is the root itself, in every
+// view. At most kZeroSearch evaluations; z when it finds none; no zero when
+// that double is undefined.
+//
+// The work bound. The samples are given; everything evaluated here is
+// refinement. Before each bracket (an extremum's, a sign change's, an edge's)
+// and each candidate of the simplest-double search the scan looks at the
+// work: past `stepLimit` steps, or once the work has stopped (its deadline or
+// cancel flag), it stops and sets `truncated`. After the work stops every
+// evaluation is undefined, so no narrowing ends in a point, and Add takes
+// nothing more: nothing found after that moment is listed. A bracket takes
+// at most kMaxBracketSteps evaluations, a run's search as many per side, so
+// the overrun is bounded. Each list holds at most kMaxPointsPerCurve + 1
+// points (more sets `truncated`), ascending; a zero reached twice (from a
+// stretch of zero knots and a bracket beside it) is listed once.
+//
+// What the grid does not show is not found: crossings and extrema that leave
+// the signs of the values and of the slopes at the samples as they were (a
+// spike between two samples).
 #include "analysis/curve_scan.h"
 
 #include <algorithm>

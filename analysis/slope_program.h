@@ -2,18 +2,10 @@
 // pairs (forward-mode differentiation). The value of every step is computed
 // exactly as the accumulator interpreter computes it, so the value equals
 // Expression::Evaluate's result to the last bit; the slope follows each
-// operation's rule of differentiation.
-//
-// Conventions where a rule meets a point without a derivative:
-//   - the slope is the derivative from the right where one exists: abs(u)
-//     at u = 0 has slope |u'|, a kink of the curve takes the slope of its
-//     right-hand side, mod(x, y) on a jump takes the slope after it;
-//   - floor and ceil have slope 0 everywhere, their jumps included;
-//   - sqrt(u) at u = 0 has slope +inf (times the sign of u');
-//   - a slope that is exactly 0 stays 0 whatever factor the chain rule
-//     puts on it, and a product with a factor that is a constant 0 is
-//     flat, so that a part that does not depend on x contributes nothing
-//     even where the other factor's slope is infinite or undefined.
+// operation's rule of differentiation in expr/operation_rules.h, which also
+// says what the slope is where there is no derivative (from the right at a
+// kink, 0 for floor and ceil, +inf for sqrt at 0, 0 for a part that does
+// not depend on x).
 #pragma once
 
 #include <cstddef>
@@ -48,7 +40,7 @@ public:
 
 private:
     struct Instr {
-        uint8_t code = 0; // the handler: Stop, Load, Spill, or a rule in an operand mode
+        uint8_t code = 0; // the handler: the ProgramOp of the step
         int32_t exponent = 0;
         const double* a = nullptr;
         const double* b = nullptr;
@@ -56,8 +48,6 @@ private:
         const double* db = nullptr;
         double* dst = nullptr;
         double* ddst = nullptr;
-        double (*f1)(double) = nullptr;
-        double (*f2)(double, double) = nullptr;
     };
     template <bool kMagnitude> Dual Run(double& magnitude) const;
 

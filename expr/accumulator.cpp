@@ -3,35 +3,29 @@
 #include <new>
 
 #include "expr/expression.h"
-#include "expr/integer_power.h"
+#include "expr/operation_rules.h"
 #include "expr/program.h"
 
 using Op = ProgramOp;
 
-#define CALL2(x, y) ip->f2((x), (y))
-#define BINARY_ACTIONS(NAME, OP)                                                        \
-    ACTION(NAME##M, acc = OP(acc, *ip->b))                                              \
-    ACTION(NAME##R, acc = OP(*ip->a, acc))                                              \
-    ACTION(NAME##MM, acc = OP(*ip->a, *ip->b))
-// What each instruction does, in the order of ProgramOp (after Stop).
-#define ALL_ACTIONS                                                                     \
-    ACTION(Load, acc = *ip->a)                                                          \
-    ACTION(Spill, *ip->dst = acc)                                                       \
-    ACTION(NegA, acc = -acc)                                                            \
-    ACTION(SqrtA, acc = std::sqrt(acc))                                                 \
-    ACTION(AbsA, acc = std::fabs(acc))                                                  \
-    ACTION(Call1A, acc = ip->f1(acc))                                                   \
-    ACTION(NegM, acc = -*ip->a)                                                         \
-    ACTION(SqrtM, acc = std::sqrt(*ip->a))                                              \
-    ACTION(AbsM, acc = std::fabs(*ip->a))                                               \
-    ACTION(Call1M, acc = ip->f1(*ip->a))                                                \
-    BINARY_ACTIONS(Add, arithmetic::Add) BINARY_ACTIONS(Sub, arithmetic::Sub)           \
-    BINARY_ACTIONS(Mul, arithmetic::Mul) BINARY_ACTIONS(Div, arithmetic::Div)           \
-    BINARY_ACTIONS(Pow, arithmetic::Pow) BINARY_ACTIONS(Call2, CALL2)                   \
-    ACTION(PowIntA, acc = IntegerPower(acc, ip->exponent))                              \
-    ACTION(PowIntM, acc = IntegerPower(*ip->a, ip->exponent))                           \
-    ACTION(SquareA, acc = IntegerPower(acc, 2))                                         \
-    ACTION(SquareM, acc = IntegerPower(*ip->a, 2))
+// What each instruction does after Stop: the instructions of their own,
+// then the value of every operation in all its modes, expanded from the
+// instruction list.
+#define UNARY_ACTIONS(name)                                                                      \
+    ACTION(name##A, acc = ops::name::Value(acc))                                                 \
+    ACTION(name##M, acc = ops::name::Value(*ip->a))
+#define BINARY_ACTIONS(name)                                                                     \
+    ACTION(name##M, acc = ops::name::Value(acc, *ip->b))                                         \
+    ACTION(name##R, acc = ops::name::Value(*ip->a, acc))                                         \
+    ACTION(name##MM, acc = ops::name::Value(*ip->a, *ip->b))
+#define ALL_ACTIONS                                                                              \
+    ACTION(Load, acc = *ip->a)                                                                   \
+    ACTION(Spill, *ip->dst = acc)                                                                \
+    ACTION(PowIntA, acc = ops::PowInt::Value(acc, ip->exponent))                                 \
+    ACTION(PowIntM, acc = ops::PowInt::Value(*ip->a, ip->exponent))                              \
+    ACTION(SquareA, acc = ops::PowInt::Value(acc, 2))                                            \
+    ACTION(SquareM, acc = ops::PowInt::Value(*ip->a, 2))                                         \
+    ORVANTA_PROGRAM_OPS(ORVANTA_NOTHING, UNARY_ACTIONS, BINARY_ACTIONS)
 
 double RunCode(const ProgramInstr* ip) {
     double acc = 0.0;
@@ -39,10 +33,14 @@ double RunCode(const ProgramInstr* ip) {
     // Threaded dispatch: one indirect jump per handler predicts better than a
     // single shared switch.
 #define LABEL(name) &&op_##name,
-    static const void* const handlers[] = {ORVANTA_PROGRAM_OPS(LABEL)};
+#define UNARY_LABELS(name) &&op_##name##A, &&op_##name##M,
+#define BINARY_LABELS(name) &&op_##name##M, &&op_##name##R, &&op_##name##MM,
+    static const void* const handlers[] = {ORVANTA_PROGRAM_OPS(LABEL, UNARY_LABELS, BINARY_LABELS)};
 #undef LABEL
-#define ACTION(name, action)                                                            \
-    op_##name : action;                                                                 \
+#undef UNARY_LABELS
+#undef BINARY_LABELS
+#define ACTION(name, action)                                                                     \
+    op_##name : action;                                                                          \
     goto* handlers[static_cast<uint8_t>((++ip)->op)];
     goto* handlers[static_cast<uint8_t>(ip->op)];
     ALL_ACTIONS
@@ -50,7 +48,7 @@ op_Stop:
     return acc;
 #undef ACTION
 #else
-#define ACTION(name, action)                                                            \
+#define ACTION(name, action)                                                                     \
     case Op::name: action; break;
     for (;; ++ip) {
         switch (ip->op) {
@@ -62,7 +60,7 @@ op_Stop:
 #endif
 }
 
-#undef CALL2
+#undef UNARY_ACTIONS
 #undef BINARY_ACTIONS
 #undef ALL_ACTIONS
 

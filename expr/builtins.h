@@ -1,15 +1,20 @@
-// The eighteen builtin functions of the calculator language.
+// The eighteen builtin functions of the calculator language: the runtime
+// table generated from the list in expr/operations.h.
 #pragma once
 
+#include "expr/operations.h"
 #include "expr/symbols.h"
 
 struct BuiltinInfo {
     const char* name;
     int arity; // 0, 1 or 2
     BuiltinFunction callback;
-    double (*unary)(double);          // the math function of a 1-argument builtin
-    double (*binary)(double, double); // the math function of a 2-argument builtin
-    double constant;                  // the value of a 0-argument builtin
+    // The linked program's operation for a builtin that takes arguments,
+    // whose value and slope rules every interpreter applies
+    // (expr/operation_rules.h); a constant is a number to the linker and
+    // leaves this at the first operation, unread.
+    Operation operation;
+    double constant; // the value of a 0-argument builtin
 };
 
 // The builtins in registration order.

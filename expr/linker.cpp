@@ -1,70 +1,48 @@
 // The linker: turns the postfix array into the accumulator program of
 // program.h, resolving names against the table and folding constants.
-#include <cmath>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <new>
-#include <string_view>
 #include <tuple>
 
 #include "expr/builtins.h"
 #include "expr/expression.h"
 #include "expr/integer_power.h"
+#include "expr/operation_rules.h"
 #include "expr/program.h"
 
 namespace {
 
 using Op = ProgramOp;
 
-constexpr int kPowIndex = 4;
-
-// Position of an operator among the binary operations (Call2 is the last).
-int BinaryIndex(OperatorCode code) {
+// The operation of a binary operator.
+Operation BinaryOperation(OperatorCode code) {
     switch (code) {
-    case OperatorCode::Add: return 0;
-    case OperatorCode::Subtract: return 1;
-    case OperatorCode::Multiply: return 2;
-    case OperatorCode::Divide: return 3;
-    case OperatorCode::Power: return kPowIndex;
-    default: return 5;
+    case OperatorCode::Add: return Operation::Add;
+    case OperatorCode::Subtract: return Operation::Sub;
+    case OperatorCode::Multiply: return Operation::Mul;
+    case OperatorCode::Divide: return Operation::Div;
+    default: return Operation::Pow;
     }
 }
 
-// Unary operations by index in mode A or M; binary ones by index and mode
-// (M, R, MM) follow Add's three modes in steps of three.
-Op UnaryOpA(int index) { return static_cast<Op>(static_cast<int>(Op::NegA) + index); }
-Op UnaryOpM(int index) { return static_cast<Op>(static_cast<int>(Op::NegM) + index); }
-Op BinaryOp(int index, int mode) {
-    return static_cast<Op>(static_cast<int>(Op::AddM) + 3 * index + mode);
-}
-static_assert(static_cast<int>(Op::Call2MM) == static_cast<int>(Op::AddM) + 3 * 5 + 2);
-static_assert(static_cast<int>(Op::Call1M) == static_cast<int>(Op::NegM) + 3);
-
-// Unary operations: Neg, Sqrt, Abs, then Call1 (any other builtin).
-int UnaryIndex(std::string_view builtin) {
-    return builtin == "sqrt" ? 1 : builtin == "abs" ? 2 : 3;
-}
-
-double Unary(int index, double (*f)(double), double x) {
-    switch (index) {
-    case 0: return -x;
-    case 1: return std::sqrt(x);
-    case 2: return std::fabs(x);
-    default: return f(x);
+// An operation on constants, done once by the linker with the function the
+// interpreters use.
+double Fold(Operation operation, double x, double y) {
+    switch (operation) {
+#define UNARY_FOLD(name)                                                                         \
+    case Operation::name: return ops::name::Value(x);
+#define BINARY_FOLD(name)                                                                        \
+    case Operation::name: return ops::name::Value(x, y);
+        ORVANTA_UNARY_OPERATIONS(UNARY_FOLD)
+        ORVANTA_BINARY_OPERATIONS(BINARY_FOLD)
+#undef UNARY_FOLD
+#undef BINARY_FOLD
     }
+    return x; // not reached: every operation has its case
 }
 
-double Binary(int index, double (*f)(double, double), double x, double y) {
-    switch (index) {
-    case 0: return arithmetic::Add(x, y);
-    case 1: return arithmetic::Sub(x, y);
-    case 2: return arithmetic::Mul(x, y);
-    case 3: return arithmetic::Div(x, y);
-    case kPowIndex: return arithmetic::Pow(x, y);
-    default: return f(x, y);
-    }
-}
 } // namespace
 
 // Follows the evaluation stack through the postfix array, recording where
@@ -82,7 +60,7 @@ class Linker {
 public:
     // Values computed by earlier operations: operation and operands -> number.
     struct Values {
-        std::map<std::tuple<int, int, uint64_t, int, uint64_t, uintptr_t>, uint32_t> numbers;
+        std::map<std::tuple<Operation, int, uint64_t, int, uint64_t>, uint32_t> numbers;
         std::vector<uint32_t> uses{0};    // by number; the first pass fills it
         std::vector<int64_t> keptIn{-1};  // by number: its register once computed
         uint32_t firstKeptRegister = 0;
@@ -104,59 +82,57 @@ public:
         Push(operand);
     }
 
-    void Unary(int index, double (*f)(double)) {
+    void Unary(Operation operation) {
         const Operand a = stack.back();
         if (a.kind == Operand::Kind::Constant) {
-            stack.back() = Constant(::Unary(index, f, p.constants[a.index]));
+            stack.back() = Constant(Fold(operation, p.constants[a.index], 0.0));
             return;
         }
-        const uint32_t number = Number(index, a, Operand(), reinterpret_cast<uintptr_t>(f));
+        const uint32_t number = Number(operation, a, Operand());
         if (Reused(number, stack.back()))
             return;
         ProgramStep step;
-        step.f1 = f;
         if (a.kind == Operand::Kind::Accumulator) {
-            step.op = UnaryOpA(index);
+            step.op = UnaryOp(operation, 0);
         } else {
             SpillAccumulator();
-            step.op = UnaryOpM(index);
+            step.op = UnaryOp(operation, 1);
             step.a = a;
         }
         p.steps.push_back(step);
         stack.back() = Computed(number);
     }
 
-    // `f` is the function of a two-argument builtin (index 5).
-    void Binary(int index, double (*f)(double, double)) {
+    void Binary(Operation operation) {
         const Operand b = stack.back();
         stack.pop_back();
         const Operand a = stack.back();
         stack.pop_back();
         if (a.kind == Operand::Kind::Constant && b.kind == Operand::Kind::Constant) {
-            Push(Constant(::Binary(index, f, p.constants[a.index], p.constants[b.index])));
+            Push(Constant(Fold(operation, p.constants[a.index], p.constants[b.index])));
             return;
         }
-        const uint32_t number = Number(16 + index, a, b, reinterpret_cast<uintptr_t>(f));
+        const uint32_t number = Number(operation, a, b);
         stack.emplace_back();
         if (Reused(number, stack.back()))
             return;
         stack.pop_back();
         ProgramStep step;
-        step.f2 = f;
         step.a = a;
         step.b = b;
         // x^n with a constant integer n has a cheaper way to pow's bits.
-        const bool integerPower = index == kPowIndex && b.kind == Operand::Kind::Constant &&
+        const bool integerPower = operation == Operation::Pow &&
+                                  b.kind == Operand::Kind::Constant &&
                                   IsPowerExponent(p.constants[b.index], step.exponent);
         if (a.kind == Operand::Kind::Accumulator) {
-            step.op = !integerPower ? BinaryOp(index, 0)
+            step.op = !integerPower ? BinaryOp(operation, 0)
                       : step.exponent == 2 ? Op::SquareA
                                            : Op::PowIntA;
         } else if (b.kind == Operand::Kind::Accumulator) {
-            step.op = BinaryOp(index, 1);
+            step.op = BinaryOp(operation, 1);
         } else {
             SpillAccumulator();
-            step.op = !integerPower ? BinaryOp(index, 2)
+            step.op = !integerPower ? BinaryOp(operation, 2)
                       : step.exponent == 2 ? Op::SquareM
                                            : Op::PowIntM;
         }
@@ -191,7 +167,7 @@ private:
 
     // The number of the value an operation computes; counts its uses in the
     // first pass.
-    uint32_t Number(int operation, const Operand& a, const Operand& b, uintptr_t function) {
+    uint32_t Number(Operation operation, const Operand& a, const Operand& b) {
         auto key = [&](const Operand& o) -> std::pair<int, uint64_t> {
             switch (o.kind) {
             case Operand::Kind::Constant: {
@@ -206,7 +182,7 @@ private:
         const auto [aKind, aValue] = key(a);
         const auto [bKind, bValue] = key(b);
         auto [it, added] = values.numbers.try_emplace(
-            std::make_tuple(operation, aKind, aValue, bKind, bValue, function),
+            std::make_tuple(operation, aKind, aValue, bKind, bValue),
             static_cast<uint32_t>(values.uses.size()));
         if (added && !values.reuse) {
             values.uses.push_back(0);
@@ -293,12 +269,89 @@ void Resolve(Expression::Program& p) {
         in.b = Address(p, step.b);
         if (step.op == Op::Spill)
             in.dst = &p.registers[step.dst];
-        if (step.f2)
-            in.f2 = step.f2;
-        else
-            in.f1 = step.f1;
     }
     p.direct = p.code.size() == 2 && p.code[0].op == Op::Load ? p.code[0].a : nullptr;
+}
+
+using State = Expression::Program::State;
+
+// Broken unless the stack holds the `count` values an operation takes.
+State Need(const Linker& linker, size_t count) {
+    return linker.Depth() >= count ? State::Linked : State::Broken;
+}
+
+// A call of a function: a builtin becomes its operation, or its value when
+// it takes no arguments. Unresolved when the table has no such function,
+// ByToken when its callback is not a builtin's.
+State LinkCall(Linker& linker, const SymbolTable& symbols, const Token& token) {
+    const Symbol* symbol = symbols.FindFunction(token.text);
+    if (!symbol || symbol->kind != SymbolKind::Function || !symbol->function)
+        return State::Unresolved;
+    const BuiltinInfo* builtin = FindBuiltin(symbol->function);
+    if (!builtin)
+        return State::ByToken;
+    if (Need(linker, builtin->arity) != State::Linked)
+        return State::Broken;
+    if (builtin->arity == 0)
+        linker.PushConstant(builtin->constant);
+    else if (builtin->arity == 1)
+        linker.Unary(builtin->operation);
+    else
+        linker.Binary(builtin->operation);
+    return State::Linked;
+}
+
+// An operator. Parentheses and commas left in the postfix array do
+// nothing; "=" anywhere but at the end, or an unknown operator, can never
+// be evaluated.
+State LinkOperator(Linker& linker, OperatorCode op) {
+    switch (op) {
+    case OperatorCode::Power:
+    case OperatorCode::Multiply:
+    case OperatorCode::Divide:
+    case OperatorCode::Add:
+    case OperatorCode::Subtract:
+        if (Need(linker, 2) != State::Linked)
+            return State::Broken;
+        linker.Binary(BinaryOperation(op));
+        return State::Linked;
+    case OperatorCode::UnaryPlus:
+        return Need(linker, 1);
+    case OperatorCode::UnaryMinus:
+        if (Need(linker, 1) != State::Linked)
+            return State::Broken;
+        linker.Unary(Operation::Neg);
+        return State::Linked;
+    case OperatorCode::OpenParen:
+    case OperatorCode::CloseParen:
+    case OperatorCode::Comma:
+        return State::Linked;
+    default:
+        return State::Broken;
+    }
+}
+
+// One postfix token into the linker: Linked when it went in, else the state
+// the program is left in.
+State LinkToken(Linker& linker, SymbolTable& symbols, const Token& token) {
+    switch (token.kind) {
+    case TokenKind::Identifier: {
+        Symbol* symbol = symbols.FindVariable(token.text);
+        if (!symbol)
+            return State::Unresolved;
+        linker.PushVariable(&symbol->value);
+        return State::Linked;
+    }
+    case TokenKind::Number:
+        linker.PushConstant(token.number);
+        return State::Linked;
+    case TokenKind::FunctionCall:
+        return LinkCall(linker, symbols, token);
+    case TokenKind::Operator:
+        return LinkOperator(linker, token.op);
+    default:
+        return State::Broken;
+    }
 }
 
 } // namespace
@@ -377,83 +430,12 @@ bool Expression::LinkPass(Linker& linker, uint32_t first, uint32_t last) {
     using State = Program::State;
     Program& p = *program;
     for (uint32_t i = first; i < last; ++i) {
-        const Token& token = postfix[i];
-        const size_t depth = linker.Depth();
-        if (depth >= ValueStackSize) {
-            p.state = State::Broken;
-            return false;
-        }
-        auto need = [&](size_t count) {
-            if (depth >= count)
-                return true;
-            p.state = State::Broken;
-            return false;
-        };
-        switch (token.kind) {
-        case TokenKind::Identifier: {
-            Symbol* symbol = symbols->FindVariable(token.text);
-            if (!symbol) {
-                p.state = State::Unresolved;
-                return false;
-            }
-            linker.PushVariable(&symbol->value);
-            break;
-        }
-        case TokenKind::Number:
-            linker.PushConstant(token.number);
-            break;
-        case TokenKind::FunctionCall: {
-            const Symbol* symbol = symbols->FindFunction(token.text);
-            if (!symbol || symbol->kind != SymbolKind::Function || !symbol->function) {
-                p.state = State::Unresolved;
-                return false;
-            }
-            const BuiltinInfo* builtin = FindBuiltin(symbol->function);
-            if (!builtin) {
-                p.state = State::ByToken;
-                return false;
-            }
-            if (!need(builtin->arity))
-                return false;
-            if (builtin->arity == 0)
-                linker.PushConstant(builtin->constant);
-            else if (builtin->arity == 1)
-                linker.Unary(UnaryIndex(builtin->name), builtin->unary);
-            else
-                linker.Binary(5, builtin->binary);
-            break;
-        }
-        case TokenKind::Operator:
-            switch (token.op) {
-            case OperatorCode::Power:
-            case OperatorCode::Multiply:
-            case OperatorCode::Divide:
-            case OperatorCode::Add:
-            case OperatorCode::Subtract:
-                if (!need(2))
-                    return false;
-                linker.Binary(BinaryIndex(token.op), nullptr);
-                break;
-            case OperatorCode::UnaryPlus:
-                if (!need(1))
-                    return false;
-                break;
-            case OperatorCode::UnaryMinus:
-                if (!need(1))
-                    return false;
-                linker.Unary(0, nullptr);
-                break;
-            case OperatorCode::OpenParen:
-            case OperatorCode::CloseParen:
-            case OperatorCode::Comma:
-                break;
-            default: // "=" anywhere but at the end, or an unknown operator
-                p.state = State::Broken;
-                return false;
-            }
-            break;
-        default:
-            p.state = State::Broken;
+        // The evaluation stack would overflow before this token.
+        const State state = linker.Depth() >= ValueStackSize
+                                ? State::Broken
+                                : LinkToken(linker, *symbols, postfix[i]);
+        if (state != State::Linked) {
+            p.state = state;
             return false;
         }
     }

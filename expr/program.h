@@ -1,5 +1,5 @@
 // The linked form of a postfix array. Names are resolved to the addresses of
-// their values in the table, builtins to their math functions, operations on
+// their values in the table, builtins to their operations, operations on
 // constants alone are done once here (with the same functions), and the rest
 // becomes code for an accumulator machine: the value most recently computed
 // stays in a register, the other operands are read where they live (a
@@ -10,38 +10,99 @@
 // integer_power.h, which gives pow's bits.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 #include <vector>
 
 #include "expr/expression.h"
+#include "expr/operations.h"
 
-// Unary operations u and binary operations b, each in several operand modes:
+// The instructions: every operation of expr/operations.h in each of its
+// operand modes, unary ones u and binary ones b:
 //   A:  acc = u(acc)           M:  acc = u(*a)
 //   M:  acc = acc b *b         R:  acc = *a b acc        MM: acc = *a b *b
 // PowInt is "^" with a constant integer exponent that integer_power.h
 // computes (acc = acc^n, acc = (*a)^n); Square is PowInt with n = 2, the
 // common case, with handlers of its own.
-// The list is written once, here, and expanded both into the enumeration
-// and into the interpreter's handlers, so the two cannot disagree.
-#define ORVANTA_BINARY_MODES(X, NAME) X(NAME##M) X(NAME##R) X(NAME##MM)
-#define ORVANTA_PROGRAM_OPS(X)                                                           \
-    X(Stop)  /* the value is in acc */                                                   \
-    X(Load)  /* acc = *a */                                                              \
-    X(Spill) /* *dst = acc */                                                            \
-    X(NegA) X(SqrtA) X(AbsA) X(Call1A)                                                   \
-    X(NegM) X(SqrtM) X(AbsM) X(Call1M)                                                   \
-    ORVANTA_BINARY_MODES(X, Add) ORVANTA_BINARY_MODES(X, Sub)                            \
-    ORVANTA_BINARY_MODES(X, Mul) ORVANTA_BINARY_MODES(X, Div)                            \
-    ORVANTA_BINARY_MODES(X, Pow) ORVANTA_BINARY_MODES(X, Call2)                          \
+// The list is expanded into the enumeration and into every interpreter's
+// handlers (X for the instructions of their own, UNARY and BINARY for each
+// operation in all its modes), so none of them can miss one.
+#define ORVANTA_PROGRAM_OPS(X, UNARY, BINARY)                                                    \
+    X(Stop)  /* the value is in acc */                                                          \
+    X(Load)  /* acc = *a */                                                                     \
+    X(Spill) /* *dst = acc */                                                                   \
+    ORVANTA_UNARY_OPERATIONS(UNARY) ORVANTA_BINARY_OPERATIONS(BINARY)                           \
     X(PowIntA) X(PowIntM) X(SquareA) X(SquareM)
 
 #define ORVANTA_ENUMERATOR(name) name,
-enum class ProgramOp : uint8_t { ORVANTA_PROGRAM_OPS(ORVANTA_ENUMERATOR) };
-#undef ORVANTA_ENUMERATOR
+#define ORVANTA_UNARY_ENUMERATORS(name) name##A, name##M,
+#define ORVANTA_BINARY_ENUMERATORS(name) name##M, name##R, name##MM,
+enum class ProgramOp : uint8_t {
+    ORVANTA_PROGRAM_OPS(ORVANTA_ENUMERATOR, ORVANTA_UNARY_ENUMERATORS, ORVANTA_BINARY_ENUMERATORS)
+};
 
-inline constexpr int kUnaryOps = 4;  // Neg, Sqrt, Abs, Call1
-inline constexpr int kBinaryOps = 6; // Add, Sub, Mul, Div, Pow, Call2
+// Operations of the block form: each writes an array of values, dst[i] for
+// every sample i of a block. Operands are arrays (A) or single values (S)
+// such as constants, variables other than the sampled one, and hoisted
+// values; Fill copies a single value into every element. A unary operation
+// reads an array; a binary one two arrays (AA) or an array and a single
+// value (AS, SA).
+#define ORVANTA_BLOCK_OPS(X, UNARY, BINARY)                                                      \
+    X(Stop) X(Fill) ORVANTA_UNARY_OPERATIONS(UNARY) ORVANTA_BINARY_OPERATIONS(BINARY) X(PowInt)
+
+#define ORVANTA_BLOCK_BINARY_ENUMERATORS(name) name##AA, name##AS, name##SA,
+enum class BlockOp : uint8_t {
+    ORVANTA_BLOCK_OPS(ORVANTA_ENUMERATOR, ORVANTA_ENUMERATOR, ORVANTA_BLOCK_BINARY_ENUMERATORS)
+};
+#undef ORVANTA_ENUMERATOR
+#undef ORVANTA_UNARY_ENUMERATORS
+#undef ORVANTA_BINARY_ENUMERATORS
+#undef ORVANTA_BLOCK_BINARY_ENUMERATORS
+
+// Where the modes of each operation lie in the lists above: two per unary
+// operation after Stop, Load and Spill, three per binary one after those.
+inline constexpr int kFirstUnaryOp = 3;
+inline constexpr int kFirstBinaryOp = kFirstUnaryOp + 2 * kUnaryOperations;
+// Unary operand modes: 0 = A, 1 = M. Binary ones: 0 = M, 1 = R, 2 = MM.
+constexpr ProgramOp UnaryOp(Operation operation, int mode) {
+    return static_cast<ProgramOp>(kFirstUnaryOp + 2 * static_cast<int>(operation) + mode);
+}
+constexpr ProgramOp BinaryOp(Operation operation, int mode) {
+    return static_cast<ProgramOp>(kFirstBinaryOp +
+                                  3 * (static_cast<int>(operation) - kUnaryOperations) + mode);
+}
+// Whether an instruction is one of an operation's modes, which one, and in
+// which mode.
+constexpr bool IsOperation(ProgramOp op) {
+    return static_cast<int>(op) >= kFirstUnaryOp &&
+           static_cast<int>(op) < kFirstBinaryOp + 3 * kBinaryOperations;
+}
+constexpr Operation OperationOf(ProgramOp op) {
+    const int i = static_cast<int>(op);
+    return static_cast<Operation>(i < kFirstBinaryOp
+                                      ? (i - kFirstUnaryOp) / 2
+                                      : kUnaryOperations + (i - kFirstBinaryOp) / 3);
+}
+constexpr int ModeOf(ProgramOp op) {
+    const int i = static_cast<int>(op);
+    return i < kFirstBinaryOp ? (i - kFirstUnaryOp) % 2 : (i - kFirstBinaryOp) % 3;
+}
+static_assert(UnaryOp(Operation::Neg, 0) == ProgramOp::NegA);
+static_assert(BinaryOp(Operation::Add, 2) == ProgramOp::AddMM);
+static_assert(static_cast<int>(ProgramOp::PowIntA) == kFirstBinaryOp + 3 * kBinaryOperations);
+static_assert(OperationOf(ProgramOp::SubR) == Operation::Sub && ModeOf(ProgramOp::SubR) == 1);
+
+// The same for the block form: one op per unary operation after Stop and
+// Fill, three per binary one (operands: 0 = AA, 1 = AS, 2 = SA).
+constexpr BlockOp BlockUnaryOp(Operation operation) {
+    return static_cast<BlockOp>(2 + static_cast<int>(operation));
+}
+constexpr BlockOp BlockBinaryOp(Operation operation, int operands) {
+    return static_cast<BlockOp>(2 + kUnaryOperations +
+                                3 * (static_cast<int>(operation) - kUnaryOperations) + operands);
+}
+static_assert(BlockUnaryOp(Operation::Neg) == BlockOp::Neg);
+static_assert(BlockBinaryOp(Operation::Add, 2) == BlockOp::AddSA);
+static_assert(static_cast<int>(BlockOp::PowInt) == 2 + kUnaryOperations + 3 * kBinaryOperations);
 
 // Where an operand lives.
 struct Operand {
@@ -57,8 +118,6 @@ struct ProgramStep {
     int32_t exponent = 0; // PowInt's n
     Operand a, b;
     uint32_t dst = 0; // the register a Spill writes
-    double (*f1)(double) = nullptr;
-    double (*f2)(double, double) = nullptr;
 };
 
 // A step with its operands resolved to addresses.
@@ -68,28 +127,7 @@ struct ProgramInstr {
     const double* a = nullptr;
     const double* b = nullptr;
     double* dst = nullptr;
-    union {
-        double (*f1)(double);
-        double (*f2)(double, double);
-    };
-    ProgramInstr() : f1(nullptr) {}
 };
-
-// Operations of the block form: each writes an array of values, dst[i] for
-// every sample i of a block. Operands are arrays (A) or single values (S)
-// such as constants, variables other than the sampled one, and hoisted
-// values; Fill copies a single value into every element.
-#define ORVANTA_BLOCK_BINARY(X, NAME) X(NAME##AA) X(NAME##AS) X(NAME##SA)
-#define ORVANTA_BLOCK_OPS(X)                                                             \
-    X(Stop) X(Fill) X(Neg) X(Sqrt) X(Abs) X(Call1)                                       \
-    ORVANTA_BLOCK_BINARY(X, Add) ORVANTA_BLOCK_BINARY(X, Sub)                            \
-    ORVANTA_BLOCK_BINARY(X, Mul) ORVANTA_BLOCK_BINARY(X, Div)                            \
-    ORVANTA_BLOCK_BINARY(X, Pow) ORVANTA_BLOCK_BINARY(X, Call2)                          \
-    X(PowInt)
-
-#define ORVANTA_ENUMERATOR(name) name,
-enum class BlockOp : uint8_t { ORVANTA_BLOCK_OPS(ORVANTA_ENUMERATOR) };
-#undef ORVANTA_ENUMERATOR
 
 struct BlockInstr {
     BlockOp op = BlockOp::Stop;
@@ -97,11 +135,6 @@ struct BlockInstr {
     double* dst = nullptr;
     const double* a = nullptr;
     const double* b = nullptr;
-    union {
-        double (*f1)(double);
-        double (*f2)(double, double);
-    };
-    BlockInstr() : f1(nullptr) {}
 };
 
 struct Expression::Program {
@@ -145,13 +178,3 @@ struct Expression::Program {
 // Runs resolved accumulator instructions up to Stop and returns the
 // accumulator.
 double RunCode(const ProgramInstr* ip);
-
-// The arithmetic of the binary operators, written once for the linker's
-// folding of constants, the interpreter and the block loops.
-namespace arithmetic {
-inline double Add(double x, double y) { return x + y; }
-inline double Sub(double x, double y) { return x - y; }
-inline double Mul(double x, double y) { return x * y; }
-inline double Div(double x, double y) { return x / y; }
-inline double Pow(double x, double y) { return std::pow(x, y); }
-} // namespace arithmetic

@@ -8,29 +8,28 @@
 
 #include "expr/expression.h"
 #include "expr/integer_power.h"
+#include "expr/operation_rules.h"
 #include "expr/program.h"
 
 namespace {
 
 using Op = ProgramOp;
 
-static_assert(static_cast<int>(BlockOp::Call1) == static_cast<int>(BlockOp::Neg) + 3);
-static_assert(static_cast<int>(BlockOp::Call2SA) == static_cast<int>(BlockOp::AddAA) + 3 * 5 + 2);
-
-#define CALL2(x, y) in.f2((x), (y))
 #define LOOP(action)                                                                    \
     _Pragma("GCC unroll 8") for (size_t i = 0; i < n; ++i)                              \
         action;                                                                         \
     break;
-#define BINARY_BLOCK(NAME, OP)                                                          \
-    case BlockOp::NAME##AA: LOOP(dst[i] = OP(a[i], b[i]))                               \
-    case BlockOp::NAME##AS: {                                                           \
+#define UNARY_BLOCK(name)                                                               \
+    case BlockOp::name: LOOP(dst[i] = ops::name::Value(a[i]))
+#define BINARY_BLOCK(name)                                                              \
+    case BlockOp::name##AA: LOOP(dst[i] = ops::name::Value(a[i], b[i]))                 \
+    case BlockOp::name##AS: {                                                           \
         const double y = *b;                                                            \
-        LOOP(dst[i] = OP(a[i], y))                                                      \
+        LOOP(dst[i] = ops::name::Value(a[i], y))                                        \
     }                                                                                   \
-    case BlockOp::NAME##SA: {                                                           \
+    case BlockOp::name##SA: {                                                           \
         const double x = *a;                                                            \
-        LOOP(dst[i] = OP(x, b[i]))                                                      \
+        LOOP(dst[i] = ops::name::Value(x, b[i]))                                        \
     }
 
 // Runs block instructions over the first n values of every array.
@@ -48,17 +47,9 @@ void RunBlockN(const BlockInstr* code, size_t count) {
             const double x = *a;
             LOOP(dst[i] = x)
         }
-        case BlockOp::Neg: LOOP(dst[i] = -a[i])
-        case BlockOp::Sqrt: LOOP(dst[i] = std::sqrt(a[i]))
-        case BlockOp::Abs: LOOP(dst[i] = std::fabs(a[i]))
-        case BlockOp::Call1: LOOP(dst[i] = in.f1(a[i]))
         case BlockOp::PowInt: IntegerPowers(a, dst, n, in.exponent); break;
-        BINARY_BLOCK(Add, arithmetic::Add)
-        BINARY_BLOCK(Sub, arithmetic::Sub)
-        BINARY_BLOCK(Mul, arithmetic::Mul)
-        BINARY_BLOCK(Div, arithmetic::Div)
-        BINARY_BLOCK(Pow, arithmetic::Pow)
-        BINARY_BLOCK(Call2, CALL2)
+        ORVANTA_UNARY_OPERATIONS(UNARY_BLOCK)
+        ORVANTA_BINARY_OPERATIONS(BINARY_BLOCK)
         }
     }
 }
@@ -72,8 +63,8 @@ void RunBlock(const BlockInstr* code, size_t n) {
         RunBlockN<0>(code, n);
 }
 
-#undef CALL2
 #undef LOOP
+#undef UNARY_BLOCK
 #undef BINARY_BLOCK
 
 // Splits the linked steps into the prologue and the block code. It follows
@@ -162,25 +153,35 @@ private:
     }
 
     void Add(const ProgramStep& step) {
-        const int op = static_cast<int>(step.op);
         Value x, y; // the operands read, in order; y unused by unary steps
-        bool binary = false;
-        if (step.op == Op::Load) {
+        bool binary = false, power = false;
+        switch (step.op) {
+        case Op::Load:
             x = Of(step.a);
-        } else if (step.op == Op::Spill) {
+            break;
+        case Op::Spill:
             registers[step.dst] = Varies(acc) ? acc : Hoist(acc);
             return;
-        } else if (step.op == Op::PowIntA || step.op == Op::SquareA ||
-                   (op >= int(Op::NegA) && op <= int(Op::Call1A))) {
+        case Op::PowIntA:
+        case Op::SquareA:
             x = acc;
-        } else if (step.op == Op::PowIntM || step.op == Op::SquareM ||
-                   (op >= int(Op::NegM) && op <= int(Op::Call1M))) {
+            power = true;
+            break;
+        case Op::PowIntM:
+        case Op::SquareM:
             x = Of(step.a);
-        } else {
-            binary = true;
-            const int mode = (op - int(Op::AddM)) % 3;
-            x = mode == 0 ? acc : Of(step.a);
-            y = mode == 1 ? acc : Of(step.b);
+            power = true;
+            break;
+        default:
+            binary = !IsUnary(OperationOf(step.op));
+            if (!binary) {
+                x = ModeOf(step.op) == 0 ? acc : Of(step.a);
+            } else {
+                const int mode = ModeOf(step.op);
+                x = mode == 0 ? acc : Of(step.a);
+                y = mode == 1 ? acc : Of(step.b);
+            }
+            break;
         }
         if (!Varies(x) && !(binary && Varies(y))) {
             // Computed once, by the prologue, into its accumulator.
@@ -198,19 +199,16 @@ private:
         }
         BlockStep bs;
         bs.instr.exponent = step.exponent;
-        if (binary) {
-            bs.instr.f2 = step.f2;
-            const int index = (op - int(Op::AddM)) / 3;
+        if (power) { // Square's exponent is 2
+            bs.instr.op = BlockOp::PowInt;
+            bs.a = x;
+        } else if (binary) {
             const int operands = !Varies(y) ? 1 : !Varies(x) ? 2 : 0; // AS, SA, AA
-            bs.instr.op = static_cast<BlockOp>(int(BlockOp::AddAA) + 3 * index + operands);
+            bs.instr.op = BlockBinaryOp(OperationOf(step.op), operands);
             bs.a = Hoist(x);
             bs.b = Hoist(y);
         } else {
-            bs.instr.f1 = step.f1;
-            const int unary = op <= int(Op::Call1A) ? op - int(Op::NegA) : op - int(Op::NegM);
-            bs.instr.op = step.exponent != 0 // PowInt or Square
-                              ? BlockOp::PowInt
-                              : static_cast<BlockOp>(int(BlockOp::Neg) + unary);
+            bs.instr.op = BlockUnaryOp(OperationOf(step.op));
             bs.a = x;
         }
         bs.dst = arrayCount++;
@@ -284,10 +282,6 @@ private:
             in.b = address(ps.b);
             if (ps.slot >= 0)
                 in.dst = &p.hoisted[ps.slot];
-            if (ps.step.f2)
-                in.f2 = ps.step.f2;
-            else
-                in.f1 = ps.step.f1;
             p.prologue.push_back(in);
         }
         if (!p.prologue.empty())
