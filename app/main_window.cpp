@@ -47,13 +47,13 @@ LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         App().UpdateTitle();
         return 0;
     case kUpdateCheckedMessage:
-        App().UpdateCheckEnded();
+        App().updateOffer.CheckEnded();
         return 0;
     case WM_ENABLE:
         // A modal dialog or message box has ended: an offer that waited for
         // it is shown now.
-        if (wParam && App().updateCheck && App().updateCheck->Ended())
-            PostMessageW(window, kUpdateCheckedMessage, 0, 0);
+        if (wParam)
+            App().updateOffer.FrameEnabled();
         return 0;
     case WM_CREATE:
     case WM_NOTIFY:
