@@ -10,6 +10,7 @@
 #include "plot/dpi_scale.h"
 #include "res/resource.h"
 #include "win/dpi.h"
+#include "win/window_state.h"
 
 namespace {
 
@@ -31,10 +32,6 @@ const int kBottomIds[] = {IDC_ANALYSIS_X_LABEL, IDC_ANALYSIS_X,       IDC_ANALYS
                           IDC_ANALYSIS_FROM_LABEL, IDC_ANALYSIS_FROM, IDC_ANALYSIS_TO_LABEL,
                           IDC_ANALYSIS_TO,      IDC_ANALYSIS_INTEGRATE, IDC_ANALYSIS_RESULTS};
 const int kWideIds[] = {IDC_ANALYSIS_POINTER, IDC_ANALYSIS_LIST, IDC_ANALYSIS_RESULTS};
-
-AnalysisWindow* FromWindow(HWND window) {
-    return reinterpret_cast<AnalysisWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
 
 // A control's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND control) {
@@ -389,12 +386,7 @@ void AnalysisWindow::OnDpiChanged(UINT newDpi, const RECT* suggested) {
 }
 
 LRESULT CALLBACK AnalysisWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    AnalysisWindow* analysis = FromWindow(window);
+    AnalysisWindow* analysis = WindowState<AnalysisWindow>(window, message, lParam);
     switch (message) {
     case WM_SIZE:
         if (analysis)
@@ -423,11 +415,9 @@ LRESULT CALLBACK AnalysisWindowProc(HWND window, UINT message, WPARAM wParam, LP
 
 // Return in the "x =" field evaluates, in "from" or "to" integrates.
 INT_PTR CALLBACK AnalysisDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
+    AnalysisWindow* analysis = WindowState<AnalysisWindow>(dialog, message, lParam);
+    if (message == WM_INITDIALOG)
         return TRUE;
-    }
-    auto* analysis = reinterpret_cast<AnalysisWindow*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
     if (message != WM_COMMAND || !analysis)
         return FALSE;
     switch (LOWORD(wParam)) {
