@@ -111,26 +111,21 @@ void GraphApp::OnCommand(int id) {
         ExportCommand();
         break;
     case IDM_COPY_GRAPH:
-    case IDA_COPY_GRAPH:
         CopyGraphCommand();
         break;
     case IDM_EXIT:
         CloseCommand();
         break;
     case IDM_NEW:
-    case IDA_NEW:
         NewCommand();
         break;
     case IDM_OPEN:
-    case IDA_OPEN:
         OpenCommand();
         break;
     case IDM_SAVE:
-    case IDA_SAVE:
         SaveCommand();
         break;
     case IDM_SAVE_AS:
-    case IDA_SAVE_AS:
         SaveAsCommand();
         break;
     case IDM_OPTIONS:
@@ -166,7 +161,6 @@ void GraphApp::OnCommand(int id) {
         ToggleImmediate();
         break;
     case IDM_ANALYSIS:
-    case IDA_ANALYSIS:
         ToggleAnalysis();
         break;
     case IDM_HELP:
