@@ -181,6 +181,9 @@ void GraphApp::ToggleAnalysis() {
         analysisWindow.Hide();
         return;
     }
+    // Shown for the first time ever: no placement was stored for it.
+    if (!analysisUsed)
+        analysisWindow.PlaceBesideOwner();
     analysisUsed = true;
     FollowGraph();
     analysisWindow.Show();

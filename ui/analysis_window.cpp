@@ -60,6 +60,23 @@ bool FieldNumber(HWND field, double& value) {
     return *end == '\0';
 }
 
+// `value` kept between `low` and `high`; `low` when `high` is below it (a
+// window larger than the work area keeps its top left corner inside).
+LONG Within(LONG value, LONG low, LONG high) {
+    return std::max(low, std::min(value, high));
+}
+
+// The top left corner for a window of `size` beside `owner` in the work
+// area `work`, never left of `clearOf` unless right or below the owner.
+POINT BesidePosition(const RECT& owner, SIZE size, const RECT& work, LONG clearOf) {
+    const LONG lastLeft = work.right - size.cx, lastTop = work.bottom - size.cy;
+    if (owner.right <= lastLeft)
+        return {std::max(owner.right, work.left), Within(owner.top, work.top, lastTop)};
+    if (owner.bottom <= lastTop)
+        return {Within(owner.left, work.left, lastLeft), std::max(owner.bottom, work.top)};
+    return {std::max({lastLeft, clearOf, work.left}), std::max(lastTop, work.top)};
+}
+
 // Lines joined with CR LF, as an edit control shows them.
 std::string Joined(const std::vector<std::string>& lines) {
     std::string text;
@@ -173,6 +190,24 @@ void AnalysisWindow::Layout() {
 }
 
 bool AnalysisWindow::IsShown() const { return frame && IsWindowVisible(frame); }
+
+void AnalysisWindow::PlaceBesideOwner() {
+    RECT ownerRect, own, graphRect = {};
+    if (!frame || !owner || !GetWindowRect(owner, &ownerRect) || !GetWindowRect(frame, &own))
+        return;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    // The equation fields and the other fields lie left of the graph.
+    const LONG clearOf = graphControl && GetWindowRect(graphControl, &graphRect)
+                             ? graphRect.left
+                             : ownerRect.right;
+    const POINT corner = BesidePosition(ownerRect, {own.right - own.left, own.bottom - own.top},
+                                        monitor.rcWork, clearOf);
+    SetWindowPos(frame, nullptr, corner.x, corner.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 void AnalysisWindow::Show() {
     if (!frame)
