@@ -1,8 +1,8 @@
 // The off-screen image of the graph: 32-bit pixels 0x00RRGGBB, rows top to
 // bottom without padding. Rendering writes the pixels directly; the canvas
 // fills itself and writes itself as a 24-bit BMP file. On Windows the pixels
-// will live in a DIB section that can be copied to a window; elsewhere they
-// live on the heap.
+// live in a DIB section that can be copied to a window; elsewhere they live
+// on the heap.
 #pragma once
 
 #include <cstdint>

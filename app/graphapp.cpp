@@ -8,8 +8,6 @@
 #include "app/vendor.h"
 #include "prefs/graph_prefs.h"
 #include "prefs/options_dialog.h"
-#include "update/newer_version_dialog.h"
-#include "update/sarvel.h"
 #include "res/resource.h"
 #include "src/log.h"
 #include "win/dpi.h"
@@ -38,8 +36,6 @@ const char kShowImmediate[] = "Show_Imm";
 const char kImmWindowDim[] = "Imm_Window_Dim";
 const char kShowAnalysis[] = "Show_Analysis";
 const char kAnalysisWindowDim[] = "Analysis_Window_Dim";
-// The published version the user chose not to be reminded of.
-const char kDontRemind[] = "New_Version_Dont_Remind";
 
 // The rectangle of a control in its parent's client coordinates.
 bool ControlRectInParent(HWND control, HWND parent, RECT& rect) {
@@ -58,7 +54,18 @@ GraphApp& App() { return static_cast<GraphApp&>(*GetApp()); }
 
 const char* GraphApp::WebSite() const { return kVendorWebSite; }
 
-GraphApp::GraphApp() { plotter.Reset(); }
+// The offer's reminder is a text value of the program's registry key.
+GraphApp::GraphApp()
+    : updateOffer(kUpdateDescriptorUrl,
+                  {VersionText(), DisplayName(), Title(),
+                   [this](const char* name) {
+                       char text[256];
+                       ReadStringOrDefault(name, text, sizeof text, nullptr);
+                       return std::string(text);
+                   },
+                   [this](const char* name, const char* text) { WriteStringBoth(name, text); }}) {
+    plotter.Reset();
+}
 
 GraphApp::~GraphApp() {
     if (frameWindow)
@@ -85,34 +92,9 @@ void GraphApp::Run() {
     OpenStartupDocument();
     // The check runs beside the message loop, so the window answers from the
     // start; its end arrives as a message. It says nothing on failure.
-    updateCheck = UpdateCheck::Start(updateUrl.c_str(), VersionText(), frameWindow,
-                                     kUpdateCheckedMessage, updateDeadlineMs);
+    updateOffer.Start(frameWindow, kUpdateCheckedMessage);
     MessageLoop();
     SavePreferences();
-}
-
-void GraphApp::UpdateCheckEnded() {
-    if (!updateCheck || !updateCheck->Ended())
-        return;
-    // Not over a message box or a modal dialog of the frame: the offer waits
-    // until the frame is enabled again (WM_ENABLE asks once more).
-    if (!IsWindowEnabled(frameWindow))
-        return;
-    const std::shared_ptr<UpdateCheck> check = std::move(updateCheck);
-    if (check->FoundNewer())
-        OfferNewerVersion(check->Checker());
-}
-
-void GraphApp::OfferNewerVersion(const Sarvel& checker) {
-    NewerVersionOffer offer{checker.LatestVersion(), checker.InfoUrl(), checker.DownloadUrl(),
-                            VersionText(), DisplayName(), Title(), nullptr, nullptr};
-    offer.readReminder = [this] {
-        char text[256];
-        ReadStringOrDefault(kDontRemind, text, sizeof text, nullptr);
-        return std::string(text);
-    };
-    offer.writeReminder = [this](const char* version) { WriteStringBoth(kDontRemind, version); };
-    ShowNewerVersionDialog(frameWindow, offer);
 }
 
 // The wheel goes to the window with the focus, usually an equation field,

@@ -24,7 +24,7 @@
 #include "res/version.h"
 #include "src/zr_32bit_image.h"
 #include "ui/analysis_window.h"
-#include "update/sarvel.h"
+#include "update/update_offer.h"
 #include "win/win_handles.h"
 
 class GraphPrefs;
@@ -66,12 +66,6 @@ public:
     bool InitWindows();
     // Runs the message loop until WM_QUIT.
     void MessageLoop();
-    // The update check of start-up has ended (its message arrived): offers
-    // the newer version it found, once the frame is enabled.
-    void UpdateCheckEnded();
-    // Shows the newer-version dialog for what the check found, unless the
-    // user chose not to be reminded of that version.
-    void OfferNewerVersion(const Sarvel& checker);
 
     // Main window.
     void LayoutMainWindow();
@@ -247,12 +241,8 @@ public:
     bool dragging = false;
     int32_t dragX = 0, dragY = 0;
     WheelSteps wheel;
-    // The update descriptor Run checks; the vendor's (tests point it at a
-    // server of their own).
-    std::string updateUrl = kUpdateDescriptorUrl;
-    uint32_t updateDeadlineMs = kUpdateDeadlineMs;
-    // The check Run started, until its result has been offered.
-    std::shared_ptr<UpdateCheck> updateCheck;
+    // The update check Run starts, and the offer of what it finds.
+    UpdateOffer updateOffer;
 
     // The open document's file (a full path), empty without one; what it
     // held when it was last opened or saved; the recent files; the file

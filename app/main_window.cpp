@@ -47,13 +47,13 @@ LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         App().UpdateTitle();
         return 0;
     case kUpdateCheckedMessage:
-        App().UpdateCheckEnded();
+        App().updateOffer.CheckEnded();
         return 0;
     case WM_ENABLE:
         // A modal dialog or message box has ended: an offer that waited for
         // it is shown now.
-        if (wParam && App().updateCheck && App().updateCheck->Ended())
-            PostMessageW(window, kUpdateCheckedMessage, 0, 0);
+        if (wParam)
+            App().updateOffer.FrameEnabled();
         return 0;
     case WM_CREATE:
     case WM_NOTIFY:
@@ -111,26 +111,21 @@ void GraphApp::OnCommand(int id) {
         ExportCommand();
         break;
     case IDM_COPY_GRAPH:
-    case IDA_COPY_GRAPH:
         CopyGraphCommand();
         break;
     case IDM_EXIT:
         CloseCommand();
         break;
     case IDM_NEW:
-    case IDA_NEW:
         NewCommand();
         break;
     case IDM_OPEN:
-    case IDA_OPEN:
         OpenCommand();
         break;
     case IDM_SAVE:
-    case IDA_SAVE:
         SaveCommand();
         break;
     case IDM_SAVE_AS:
-    case IDA_SAVE_AS:
         SaveAsCommand();
         break;
     case IDM_OPTIONS:
@@ -166,7 +161,6 @@ void GraphApp::OnCommand(int id) {
         ToggleImmediate();
         break;
     case IDM_ANALYSIS:
-    case IDA_ANALYSIS:
         ToggleAnalysis();
         break;
     case IDM_HELP:
@@ -187,6 +181,9 @@ void GraphApp::ToggleAnalysis() {
         analysisWindow.Hide();
         return;
     }
+    // Shown for the first time ever: no placement was stored for it.
+    if (!analysisUsed)
+        analysisWindow.PlaceBesideOwner();
     analysisUsed = true;
     FollowGraph();
     analysisWindow.Show();

@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "win/dpi.h"
 #include "win/win_handles.h"
+#include "win/window_state.h"
 
 namespace {
 
@@ -17,8 +18,6 @@ const char kImmediateTitle[] = "Orvanta: Immediate";
 // The frame's first size, in pixels at 96 dots per inch.
 constexpr int32_t kInitialWidth = 300;
 constexpr int32_t kInitialHeight = 200;
-
-ImmWindow* liveWindow = nullptr;
 
 // A window's height from its window rectangle.
 int32_t WindowHeight(HWND window) {
@@ -38,7 +37,6 @@ void DrawRow(HDC dc, const std::string& text, LONG left, LONG right, LONG top, L
 
 ImmWindow::ImmWindow(HWND& activeDialog) : activeDialog(activeDialog) {
     RegisterBuiltins(symbols);
-    liveWindow = this;
 }
 
 ImmWindow::~ImmWindow() {
@@ -46,12 +44,6 @@ ImmWindow::~ImmWindow() {
         DestroyWindow(immFrame);
     immFrame = nullptr;
     ClearHistory();
-    if (liveWindow == this)
-        liveWindow = nullptr;
-}
-
-ImmWindow* ImmWindow::Instance() {
-    return liveWindow;
 }
 
 bool ImmWindow::CreateWindows(HINSTANCE instance, HWND owner, HWND newMainWindow) {
@@ -66,11 +58,11 @@ bool ImmWindow::CreateWindows(HINSTANCE instance, HWND owner, HWND newMainWindow
     immFrame = CreateWindowExA(0, kImmediateClass, kImmediateTitle,
                                WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                                ScaleToDpi(kInitialWidth, scale), ScaleToDpi(kInitialHeight, scale),
-                               owner, nullptr, instance, nullptr);
+                               owner, nullptr, instance, this);
     if (!immFrame)
         return false;
     immDialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_IMMEDIATE), immFrame,
-                                   ImmediateDialogProc, 0);
+                                   ImmediateDialogProc, reinterpret_cast<LPARAM>(this));
     if (!immDialog)
         return false;
     historyControl = GetDlgItem(immDialog, IDC_HISTORY);
@@ -181,9 +173,8 @@ void ImmWindow::ClearHistory() {
     historyCount = 0;
 }
 
-void ImmWindow::OnActivate(HWND frame, bool active) {
-    activeDialog =
-        active ? reinterpret_cast<HWND>(GetWindowLongPtrA(frame, GWLP_USERDATA)) : nullptr;
+void ImmWindow::OnActivate(bool active) {
+    activeDialog = active ? immDialog : nullptr;
 }
 
 void ImmWindow::OnDpiChanged(UINT newDpi, const RECT* suggested) {
@@ -199,7 +190,7 @@ void ImmWindow::OnDpiChanged(UINT newDpi, const RECT* suggested) {
 }
 
 LRESULT CALLBACK ImmediateWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    ImmWindow* imm = ImmWindow::Instance();
+    ImmWindow* imm = WindowState<ImmWindow>(window, message, lParam);
     switch (message) {
     case WM_SIZE:
         if (imm)
@@ -207,7 +198,7 @@ LRESULT CALLBACK ImmediateWindowProc(HWND window, UINT message, WPARAM wParam, L
         return 0;
     case WM_ACTIVATE:
         if (imm)
-            imm->OnActivate(window, LOWORD(wParam) != WA_INACTIVE);
+            imm->OnActivate(LOWORD(wParam) != WA_INACTIVE);
         return 0;
     case WM_SETFOCUS:
         if (imm && imm->inputEdit)
@@ -236,15 +227,14 @@ LRESULT CALLBACK ImmediateWindowProc(HWND window, UINT message, WPARAM wParam, L
     }
 }
 
-INT_PTR CALLBACK ImmediateDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK ImmediateDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    ImmWindow* imm = WindowState<ImmWindow>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongPtrA(GetParent(dialog), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog));
         return TRUE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK)
-            if (ImmWindow* imm = ImmWindow::Instance())
-                imm->SubmitLine();
+        if (LOWORD(wParam) == IDOK && imm)
+            imm->SubmitLine();
         return FALSE;
     default:
         return FALSE;
@@ -255,7 +245,8 @@ LRESULT CALLBACK HistoryWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     switch (message) {
     case WM_PAINT: {
         PaintScope paint(window);
-        if (ImmWindow* imm = ImmWindow::Instance())
+        // The control is made by the dialog's template: the object is the dialog's.
+        if (ImmWindow* imm = WindowState<ImmWindow>(GetParent(window)))
             imm->PaintHistory();
         return 0;
     }

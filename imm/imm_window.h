@@ -28,9 +28,6 @@ public:
     ImmWindow(const ImmWindow&) = delete;
     ImmWindow& operator=(const ImmWindow&) = delete;
 
-    // The live Immediate window, for its window procedures; null when none.
-    static ImmWindow* Instance();
-
     // Registers the "Immediate" and "History" classes and makes the hidden
     // frame with its dialog (resource 106) from `instance`; `mainWindow` is
     // the window whose menu item Window > Immediate Window mirrors whether
@@ -56,8 +53,9 @@ public:
     // Deletes every entry.
     void ClearHistory();
 
-    // Window procedures' operations.
-    void OnActivate(HWND frame, bool active);
+    // Window procedures' operations; they reach this object through the
+    // windows' user data (win/window_state.h).
+    void OnActivate(bool active);
     // The window has moved to a display of `newDpi` dots per inch: it takes
     // the rectangle the system suggests and lays out again.
     void OnDpiChanged(UINT newDpi, const RECT* suggested);

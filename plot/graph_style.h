@@ -1,6 +1,6 @@
-// How a graph looks: the colours of its curves, background and axes, and
-// whether the axes are drawn, and whether the curves are drawn smooth. Colours are words 0x00RRGGBB, written into the
-// pixels unchanged.
+// How a graph looks: the colours of its curves, background and axes,
+// whether the axes are drawn, and whether the curves are drawn smooth.
+// Colours are words 0x00RRGGBB, written into the pixels unchanged.
 #pragma once
 
 #include <array>

@@ -81,7 +81,8 @@ private:
     PlotPoint ParametricPoint(PlotCurve& x, PlotCurve& y, double t) const;
     PlotPoint PolarPoint(PlotCurve& r, double t) const;
     // Halve the piece from t0 to t1 while it is longer than sqrt(3) pixels
-    // and less than 10 levels deep, then draw its pieces whose ends are finite.
+    // and less than 10 levels deep, then hand the sink its pieces whose ends
+    // are finite.
     void SubdivideParametric(PlotCurve& x, PlotCurve& y, double t0, PlotPoint p0, double t1,
                              PlotPoint p1, int depth, CurveSink& sink);
     void SubdividePolar(PlotCurve& r, double t0, PlotPoint p0, double t1, PlotPoint p1, int depth,
@@ -95,12 +96,12 @@ private:
 
     // Per-column scratch of rectangular plots, kept between plots.
     std::vector<double> sampleX, sampleY, sampleScaled;
+    std::vector<int32_t> sampleRow;
 
 public:
     // Per-pixel scratch of the smooth raster, kept between renders: all zero
     // whenever no curve is being drawn.
     std::vector<uint8_t> coverageScratch;
-    std::vector<int32_t> sampleRow;
 };
 
 // The exact raster: each segment drawn by Plotter::DrawSegment in the curve's

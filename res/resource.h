@@ -66,21 +66,21 @@
 #define IDM_PARAMETRIC 40018
 #define IDM_POLAR 40019
 
+// The commands below have one id each, which the menu item and the
+// accelerator share: the accelerator then acts only when the menu item could
+// be chosen (not while the frame is minimized or a drag holds the mouse,
+// for instance).
+
 // Graph documents: File > New, Open, Save, Save As, and the recent files
 #define IDM_NEW 40101
 #define IDM_OPEN 40102
 #define IDM_SAVE 40103
 #define IDM_SAVE_AS 40104
-#define IDA_NEW 40105
-#define IDA_OPEN 40106
-#define IDA_SAVE 40107
-#define IDA_SAVE_AS 40108
 #define IDM_RECENT_FIRST 40111 // recent file 1 (the newest) ...
 #define IDM_RECENT_LAST 40118  // ... to 8
 
-// The Analysis window: Window > Analysis, its accelerator and its dialog
+// The Analysis window: Window > Analysis and its dialog
 #define IDM_ANALYSIS 40121
-#define IDA_ANALYSIS 40122
 #define IDD_ANALYSIS 117
 #define IDC_ANALYSIS_POINTER 1201
 #define IDC_ANALYSIS_LIST 1202
@@ -94,16 +94,16 @@
 #define IDC_ANALYSIS_FROM_LABEL 1210
 #define IDC_ANALYSIS_TO_LABEL 1211
 
-// Accelerator commands (their own ids, same actions as the menu items)
+// The accelerators of Export, Zoom In, Zoom Out, Plot and Immediate Window
+// have ids of their own, apart from their menu items' (the same actions).
 #define IDA_EXPORT 40011
 #define IDA_ZOOM_IN 40013
 #define IDA_ZOOM_OUT 40014
 #define IDA_PLOT 40015
 #define IDA_IMMEDIATE 40016
 
-// Graph > Copy Graph and its accelerator
+// Graph > Copy Graph
 #define IDM_COPY_GRAPH 40131
-#define IDA_COPY_GRAPH 40132
 
 // Options dialog
 #define IDD_OPTIONS 110

@@ -10,6 +10,7 @@
 #include "plot/dpi_scale.h"
 #include "res/resource.h"
 #include "win/dpi.h"
+#include "win/window_state.h"
 
 namespace {
 
@@ -31,10 +32,6 @@ const int kBottomIds[] = {IDC_ANALYSIS_X_LABEL, IDC_ANALYSIS_X,       IDC_ANALYS
                           IDC_ANALYSIS_FROM_LABEL, IDC_ANALYSIS_FROM, IDC_ANALYSIS_TO_LABEL,
                           IDC_ANALYSIS_TO,      IDC_ANALYSIS_INTEGRATE, IDC_ANALYSIS_RESULTS};
 const int kWideIds[] = {IDC_ANALYSIS_POINTER, IDC_ANALYSIS_LIST, IDC_ANALYSIS_RESULTS};
-
-AnalysisWindow* FromWindow(HWND window) {
-    return reinterpret_cast<AnalysisWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
 
 // A control's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND control) {
@@ -61,6 +58,23 @@ bool FieldNumber(HWND field, double& value) {
     while (*end == ' ')
         ++end;
     return *end == '\0';
+}
+
+// `value` kept between `low` and `high`; `low` when `high` is below it (a
+// window larger than the work area keeps its top left corner inside).
+LONG Within(LONG value, LONG low, LONG high) {
+    return std::max(low, std::min(value, high));
+}
+
+// The top left corner for a window of `size` beside `owner` in the work
+// area `work`, never left of `clearOf` unless right or below the owner.
+POINT BesidePosition(const RECT& owner, SIZE size, const RECT& work, LONG clearOf) {
+    const LONG lastLeft = work.right - size.cx, lastTop = work.bottom - size.cy;
+    if (owner.right <= lastLeft)
+        return {std::max(owner.right, work.left), Within(owner.top, work.top, lastTop)};
+    if (owner.bottom <= lastTop)
+        return {Within(owner.left, work.left, lastLeft), std::max(owner.bottom, work.top)};
+    return {std::max({lastLeft, clearOf, work.left}), std::max(lastTop, work.top)};
 }
 
 // Lines joined with CR LF, as an edit control shows them.
@@ -176,6 +190,24 @@ void AnalysisWindow::Layout() {
 }
 
 bool AnalysisWindow::IsShown() const { return frame && IsWindowVisible(frame); }
+
+void AnalysisWindow::PlaceBesideOwner() {
+    RECT ownerRect, own, graphRect = {};
+    if (!frame || !owner || !GetWindowRect(owner, &ownerRect) || !GetWindowRect(frame, &own))
+        return;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    // The equation fields and the other fields lie left of the graph.
+    const LONG clearOf = graphControl && GetWindowRect(graphControl, &graphRect)
+                             ? graphRect.left
+                             : ownerRect.right;
+    const POINT corner = BesidePosition(ownerRect, {own.right - own.left, own.bottom - own.top},
+                                        monitor.rcWork, clearOf);
+    SetWindowPos(frame, nullptr, corner.x, corner.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 void AnalysisWindow::Show() {
     if (!frame)
@@ -389,12 +421,7 @@ void AnalysisWindow::OnDpiChanged(UINT newDpi, const RECT* suggested) {
 }
 
 LRESULT CALLBACK AnalysisWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    AnalysisWindow* analysis = FromWindow(window);
+    AnalysisWindow* analysis = WindowState<AnalysisWindow>(window, message, lParam);
     switch (message) {
     case WM_SIZE:
         if (analysis)
@@ -423,11 +450,9 @@ LRESULT CALLBACK AnalysisWindowProc(HWND window, UINT message, WPARAM wParam, LP
 
 // Return in the "x =" field evaluates, in "from" or "to" integrates.
 INT_PTR CALLBACK AnalysisDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
+    AnalysisWindow* analysis = WindowState<AnalysisWindow>(dialog, message, lParam);
+    if (message == WM_INITDIALOG)
         return TRUE;
-    }
-    auto* analysis = reinterpret_cast<AnalysisWindow*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
     if (message != WM_COMMAND || !analysis)
         return FALSE;
     switch (LOWORD(wParam)) {

@@ -56,6 +56,12 @@ public:
     void Show();
     void Hide();
     bool IsShown() const;
+    // Moves the window to its first place, for a window that has none of its
+    // own yet: beside the owner, to its right where the work area of the
+    // owner's monitor has room for it, else below it; when the owner leaves
+    // room for neither, in the work area's bottom right corner but right of
+    // the graph, so that it never covers the equation fields.
+    void PlaceBesideOwner();
 
     // The graph changed: while the window is shown, the points of interest
     // are found again when the equations, the mode or the x interval differ

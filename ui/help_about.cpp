@@ -76,14 +76,24 @@ void UseFixedPitchFont(HWND dialog, GdiObject<HFONT>* holder) {
         SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(holder->get()), FALSE);
 }
 
+// The text opens at its start with the caret there and nothing selected:
+// the dialog manager would select all of it for the focus it assigns.
+void ShowHelpText(HWND dialog) {
+    HWND edit = GetDlgItem(dialog, IDC_HELP_TEXT);
+    SetWindowTextA(edit, kHelpText);
+    SetFocus(edit);
+    SendMessageA(edit, EM_SETSEL, 0, 0);
+    SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+}
+
 } // namespace
 
 INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         UseFixedPitchFont(dialog, reinterpret_cast<GdiObject<HFONT>*>(lParam));
-        SetDlgItemTextA(dialog, IDC_HELP_TEXT, kHelpText);
-        return TRUE;
+        ShowHelpText(dialog);
+        return FALSE; // the focus is set
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
             EndDialog(dialog, IDOK);

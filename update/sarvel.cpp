@@ -5,23 +5,23 @@
 #include <wininet.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstring>
 #include <exception>
-#include <future>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 #include <thread>
 
 #include "update/descriptor.h"
 #include "win/system_dlls.h"
+#include "win/win_handles.h"
 
 namespace {
 
-// The first buffer, and the largest step it grows by.
-constexpr uint32_t kFirstCapacity = 8192;
-constexpr uint32_t kLargestGrowth = 102400;
+// How much one read asks for.
+constexpr DWORD kChunkSize = 16384;
 
 // The WinINet functions the download calls. WinINet is not imported: it is
 // loaded from the system folder when the first check runs, so that a
@@ -32,6 +32,7 @@ struct WinInet {
     decltype(&InternetOpenUrlA) openUrl = nullptr;
     decltype(&InternetReadFile) readFile = nullptr;
     decltype(&InternetSetOptionA) setOption = nullptr;
+    decltype(&InternetSetStatusCallbackA) setStatusCallback = nullptr;
     decltype(&InternetCloseHandle) closeHandle = nullptr;
 };
 
@@ -50,6 +51,7 @@ WinInet FindWinInet() {
         !Find(module, "InternetOpenUrlA", functions.openUrl) ||
         !Find(module, "InternetReadFile", functions.readFile) ||
         !Find(module, "InternetSetOptionA", functions.setOption) ||
+        !Find(module, "InternetSetStatusCallbackA", functions.setStatusCallback) ||
         !Find(module, "InternetCloseHandle", functions.closeHandle))
         return WinInet();
     return functions;
@@ -61,24 +63,6 @@ const WinInet* LoadWinInet() {
     static const WinInet functions = FindWinInet();
     return functions.closeHandle ? &functions : nullptr;
 }
-
-// An Internet handle, closed with InternetCloseHandle.
-class InternetHandle {
-public:
-    InternetHandle(const WinInet& wininet, HINTERNET handle) : wininet(wininet), handle(handle) {}
-    ~InternetHandle() {
-        if (handle)
-            wininet.closeHandle(handle);
-    }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-    HINTERNET get() const { return handle; }
-    explicit operator bool() const { return handle != nullptr; }
-
-private:
-    const WinInet& wininet;
-    HINTERNET handle;
-};
 
 // The time left until the deadline, at least 1 ms; 0 once it has passed.
 class Deadline {
@@ -94,84 +78,217 @@ private:
 };
 
 // WinINet's own time-outs apply to each step (connecting, each packet);
-// they are set to what is left of the whole download.
+// they are set to what is left of the whole download, so that WinINet's
+// threads give up about when the download does.
 void LimitWaits(const WinInet& wininet, HINTERNET handle, DWORD ms) {
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                          INTERNET_OPTION_RECEIVE_TIMEOUT})
         wininet.setOption(handle, option, &ms, sizeof ms);
 }
 
-// One download, shared by the caller and the thread that makes it: a
-// caller that has run out of time leaves it to the thread, which frees it.
-struct DownloadJob {
-    const WinInet& wininet;
-    std::string agent, url;
-    Deadline deadline;
-    std::unique_ptr<char[]> data;
-    uint32_t length = 0;
-    std::atomic<bool> abandoned{false};
-
-    DownloadJob(const WinInet& wininet, const char* agent, const char* url, uint32_t ms)
-        : wininet(wininet), agent(agent), url(url), deadline(ms) {}
+// What a download shares with WinINet's threads, which complete its
+// operations: the event they set, the result of the operation that
+// completed, and the buffer and count a pending read fills. WinINet knows
+// it only by its number (the context of its handles).
+struct Transfer {
+    KernelHandle completed{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    // An operation was started and has not completed. Written under the
+    // registry's lock, as everything below.
+    bool pending = false;
+    // The download gave up at its deadline while an operation was pending:
+    // WinINet may still write into `chunk`, so the transfer stays in the
+    // registry until that operation has completed or its handle is closed.
+    bool abandoned = false;
+    bool opening = false; // the pending operation is the request's opening
+    HINTERNET request = nullptr;
+    DWORD_PTR result = 0; // of the operation that completed
+    DWORD error = 0;
+    DWORD read = 0; // what a read received
+    char chunk[kChunkSize];
 };
 
-// The download itself, with blocking WinINet calls.
-bool Download(DownloadJob& job) {
-    uint32_t capacity = kFirstCapacity;
-    std::unique_ptr<char[]> data(new (std::nothrow) char[capacity + 1]);
-    if (!data)
-        return false;
-    const WinInet& wininet = job.wininet;
-    InternetHandle internet(wininet, wininet.open(job.agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG,
-                                                  nullptr, nullptr, 0));
-    if (!internet)
-        return false;
-    LimitWaits(wininet, internet.get(), job.deadline.Left());
-    InternetHandle request(wininet,
-                           wininet.openUrl(internet.get(), job.url.c_str(), nullptr, 0,
-                                           INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI, 0));
-    if (!request)
-        return false;
+// The transfers WinINet may still report to, by number. Never destroyed: a
+// WinINet thread may report while the program exits.
+struct Registry {
+    std::mutex lock;
+    std::map<DWORD_PTR, std::shared_ptr<Transfer>> transfers;
+    DWORD_PTR lastNumber = 0;
+};
 
-    uint32_t size = 0;
-    for (;;) {
-        const DWORD left = job.deadline.Left();
-        if (left == 0 || job.abandoned)
-            return false; // a server that drips its answer runs out of time
-        LimitWaits(wininet, request.get(), left);
-        DWORD read = 0;
-        if (!wininet.readFile(request.get(), data.get() + size, capacity - size, &read))
-            return false;
-        if (read == 0)
-            break;
-        size += read;
-        if (size > kMaxDescriptorSize)
-            return false; // far too large for a descriptor
-        if (size < capacity)
-            continue;
-        // Full: grow by the capacity, by at most 100 KiB, and never beyond
-        // one byte more than a descriptor may have, which shows a longer body.
-        const uint32_t growth = std::min(
-            {capacity, kLargestGrowth, static_cast<uint32_t>(kMaxDescriptorSize) + 1 - capacity});
-        std::unique_ptr<char[]> larger(new (std::nothrow) char[capacity + growth + 1]);
-        if (!larger)
-            return false;
-        std::memcpy(larger.get(), data.get(), capacity);
-        data = std::move(larger);
-        capacity += growth;
-    }
-    data[size] = '\0';
-    job.data = std::move(data);
-    job.length = size;
-    return true;
+Registry& Transfers() {
+    static Registry* const registry = new Registry;
+    return *registry;
 }
+
+// WinINet's report on an operation or a handle of a download, on one of its
+// own threads (or within a call of the download's). A completion wakes the
+// download; for a transfer that was given up, it is the end: a request that
+// opened too late is closed, and the transfer is forgotten.
+void CALLBACK OnStatus(HINTERNET handle, DWORD_PTR number, DWORD status, LPVOID information,
+                       DWORD) {
+    if (status != INTERNET_STATUS_REQUEST_COMPLETE && status != INTERNET_STATUS_HANDLE_CLOSING)
+        return;
+    HINTERNET lateRequest = nullptr;
+    {
+        Registry& registry = Transfers();
+        std::lock_guard<std::mutex> hold(registry.lock);
+        const auto found = registry.transfers.find(number);
+        if (found == registry.transfers.end())
+            return;
+        Transfer& transfer = *found->second;
+        if (status == INTERNET_STATUS_HANDLE_CLOSING) {
+            // The last report of the request: nothing is pending on it any more.
+            if (transfer.abandoned && transfer.request && handle == transfer.request)
+                registry.transfers.erase(found);
+            return;
+        }
+        if (!transfer.pending)
+            return; // an operation that had completed at once
+        const auto* result = static_cast<const INTERNET_ASYNC_RESULT*>(information);
+        transfer.pending = false;
+        transfer.result = result ? result->dwResult : 0;
+        transfer.error = result ? result->dwError : ERROR_INTERNET_INTERNAL_ERROR;
+        if (!transfer.abandoned) {
+            SetEvent(transfer.completed.get());
+            return;
+        }
+        if (transfer.opening)
+            lateRequest = reinterpret_cast<HINTERNET>(transfer.result);
+        registry.transfers.erase(found);
+    }
+    if (lateRequest)
+        LoadWinInet()->closeHandle(lateRequest);
+}
+
+// One download with asynchronous WinINet: every call returns at once, and
+// this thread waits for its completion only as long as the deadline allows.
+class AsyncDownload {
+public:
+    AsyncDownload(const WinInet& wininet, uint32_t deadlineMs)
+        : wininet(wininet), deadline(deadlineMs), internet(wininet.closeHandle),
+          request(wininet.closeHandle) {}
+
+    // Ends what is left: WinINet forgets the transfer, or, with an operation
+    // pending, keeps it until that operation ends; then the handles close.
+    ~AsyncDownload() {
+        if (number) {
+            Registry& registry = Transfers();
+            std::lock_guard<std::mutex> hold(registry.lock);
+            if (transfer->pending) {
+                transfer->abandoned = true;
+                transfer->request = static_cast<HINTERNET>(request.get());
+            } else {
+                registry.transfers.erase(number);
+            }
+        }
+        request.reset();
+        internet.reset();
+    }
+    AsyncDownload(const AsyncDownload&) = delete;
+    AsyncDownload& operator=(const AsyncDownload&) = delete;
+
+    // Reads the whole body of `url` into `body`; false on any failure, on a
+    // body longer than kMaxDescriptorSize, and once the deadline has passed.
+    bool Run(const char* agent, const char* url, std::string& body) {
+        if (!Register())
+            return false;
+        internet.reset(wininet.open(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr,
+                                    INTERNET_FLAG_ASYNC));
+        if (!internet ||
+            wininet.setStatusCallback(internet.get(), OnStatus) == INTERNET_INVALID_STATUS_CALLBACK)
+            return false;
+        LimitWaits(wininet, internet.get(), deadline.Left());
+        if (!Open(url))
+            return false;
+        for (;;) {
+            const DWORD left = deadline.Left();
+            if (left == 0)
+                return false; // a server that drips its answer runs out of time
+            LimitWaits(wininet, request.get(), left);
+            const DWORD ask = static_cast<DWORD>(
+                std::min<size_t>(kChunkSize, kMaxDescriptorSize + 1 - body.size()));
+            DWORD read = 0;
+            if (!Read(ask, read))
+                return false;
+            if (read == 0)
+                return true;
+            if (body.size() + read > kMaxDescriptorSize)
+                return false; // far too large for a descriptor
+            body.append(transfer->chunk, read);
+        }
+    }
+
+private:
+    bool Register() {
+        transfer = std::make_shared<Transfer>();
+        if (!transfer->completed)
+            return false;
+        Registry& registry = Transfers();
+        std::lock_guard<std::mutex> hold(registry.lock);
+        number = ++registry.lastNumber;
+        registry.transfers.emplace(number, transfer);
+        return true;
+    }
+
+    // Starts an operation, whose completion is then waited for.
+    void Begin(bool opening) {
+        std::lock_guard<std::mutex> hold(Transfers().lock);
+        transfer->pending = true;
+        transfer->opening = opening;
+        transfer->read = 0;
+    }
+    // The operation ended in its call: a report that comes anyway is ignored.
+    void EndedAtOnce() {
+        std::lock_guard<std::mutex> hold(Transfers().lock);
+        transfer->pending = false;
+        ResetEvent(transfer->completed.get());
+    }
+    // Waits for the pending operation until the deadline; false when the
+    // deadline comes first (it stays pending).
+    bool Await() {
+        return WaitForSingleObject(transfer->completed.get(), deadline.Left()) == WAIT_OBJECT_0;
+    }
+
+    bool Open(const char* url) {
+        Begin(true);
+        HINTERNET opened = wininet.openUrl(internet.get(), url, nullptr, 0,
+                                           INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI, number);
+        if (opened || GetLastError() != ERROR_IO_PENDING) {
+            EndedAtOnce();
+        } else {
+            if (!Await())
+                return false;
+            opened = reinterpret_cast<HINTERNET>(transfer->result);
+        }
+        request.reset(opened);
+        return opened != nullptr;
+    }
+
+    bool Read(DWORD ask, DWORD& read) {
+        Begin(false);
+        if (wininet.readFile(request.get(), transfer->chunk, ask, &transfer->read)) {
+            EndedAtOnce();
+        } else if (GetLastError() != ERROR_IO_PENDING) {
+            EndedAtOnce();
+            return false;
+        } else if (!Await() || !transfer->result) {
+            return false;
+        }
+        read = transfer->read;
+        return read <= ask;
+    }
+
+    const WinInet& wininet;
+    Deadline deadline;
+    std::shared_ptr<Transfer> transfer;
+    DWORD_PTR number = 0; // in the registry; 0 before
+    // Declared in the order they are opened; closed by the destructor.
+    InternetHandle internet;
+    InternetHandle request;
+};
 
 } // namespace
 
-// WinINet's own time-outs bound each step on Windows, but not every system
-// honours them (Wine keeps waiting on a silent server, and a server that
-// drips its answer never trips them), so the download runs in a thread of
-// its own that this one waits for until the deadline.
 bool ReadUrlToBuffer(const char* agent, const char* url, std::unique_ptr<char[]>* buffer,
                      uint32_t* length, uint32_t deadlineMs) {
     if (!buffer || !length)
@@ -181,24 +298,21 @@ bool ReadUrlToBuffer(const char* agent, const char* url, std::unique_ptr<char[]>
     const WinInet* wininet = LoadWinInet();
     if (!agent || !url || !wininet || wininet->attemptConnect(0) != ERROR_SUCCESS)
         return false;
-    std::shared_ptr<DownloadJob> job;
-    std::future<bool> done;
+    std::string body;
     try {
-        job = std::make_shared<DownloadJob>(*wininet, agent, url, deadlineMs);
-        std::packaged_task<bool()> task([job] { return Download(*job); });
-        done = task.get_future();
-        std::thread(std::move(task)).detach();
+        AsyncDownload download(*wininet, deadlineMs);
+        if (!download.Run(agent, url, body))
+            return false;
     } catch (const std::exception&) {
-        return false; // no memory or no thread: no check
+        return false; // no memory: no check
     }
-    if (done.wait_for(std::chrono::milliseconds(deadlineMs)) != std::future_status::ready) {
-        job->abandoned = true;
+    std::unique_ptr<char[]> data(new (std::nothrow) char[body.size() + 1]);
+    if (!data)
         return false;
-    }
-    if (!done.get())
-        return false;
-    *buffer = std::move(job->data);
-    *length = job->length;
+    std::memcpy(data.get(), body.data(), body.size());
+    data[body.size()] = '\0';
+    *buffer = std::move(data);
+    *length = static_cast<uint32_t>(body.size());
     return true;
 }
 

@@ -21,7 +21,9 @@ inline constexpr uint32_t kUpdateDeadlineMs = 10000;
 // a new buffer, NUL-terminated after its `length` bytes; the caller owns it.
 // False, with no buffer, when there is no network, the request or a read
 // fails, the body is longer than kMaxDescriptorSize, or `deadlineMs` runs
-// out first.
+// out first. It runs in the calling thread and returns by the deadline
+// however the server answers (WinINet works asynchronously, and the thread
+// waits for it no longer than that).
 bool ReadUrlToBuffer(const char* agent, const char* url, std::unique_ptr<char[]>* buffer,
                      uint32_t* length, uint32_t deadlineMs = kUpdateDeadlineMs);
 

@@ -1,5 +1,5 @@
 // The resolution windows are shown at, for sizes given in pixels at 96 dots
-// per inch (ScaleToDpi in plot/ruler.h scales them).
+// per inch (ScaleToDpi in plot/dpi_scale.h scales them).
 #pragma once
 
 #include <windows.h>

@@ -138,6 +138,71 @@ private:
     PAINTSTRUCT paint;
 };
 
+// A kernel object (an event, a thread, a file) closed with CloseHandle.
+class KernelHandle {
+public:
+    KernelHandle() = default;
+    explicit KernelHandle(HANDLE handle) : handle(handle) {}
+    ~KernelHandle() { reset(); }
+    KernelHandle(KernelHandle&& other) noexcept : handle(std::exchange(other.handle, nullptr)) {}
+    KernelHandle& operator=(KernelHandle&& other) noexcept {
+        if (this != &other) {
+            reset();
+            handle = std::exchange(other.handle, nullptr);
+        }
+        return *this;
+    }
+    KernelHandle(const KernelHandle&) = delete;
+    KernelHandle& operator=(const KernelHandle&) = delete;
+
+    void reset(HANDLE newHandle = nullptr) {
+        if (handle && handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+        handle = newHandle;
+    }
+    HANDLE get() const { return handle; }
+    explicit operator bool() const { return handle && handle != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle = nullptr;
+};
+
+// An Internet handle (an HINTERNET, which is a pointer) closed with the
+// InternetCloseHandle of the WinINet the program loaded: WinINet is loaded
+// when it is needed, not imported, so the function comes with the handle.
+class InternetHandle {
+public:
+    using CloseFunction = BOOL(WINAPI*)(void*);
+
+    explicit InternetHandle(CloseFunction close, void* handle = nullptr)
+        : close(close), handle(handle) {}
+    ~InternetHandle() { reset(); }
+    InternetHandle(InternetHandle&& other) noexcept
+        : close(other.close), handle(std::exchange(other.handle, nullptr)) {}
+    InternetHandle& operator=(InternetHandle&& other) noexcept {
+        if (this != &other) {
+            reset();
+            close = other.close;
+            handle = std::exchange(other.handle, nullptr);
+        }
+        return *this;
+    }
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+
+    void reset(void* newHandle = nullptr) {
+        if (handle)
+            close(handle);
+        handle = newHandle;
+    }
+    void* get() const { return handle; }
+    explicit operator bool() const { return handle != nullptr; }
+
+private:
+    CloseFunction close;
+    void* handle;
+};
+
 // A window class registered for as long as its owner lives, with the
 // settings every class of this program shares: redrawn whole on a size
 // change, the arrow cursor. Unregistering it lets a later owner in the same

@@ -449,6 +449,84 @@ TEST_F(Analysis, EvaluateAndIntegrateAnswerThroughTheWorker) {
     EXPECT_EQ(integrals.find("integral y1 a=-1 b=2 stopped"), 0u) << integrals;
 }
 
+// The first time it opens, the window goes beside the main window: to its
+// right where the work area has room, else below it, else into the work
+// area's bottom right corner; never over the fields left of the graph.
+// Opened again, it stays where it was put.
+TEST_F(Analysis, FirstOpensBesideTheMainWindowNeverOverTheFields) {
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(
+        GetMonitorInfoA(MonitorFromWindow(app->frameWindow, MONITOR_DEFAULTTONEAREST), &monitor));
+    const RECT work = monitor.rcWork;
+    RECT own;
+    GetWindowRect(app->analysisWindow.frame, &own);
+    const LONG w = own.right - own.left, h = own.bottom - own.top;
+    enum Where { Right, Below, Corner };
+    const struct {
+        const char* name;
+        RECT frame;
+        Where where;
+    } cases[] = {
+        {"room on the right", {work.left, work.top, work.right - w - 40, work.bottom - 200}, Right},
+        {"a frame that fills the work area's right side",
+         {work.left + (work.right - work.left) / 3, work.top, work.right, work.bottom - h - 40},
+         Below},
+        {"a frame that fills the work area", work, Corner},
+    };
+    bool first = true;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!first)
+            Restart();
+        first = false;
+        SetWindowPos(app->frameWindow, nullptr, c.frame.left, c.frame.top,
+                     c.frame.right - c.frame.left, c.frame.bottom - c.frame.top, SWP_NOZORDER);
+        RECT frame, fields = {};
+        GetWindowRect(app->frameWindow, &frame);
+        for (int id : {IDC_EQUATIONS_GROUP, IDC_RANGE_GROUP, IDC_STEP_GROUP, IDC_PLOT,
+                       IDC_BUTTONS_GROUP}) {
+            RECT r;
+            GetWindowRect(GetDlgItem(app->mainDialog, id), &r);
+            UnionRect(&fields, &fields, &r);
+        }
+        IntersectRect(&fields, &fields, &frame); // as far as the frame shows them
+        Menu(IDM_ANALYSIS);
+        RECT placed, overlap;
+        GetWindowRect(app->analysisWindow.frame, &placed);
+        EXPECT_EQ(placed.right - placed.left, w) << "the size stays";
+        EXPECT_EQ(placed.bottom - placed.top, h);
+        switch (c.where) {
+        case Right:
+            EXPECT_EQ(placed.left, frame.right);
+            EXPECT_EQ(placed.top, frame.top);
+            break;
+        case Below:
+            EXPECT_EQ(placed.left, frame.left);
+            EXPECT_EQ(placed.top, frame.bottom);
+            break;
+        case Corner:
+            EXPECT_EQ(placed.right, work.right);
+            EXPECT_EQ(placed.bottom, work.bottom);
+            break;
+        }
+        EXPECT_TRUE(placed.left >= work.left && placed.top >= work.top &&
+                    placed.right <= work.right && placed.bottom <= work.bottom)
+            << "inside the work area";
+        EXPECT_FALSE(IntersectRect(&overlap, &placed, &fields)) << "over the fields";
+    }
+
+    // Hidden, moved and shown again: where it was put.
+    Menu(IDM_ANALYSIS);
+    SetWindowPos(app->analysisWindow.frame, nullptr, work.left + 5, work.top + 7, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
+    Menu(IDM_ANALYSIS);
+    RECT again;
+    GetWindowRect(app->analysisWindow.frame, &again);
+    EXPECT_EQ(again.left, work.left + 5);
+    EXPECT_EQ(again.top, work.top + 7);
+}
+
 TEST_F(Analysis, PlacementAndVisibilityLastAcrossRuns) {
     app->SavePreferences();
     int32_t value = 0;

@@ -73,6 +73,31 @@ TEST_F(HelpAndAbout, HelpShowsTheReferenceReadOnly) {
     EXPECT_EQ(FindDialog("Orvanta Help"), nullptr) << "Escape closed it";
 }
 
+// The text opens at its first line with the caret before its first
+// character, nothing selected.
+TEST_F(HelpAndAbout, HelpOpensWithTheCaretAtTheStartAndNothingSelected) {
+    DWORD start = 1, end = 1;
+    HWND focus = nullptr, edit = nullptr;
+    LRESULT firstLine = -1;
+    DialogScript script({[&] {
+        HWND help = FindDialog("Orvanta Help");
+        if (!help)
+            return false;
+        edit = GetDlgItem(help, IDC_HELP_TEXT);
+        focus = GetFocus();
+        SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+        firstLine = SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
+        PostMessageA(help, WM_COMMAND, IDOK, 0);
+        return true;
+    }});
+    Menu(IDM_HELP);
+    EXPECT_EQ(focus, edit);
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 0u);
+    EXPECT_EQ(firstLine, 0);
+}
+
 std::vector<std::string> opened;
 void RecordUrl(const char* url) {
     opened.push_back(url);

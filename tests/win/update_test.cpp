@@ -284,7 +284,7 @@ protected:
                                 return true;
                             }},
                             false);
-        app->OfferNewerVersion(checker);
+        app->updateOffer.Offer(app->frameWindow, checker);
         return shown;
     }
 
@@ -406,7 +406,7 @@ protected:
         prefs = std::make_unique<OrvantaPrefs>(app.get());
         app->Init(GetModuleHandleA(nullptr), prefs.get());
         static int count = 0;
-        app->updateUrl = server.Url("/startup" + std::to_string(++count) + ".xml");
+        app->updateOffer.url = server.Url("/startup" + std::to_string(++count) + ".xml");
         DialogScript script(std::move(steps));
         const DWORD start = GetTickCount();
         app->Run();
@@ -434,7 +434,7 @@ protected:
             if (app->equations[0] != "x^2")
                 return false;
             plottedAt = GetTickCount();
-            pending = app->updateCheck && !app->updateCheck->Ended();
+            pending = app->updateOffer.Pending();
             return true;
         };
     }
@@ -511,8 +511,7 @@ TEST_F(StartupCheck, WindowAnswersWhileTheServerIsSilent) {
     bool pendingAtPlot = false, pendingAtExit = false;
     DWORD exitAt = 0;
     const DWORD ms = Run(server, {TypeAndPlot(), Plotted(pendingAtPlot), [&] {
-                                      pendingAtExit =
-                                          app->updateCheck && !app->updateCheck->Ended();
+                                      pendingAtExit = app->updateOffer.Pending();
                                       exitAt = GetTickCount();
                                       PostMessageA(app->frameWindow, WM_COMMAND, IDM_EXIT, 0);
                                       return true;
@@ -560,7 +559,7 @@ TEST_F(StartupCheck, AnOfferWaitsForAModalDialogToClose) {
                      PostMessageA(app->frameWindow, WM_COMMAND, IDM_ABOUT, 0);
                      return true;
                  },
-                 [&] { return FindDialog(about) && app->updateCheck && app->updateCheck->Ended(); },
+                 [&] { return FindDialog(about) && app->updateOffer.Waiting(); },
                  // Timer ticks come after posted messages: the check's
                  // message has been handled by now.
                  [&] {
