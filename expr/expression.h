@@ -24,6 +24,10 @@ public:
     Expression(const Expression&) = delete;
     Expression& operator=(const Expression&) = delete;
 
+    // How many times Compile has run in this process, on any thread: the
+    // measure of the compiling work a caller causes.
+    static uint64_t CompileCount();
+
     // Tokenizes and converts `text`; false on any syntax error. After a false
     // result the expression must not be evaluated.
     bool Compile(std::string_view text);
