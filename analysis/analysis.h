@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/analysis_curve.h"
 #include "analysis/analysis_work.h"
 
 // The kinds of points, in the order in which points at the same x are listed.
@@ -49,6 +50,9 @@ ValueAndSlope EvaluateWithSlope(const std::string& equation, double x);
 // The same within `work`'s bounds (counted into it): stopped, and not
 // defined, when the work had stopped or stops at its first look.
 ValueAndSlope EvaluateWithSlope(const std::string& equation, double x, AnalysisWork& work);
+// The same for a compiled curve (not defined when it is not Defined()).
+ValueAndSlope EvaluateWithSlope(AnalysisCurve& curve, double x);
+ValueAndSlope EvaluateWithSlope(AnalysisCurve& curve, double x, AnalysisWork& work);
 
 // The integral of a curve from a to b (b < a gives the negated integral,
 // a = b gives 0 with error 0, infinite ends are allowed). Diverges where no
@@ -65,6 +69,8 @@ struct Integral {
 Integral IntegrateCurve(const std::string& equation, double a, double b);
 // The same within `work`'s bounds, counted into it.
 Integral IntegrateCurve(const std::string& equation, double a, double b, AnalysisWork& work);
+// The same for a compiled curve (diverging when it is not Defined()).
+Integral IntegrateCurve(AnalysisCurve& curve, double a, double b, AnalysisWork& work);
 
 // The lines, without line ends, exactly as orvanta-cli analyze prints them:
 // every point, then "more yN" for each curve that has more.
@@ -77,12 +83,17 @@ std::string ValueLine(int curve, double x, const ValueAndSlope& value);
 // or, when the work stopped first, "... stopped".
 std::string IntegralLine(int curve, double a, double b, const Integral& integral);
 
-// The value lines of every curve (slot order) at each x of `at`, then the
+// The value lines of every curve (slot order; null slots have none) at each x of `at`, then the
 // integral lines of every curve over each (a, b) of `integrals`: each item
 // within its share of the time until `end` that the items before it left
 // (see ShareOfTime), and all of them stopped once `cancel` (when given) is
 // set. Items that finish within their time are those of the unbounded
 // functions.
+std::vector<std::string> ValueAndIntegralLines(
+    const AnalysisCurves& curves, const std::vector<double>& at,
+    const std::vector<std::pair<double, double>>& integrals, AnalysisClock::time_point end,
+    const std::atomic<bool>* cancel = nullptr);
+// The same for texts, each compiled first.
 std::vector<std::string> ValueAndIntegralLines(
     const std::array<std::string, 8>& equations, const std::vector<double>& at,
     const std::vector<std::pair<double, double>>& integrals, AnalysisClock::time_point end,

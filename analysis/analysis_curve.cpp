@@ -3,20 +3,17 @@
 #include <cmath>
 #include <limits>
 
-#include "expr/builtins.h"
-
-AnalysisCurve::AnalysisCurve() {
-    RegisterBuiltins(table);
-    table.SetVariable("x", 0.0);
-    variable = &table.FindVariable("x")->value;
+AnalysisCurve::AnalysisCurve(CompiledCurve& curve) {
+    slopes.Build(curve.Program(), &curve.Variable());
 }
 
 bool AnalysisCurve::Compile(std::string_view text) {
-    if (!expression.Compile(text)) {
+    own = CompiledCurve::Compile(text, "x");
+    if (!own) {
         slopes = SlopeProgram();
         return false;
     }
-    return slopes.Build(expression, variable);
+    return slopes.Build(own->Program(), &own->Variable());
 }
 
 CurvePoint AnalysisCurve::At(double x, bool withMagnitude) {
@@ -37,4 +34,33 @@ CurvePoint AnalysisCurve::At(double x, bool withMagnitude) {
     point.y = std::isfinite(d.value) ? d.value : std::numeric_limits<double>::quiet_NaN();
     point.slope = d.slope;
     return point;
+}
+
+AnalysisCurve& AnalysisOf(CompiledCurve& curve) {
+    // The slot holds one layer's form; this layer is its only user so far.
+    auto* form = dynamic_cast<AnalysisCurve*>(curve.extension.get());
+    if (!form) {
+        auto made = std::make_unique<AnalysisCurve>(curve);
+        form = made.get();
+        curve.extension = std::move(made);
+    }
+    return *form;
+}
+
+AnalysisCurves AnalysisOf(CompiledGraph& graph) {
+    AnalysisCurves curves = {};
+    for (size_t i = 0; i < curves.size(); ++i)
+        if (graph.curves[i])
+            curves[i] = &AnalysisOf(*graph.curves[i]);
+    return curves;
+}
+
+CompiledTexts::CompiledTexts(const std::array<std::string, 8>& equations) {
+    for (size_t i = 0; i < equations.size(); ++i) {
+        if (equations[i].empty())
+            continue;
+        owned[i] = std::make_unique<AnalysisCurve>();
+        owned[i]->Compile(equations[i]);
+        curves[i] = owned[i].get();
+    }
 }

@@ -67,86 +67,99 @@ std::vector<double> SampleGrid(double xMin, double xMax) {
     return xs;
 }
 
-PointsOfInterest FindPointsCounted(const std::array<std::string, 8>& equations, double xMin,
-                                   double xMax, AnalysisWork& work) {
-    PointsOfInterest result;
-    const std::vector<double> xs = SampleGrid(xMin, xMax);
-    if (xs.empty())
-        return result;
-    const size_t n = xs.size();
+namespace {
 
-    std::array<std::unique_ptr<AnalysisCurve>, 8> curves;
+// Each curve's values and slopes at the grid's points, and the curves
+// (those not Defined() left out).
+struct Samples {
+    std::array<AnalysisCurve*, 8> curves = {};
     std::array<std::vector<double>, 8> values, slopes;
+};
+
+Samples SampleCurves(const AnalysisCurves& curves, const std::vector<double>& xs,
+                     AnalysisWork& work) {
+    Samples samples;
     for (int c = 0; c < 8; ++c) {
-        if (equations[c].empty())
-            continue;
-        auto curve = std::make_unique<AnalysisCurve>();
-        if (!curve->Compile(equations[c]))
+        AnalysisCurve* curve = curves[c];
+        if (!curve || !curve->Defined())
             continue;
         curve->work = &work;
-        values[c].resize(n);
-        slopes[c].resize(n);
-        for (size_t i = 0; i < n; ++i) {
+        samples.values[c].resize(xs.size());
+        samples.slopes[c].resize(xs.size());
+        for (size_t i = 0; i < xs.size(); ++i) {
             const CurvePoint p = curve->At(xs[i]);
-            values[c][i] = p.y;
-            slopes[c][i] = p.slope;
+            samples.values[c][i] = p.y;
+            samples.slopes[c][i] = p.slope;
         }
-        curves[c] = std::move(curve);
+        samples.curves[c] = curve;
     }
+    return samples;
+}
 
-    ScanOptions options;
-    options.work = &work;
-    options.stepLimit = work.steps + kRefinementSteps;
-    std::vector<PointOfInterest>& points = result.points;
-    auto add = [&](PointKind kind, int curve, int other, double x, double y) {
-        points.push_back({kind, curve, other, x + 0.0, y + 0.0});
-    };
+void Add(PointsOfInterest& result, PointKind kind, int curve, int other, double x, double y) {
+    result.points.push_back({kind, curve, other, x + 0.0, y + 0.0});
+}
 
+// The zeros, minima, maxima and y-intercept of each curve.
+void ScanCurves(const Samples& samples, const std::vector<double>& xs, double xMin, double xMax,
+                ScanOptions options, PointsOfInterest& result) {
+    AnalysisWork& work = *options.work;
     for (int c = 0; c < 8; ++c) {
-        if (!curves[c])
+        AnalysisCurve* curve = samples.curves[c];
+        if (!curve)
             continue;
-        CurveSource source(*curves[c]);
-        const ScanGrid grid{xs.data(), values[c].data(), slopes[c].data(), n};
+        CurveSource source(*curve);
+        const ScanGrid grid{xs.data(), samples.values[c].data(), samples.slopes[c].data(),
+                            xs.size()};
         const ScanResult found = ScanFunction(source, grid, options);
         for (const ScanFound& f : found.zeros)
-            add(f.kind, c, -1, f.x, f.y);
+            Add(result, f.kind, c, -1, f.x, f.y);
         for (const ScanFound& f : found.extrema)
-            add(f.kind, c, -1, f.x, f.y);
+            Add(result, f.kind, c, -1, f.x, f.y);
         if (xMin <= 0 && 0 <= xMax) {
-            const CurvePoint p = curves[c]->At(0.0);
+            const CurvePoint p = curve->At(0.0);
             if (!std::isnan(p.y))
-                add(PointKind::YIntercept, c, -1, 0.0, p.y);
+                Add(result, PointKind::YIntercept, c, -1, 0.0, p.y);
         }
         // A curve whose work the deadline or the cancel flag cut (in its
         // samples, its scan or its y-intercept) has more than it lists.
         result.more[c] = result.more[c] || found.truncated || work.stopped;
     }
+}
 
+// The intersections of each pair of curves: the zeros of their difference.
+void ScanPairs(const Samples& samples, const std::vector<double>& xs, ScanOptions options,
+               PointsOfInterest& result) {
+    AnalysisWork& work = *options.work;
+    const size_t n = xs.size();
     options.extremaForZerosOnly = true;
     std::vector<double> differenceValues(n), differenceSlopes(n);
     for (int c = 0; c < 8; ++c) {
-        for (int d = c + 1; d < 8 && curves[c]; ++d) {
-            if (!curves[d])
+        for (int d = c + 1; d < 8 && samples.curves[c]; ++d) {
+            if (!samples.curves[d])
                 continue;
             for (size_t i = 0; i < n; ++i) {
-                const double v = values[c][i] - values[d][i];
+                const double v = samples.values[c][i] - samples.values[d][i];
                 differenceValues[i] = std::isfinite(v) ? v : NAN;
-                differenceSlopes[i] = slopes[c][i] - slopes[d][i];
+                differenceSlopes[i] = samples.slopes[c][i] - samples.slopes[d][i];
             }
-            DifferenceSource source(*curves[c], *curves[d]);
+            DifferenceSource source(*samples.curves[c], *samples.curves[d]);
             const ScanGrid difference{xs.data(), differenceValues.data(), differenceSlopes.data(),
                                       n};
             const ScanResult found = ScanFunction(source, difference, options);
             for (const ScanFound& f : found.zeros)
-                add(PointKind::Intersection, c, d, f.x, f.y);
+                Add(result, PointKind::Intersection, c, d, f.x, f.y);
             result.more[c] = result.more[c] || found.truncated || work.stopped;
         }
     }
+}
 
-    // In order, each curve keeping its first kMaxPointsPerCurve points (an
-    // intersection counts for its first curve). Each list a scan returns
-    // holds at most one point more than that, so a curve that had to drop
-    // one is always marked.
+// In order, each curve keeping its first kMaxPointsPerCurve points (an
+// intersection counts for its first curve). Each list a scan returns holds
+// at most one point more than that, so a curve that had to drop one is
+// always marked.
+void TrimPoints(PointsOfInterest& result) {
+    std::vector<PointOfInterest>& points = result.points;
     std::sort(points.begin(), points.end(), Before);
     points.erase(std::unique(points.begin(), points.end(),
                              [](const PointOfInterest& p, const PointOfInterest& q) {
@@ -166,7 +179,30 @@ PointsOfInterest FindPointsCounted(const std::array<std::string, 8>& equations, 
         listed.push_back(p);
     }
     points = std::move(listed);
+}
+
+} // namespace
+
+PointsOfInterest FindPointsCounted(const AnalysisCurves& curves, double xMin, double xMax,
+                                   AnalysisWork& work) {
+    PointsOfInterest result;
+    const std::vector<double> xs = SampleGrid(xMin, xMax);
+    if (xs.empty())
+        return result;
+    const Samples samples = SampleCurves(curves, xs, work);
+    ScanOptions options;
+    options.work = &work;
+    options.stepLimit = work.steps + kRefinementSteps;
+    ScanCurves(samples, xs, xMin, xMax, options, result);
+    ScanPairs(samples, xs, options, result);
+    TrimPoints(result);
     return result;
+}
+
+PointsOfInterest FindPointsCounted(const std::array<std::string, 8>& equations, double xMin,
+                                   double xMax, AnalysisWork& work) {
+    const CompiledTexts curves(equations);
+    return FindPointsCounted(curves.Curves(), xMin, xMax, work);
 }
 
 PointsOfInterest FindPointsOfInterest(const std::array<std::string, 8>& equations, double xMin,

@@ -22,12 +22,16 @@ std::vector<double> SampleGrid(double xMin, double xMax);
 // program steps in all; the curves still unfinished then report "more".
 inline constexpr uint64_t kRefinementSteps = 20'000'000;
 
-// FindPointsOfInterest, adding its evaluations and steps to `work`. The
+// FindPointsOfInterest over compiled curves (a curve not Defined() has no
+// points), adding its evaluations and steps to `work`. The
 // work is bounded: at most 8 * (kGridIntervals + 1) sampling evaluations,
 // then refinement until kRefinementSteps is passed, each bracket
 // (kMaxBracketSteps evaluations plus a few checks) finishing first. It is
 // also bounded by the work's deadline and cancel flag, whatever an
 // evaluation costs: once the work has stopped, every curve not finished
 // by then lists only the points found before and has "more".
+PointsOfInterest FindPointsCounted(const AnalysisCurves& curves, double xMin, double xMax,
+                                   AnalysisWork& work);
+// The same for texts, each compiled first.
 PointsOfInterest FindPointsCounted(const std::array<std::string, 8>& equations, double xMin,
                                    double xMax, AnalysisWork& work);

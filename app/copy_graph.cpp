@@ -1,5 +1,5 @@
 // Graph > Copy Graph: the canvas as a device-independent bitmap and the graph
-// as SVG on the clipboard; and the SVG text the export and the clipboard share.
+// as SVG on the clipboard.
 #include <windows.h>
 
 #include <cstring>
@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "app/graphapp.h"
-#include "plot/svg_writer.h"
 
 namespace {
 
@@ -102,19 +101,10 @@ bool FillText(const std::string& text, GlobalBlock& block) {
 
 } // namespace
 
-std::string GraphApp::GraphSvgText() {
-    GraphStyle style;
-    style.graphColors = graphColors;
-    style.backColor = backColor;
-    style.axisColor = axisColor;
-    style.showAxes = showAxes;
-    return GraphSvg(plotter, equations, style);
-}
-
 // Both formats are made before the clipboard is opened, so that a failure
 // leaves the clipboard as it was.
 void GraphApp::CopyGraphCommand() {
-    const std::string svg = GraphSvgText();
+    const std::string svg = model.Svg();
     const size_t dibSize = sizeof(BITMAPINFOHEADER) + 4 * static_cast<size_t>(canvas.Width()) *
                                                           static_cast<size_t>(canvas.Height());
     GlobalBlock dib(dibSize), text(svg.size() + 1);

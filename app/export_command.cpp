@@ -73,7 +73,7 @@ void GraphApp::ExportCommand() {
     // The dialog answers in the ANSI code page; the image files take UTF-8.
     const std::string path = AnsiToUtf8(name);
     const auto chosen = static_cast<ExportFormat>(format);
-    const bool saved = chosen == ExportFormat::Svg   ? SaveSvg(GraphSvgText(), path.c_str())
+    const bool saved = chosen == ExportFormat::Svg   ? SaveSvg(model.Svg(), path.c_str())
                        : chosen == ExportFormat::Bmp ? canvas.SaveBMP(path.c_str())
                                                      : exportImage && SavePNG(*exportImage, path.c_str());
     if (!saved)

@@ -77,10 +77,11 @@ LRESULT CALLBACK GraphWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_MOUSEMOVE:
         App().DragTo(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-        App().PointerMoved(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        App().analysisWindow.PointerMoved(App().plotter, GET_X_LPARAM(lParam),
+                                          GET_Y_LPARAM(lParam));
         return 0;
     case WM_MOUSELEAVE:
-        App().PointerLeft();
+        App().analysisWindow.PointerLeft();
         return 0;
     case WM_LBUTTONUP:
         App().EndDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
@@ -125,13 +126,7 @@ LRESULT CALLBACK VertScaleWindowProc(HWND window, UINT message, WPARAM wParam, L
 // Every change of the graph renders it, so the Analysis window follows from
 // here (but for the steps of a drag, after which EndDrag hands it the view).
 void GraphApp::Render() {
-    GraphStyle style;
-    style.graphColors = graphColors;
-    style.backColor = backColor;
-    style.axisColor = axisColor;
-    style.showAxes = showAxes;
-    style.smoothCurves = smoothCurves;
-    RenderGraph(plotter, equations, style);
+    model.Render();
     if (!dragging)
         FollowGraph();
 }
@@ -142,29 +137,7 @@ void GraphApp::RefreshGraph() {
 }
 
 void GraphApp::FollowGraph() {
-    AnalysedGraph graph;
-    for (int i = 0; i < 8; ++i)
-        graph.equations[i] = equations[i];
-    graph.mode = plotter.mode;
-    graph.xMin = plotter.xMin;
-    graph.xMax = plotter.xMax;
-    analysisWindow.Follow(graph);
-}
-
-void GraphApp::PointerMoved(int32_t x, int32_t y) {
-    if (!analysisWindow.IsShown() || !graphControl)
-        return;
-    if (!trackingPointer) {
-        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, graphControl, 0};
-        trackingPointer = TrackMouseEvent(&track) != FALSE;
-    }
-    const WorldPoint point = PointUnder(plotter, x, y);
-    analysisWindow.PointerAt(point.x, point.y);
-}
-
-void GraphApp::PointerLeft() {
-    trackingPointer = false;
-    analysisWindow.Leave();
+    analysisWindow.Follow({model.compiled, equations, plotter.mode, plotter.xMin, plotter.xMax});
 }
 
 // A ring of radius 4 (at 96 dots per inch) in the curve's colour around each

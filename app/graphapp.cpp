@@ -89,7 +89,7 @@ void GraphApp::Run() {
         Message("Application failed in startup", "Startup failed", MB_ICONERROR);
         return;
     }
-    OpenStartupDocument();
+    session.OpenStartupDocument();
     // The check runs beside the message loop, so the window answers from the
     // start; its end arrives as a message. It says nothing on failure.
     updateOffer.Start(frameWindow, kUpdateCheckedMessage);
@@ -185,8 +185,7 @@ bool GraphApp::InitWindows() {
     // The first size; a placement stored by an earlier run replaces it.
     SizeFrameForDialog(frameWindow, mainDialog);
     LoadPreferences();
-    recentFiles.Load(KeyPath());
-    ShowRecentFiles();
+    session.Start(frameWindow, KeyPath(), ProductName());
     // Graph documents dropped anywhere on the window open.
     DragAcceptFiles(frameWindow, TRUE);
     SetViewRange(-10, 10, -10, 10, false);
@@ -208,16 +207,10 @@ bool GraphApp::InitWindows() {
 
 void GraphApp::SetDefaults() {
     SetGraphMode(Rectangular);
-    const GraphOptions defaults;
-    graphColors = defaults.graphColors;
-    backColor = defaults.backColor;
-    axisColor = defaults.axisColor;
+    model.style = defaultOptions;
     zoomFactor = 1.5;
-    showAxes = true;
-    smoothCurves = false;
     showImmediate = false;
     showAnalysis = false;
-    GetOptions(defaultOptions);
 }
 
 void GraphApp::LoadPreferences() {
@@ -238,7 +231,7 @@ void GraphApp::LoadPreferences() {
     // Absent is off; a stored value is kept up to date from then on.
     const int32_t smooth = prefs->GetIntInRange(kSmoothCurves, 0, 1, -1);
     smoothCurvesStored = smooth != -1;
-    smoothCurves = smooth == 1;
+    model.style.smoothCurves = smooth == 1;
     showImmediate = prefs->GetBool(kShowImmediate, showImmediate);
     prefs->RestoreWindowPlacement(kMainWindowDim, frameWindow);
     prefs->RestoreWindowPlacement(kImmWindowDim, immWindow.immFrame);
@@ -260,8 +253,8 @@ void GraphApp::SavePreferences() {
     prefs->SetInt(kBackColor, static_cast<int32_t>(backColor));
     prefs->SetInt(kAxisColor, static_cast<int32_t>(axisColor));
     prefs->SetInt(kShowAxes, showAxes ? 1 : 0);
-    if (smoothCurves || smoothCurvesStored) {
-        prefs->SetInt(kSmoothCurves, smoothCurves ? 1 : 0);
+    if (model.style.smoothCurves || smoothCurvesStored) {
+        prefs->SetInt(kSmoothCurves, model.style.smoothCurves ? 1 : 0);
         smoothCurvesStored = true;
     }
     // Whether the Immediate window is shown now, not what was loaded.
@@ -297,7 +290,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     LoadDllsOnlyFromSystemFolder();
     logMessage(LogDebug, "Graph console!");
     GraphApp app;
-    app.startupDocument = DocumentArgument();
+    app.session.startupDocument = DocumentArgument();
     OrvantaPrefs prefs(&app);
     app.Init(instance, &prefs);
     app.Run();

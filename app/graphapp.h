@@ -1,10 +1,10 @@
-// The application object: owns the main window, the plot state, the canvas
-// and the display settings, and carries out every command.
+// The application object: owns the main window, the graph model, the canvas
+// and the display settings, and carries out every command; the document
+// session and the Analysis window are objects of their own that it
+// orchestrates.
 #pragma once
 
 #include <windows.h>
-
-#include <shellapi.h>
 
 #include <array>
 #include <cstdint>
@@ -12,13 +12,11 @@
 #include <string>
 
 #include "app/canvas.h"
-#include "app/recent_files.h"
+#include "app/document_session.h"
 #include "app/vendor.h"
 #include "app/wapp.h"
-#include "document/graph_document.h"
+#include "document/graph_model.h"
 #include "imm/imm_window.h"
-#include "plot/plotter.h"
-#include "plot/render.h"
 #include "plot/view.h"
 #include "prefs/graph_options.h"
 #include "res/version.h"
@@ -29,24 +27,10 @@
 
 class GraphPrefs;
 
-// What a document is compared by to tell whether it was modified: the texts
-// of the equation, range and step fields, the view, and the display options
-// with the mode.
-struct DocumentSnapshot {
-    std::array<std::string, 14> fields;
-    std::array<double, 4> view = {};
-    GraphOptions options;
-
-    bool operator==(const DocumentSnapshot&) const = default;
-};
-
-// Posted to the frame when something a document holds may have changed; the
-// title is brought up to date once for any number of changes.
-inline constexpr UINT kUpdateTitleMessage = WM_APP + 1;
 // Posted to the frame by the update check when it ends.
 inline constexpr UINT kUpdateCheckedMessage = WM_APP + 2;
 
-class GraphApp : public WApp {
+class GraphApp : public WApp, private DocumentWindow {
 public:
     GraphApp();
     ~GraphApp() override;
@@ -75,74 +59,11 @@ public:
     void OnDpiChanged(UINT newDpi, const RECT* suggested);
     void OnCommand(int id);
     void ToggleImmediate();
-    // Window > Analysis: shows the Analysis window, up to date, or hides it.
-    void ToggleAnalysis();
-    // Hands the Analysis window the graph as drawn (it works only while shown).
-    void FollowGraph();
-    // The pointer moved over the Graph control to pixel (x, y), or left it.
-    void PointerMoved(int32_t x, int32_t y);
-    void PointerLeft();
-    // Rings around the points of interest on the Graph control's screen
-    // (never in the canvas), while the Analysis window is shown.
-    void DrawPointsOfInterest();
     void OptionsCommand();
     void ExportCommand();
-    // Graph > Copy Graph: the canvas as a device-independent bitmap and the
-    // graph as SVG on the clipboard; a clipboard that cannot be opened shows
-    // "Cannot copy the graph" and the clipboard keeps what it had.
-    void CopyGraphCommand();
-    // The graph as drawn, as an SVG document (empty when memory runs out).
-    std::string GraphSvgText();
     // File > Exit, the close box: ends the message loop unless the user
     // keeps a modified document open.
     void CloseCommand();
-
-    // Graph documents. A document is the graph of a file that was opened or
-    // saved; without one, the program behaves as it always has.
-    // File > New: asks about a modified document, then empties the equations
-    // and forgets the document; ranges, mode and options stay.
-    void NewCommand();
-    // File > Open: asks about a modified document, then for a file, and opens it.
-    void OpenCommand();
-    // File > Save: runs Plot when the fields differ from the graph, then
-    // writes the document's file (asking for one when there is none). False
-    // when nothing was written: Plot refused, the user cancelled, or the save
-    // failed (which was reported).
-    bool SaveCommand();
-    // File > Save As: as Save, always asking for the file.
-    bool SaveAsCommand();
-    // Opens recent file `index` (0 the newest) after asking about a modified
-    // document; a file that is gone leaves the list.
-    void OpenRecent(size_t index);
-    // A file dropped on the window: the first one is opened as File > Open
-    // would. Finishes the drop.
-    void DropFiles(HDROP drop);
-    // Opens the document named on the command line, if any (at start-up).
-    void OpenStartupDocument();
-    // True when whatever comes next may replace the document: there is none,
-    // it is not modified, or the user answered the question "Save changes to
-    // NAME?" with Yes (and the save worked) or No. False on Cancel.
-    bool ConfirmDiscard();
-    // Reads the file and, only when it is a graph, shows it: the equations
-    // cleared, the mode, ranges, fields and display options set as the
-    // Options dialog's OK and the range fields would set them, then the
-    // equations checked and the graph drawn. False, with the message "Cannot
-    // open NAME: REASON" shown and nothing changed, when it is refused.
-    bool OpenDocument(const std::wstring& path);
-    // Writes the graph as shown to `path`; on success it becomes the
-    // document's file. False after showing "Cannot save NAME: REASON".
-    bool SaveDocument(const std::wstring& path);
-    // The graph as shown: accepted equations (UTF-8), view, step, mode, style.
-    GraphDocument CurrentDocument() const;
-    void ShowDocument(const GraphDocument& document);
-    // A document is open and differs from what was last opened or saved.
-    bool IsModified() const;
-    DocumentSnapshot Snapshot() const;
-    // "NAME - Orvanta", with "*" first when modified; the program's own
-    // title without a document.
-    void UpdateTitle();
-    // Something a document holds may have changed: a title update is posted.
-    void DocumentChanged();
 
     // Zoom and pan. Each step re-renders, rewrites the range fields and
     // repaints the rulers; a range that rounding at extreme zoom makes
@@ -151,13 +72,6 @@ public:
     void ZoomBy(double factor);
     void ZoomIn();  // ZoomBy(1 / zoomFactor)
     void ZoomOut(); // ZoomBy(zoomFactor)
-    // Both spans scaled by `factor` about the point under pixel (x, y) of the
-    // Graph control, which stays under that pixel.
-    void ZoomAbout(double factor, int32_t x, int32_t y);
-    // A mouse-wheel delta at a screen position: when the Graph control is
-    // the window there, zooms about that point one step per notch (away from
-    // the user zooms in) and returns true; false otherwise.
-    bool WheelZoom(int32_t delta, int32_t screenX, int32_t screenY);
     // The left button down, mouse moves and the button up on the Graph
     // control, in its client coordinates (negative while captured outside).
     void BeginDrag(int32_t x, int32_t y);
@@ -176,20 +90,15 @@ public:
     bool SetStepRange(double start, double stop, bool redraw);
     bool ReadRange();
     bool ReadStep();
+    // Reads the eight equation fields and checks them (see
+    // GraphModel::AcceptEquations): accepted, they and the curves compiled
+    // from them are the graph's; refused, the refusal's message is shown.
     bool ReadEquations();
     // Reads the range, the step (outside Rectangular mode) and the equations,
     // and draws; false, after the refusal's message, when one is refused.
     bool PlotCommand();
-    // The texts of the eight equation fields, the four range fields and the
-    // start and stop fields, in that order.
-    std::array<std::string, 14> FieldTexts() const;
-    // The fields show the graph as drawn: each equation field holds its
-    // accepted equation (blank for an empty slot), the range fields the
-    // view's numbers and, outside Rectangular mode, the step fields the step
-    // range's, as the program writes them. Plot then changes nothing.
-    bool FieldsShowGraph() const;
-    void SetEquationField(int slot, const std::string& text);
     void SetGraphMode(int32_t mode);
+    // The style with the mode, as the Options dialog edits them.
     void GetOptions(GraphOptions& options) const;
     void ApplyOptions(const GraphOptions& options);
 
@@ -198,13 +107,12 @@ public:
     void LoadPreferences();
     void SavePreferences();
 
-    // Shows a warning or error box owned by the frame window.
-    void Message(const char* text, const char* caption, UINT icon) const;
-    // The same with a text of any characters, captioned with the product name.
-    int MessageW(const std::wstring& text, UINT style) const;
-
     GraphPrefs* prefs = nullptr;
-    Plotter plotter;
+    // The graph: the plotter (mode, view, step), the accepted equations and
+    // their curves, the style. The fields below named after its parts are
+    // views of it, holding nothing of their own.
+    GraphModel model;
+    Plotter& plotter = model.plotter;
     HWND activeDialog = nullptr;
     HWND frameWindow = nullptr;
     HWND mainDialog = nullptr;
@@ -214,53 +122,77 @@ public:
     ImmWindow immWindow{activeDialog};
     AnalysisWindow analysisWindow;
     int32_t graphMargins[4] = {};
-    UINT dpi = 96; // the resolution the frame is shown at, when the margins were measured
     Canvas canvas{1, 1};
     // The canvas pixels as an image for the export; null when it could not
     // be made (the export then reports the failure).
     std::unique_ptr<Zr32BitImage> exportImage;
     HACCEL accelerators = nullptr;
     GdiObject<HBRUSH> faceBrush;
-    GraphOptions defaultOptions;
-    std::array<uint32_t, 8> graphColors = {};
-    uint32_t backColor = 0;
-    uint32_t axisColor = 0;
-    bool showAxes = true;
-    // Smooth curves, and whether the preference is stored (then it is
-    // saved again; a program that never turned it on stores nothing).
-    bool smoothCurves = false;
-    bool smoothCurvesStored = false;
+    // The built-in display defaults, which the Options dialog's Defaults
+    // button restores.
+    static constexpr GraphOptions defaultOptions{};
+    std::array<uint32_t, 8>& graphColors = model.style.graphColors;
+    uint32_t& backColor = model.style.backColor;
+    uint32_t& axisColor = model.style.axisColor;
+    bool& showAxes = model.style.showAxes;
     bool showImmediate = false;
+    double zoomFactor = 1.5;
+    EquationSlots& equations = model.equations;
+    bool dragging = false;
+    int32_t dragX = 0, dragY = 0;
+    // The update check Run starts, and the offer of what it finds.
+    UpdateOffer updateOffer;
+    // The file the graph belongs to, the recent files, the title.
+    DocumentSession session{*this};
+
+private:
+    // What the document session asks of the window.
+    GraphDocument ShownDocument() const override;
+    void ShowDocument(const GraphDocument& document) override;
+    void ClearEquations() override;
+    bool PlotFields() override;
+    std::array<std::string, 14> FieldTexts() const override;
+
+    // Shows a warning or error box owned by the frame window.
+    void Message(const char* text, const char* caption, UINT icon) const;
+    // Window > Analysis: shows the Analysis window, up to date, or hides it.
+    void ToggleAnalysis();
+    // Hands the Analysis window the graph as drawn (it works only while shown).
+    void FollowGraph();
+    // Rings around the points of interest on the Graph control's screen
+    // (never in the canvas), while the Analysis window is shown.
+    void DrawPointsOfInterest();
+    // Graph > Copy Graph: the canvas as a device-independent bitmap and the
+    // graph as SVG on the clipboard; a clipboard that cannot be opened shows
+    // "Cannot copy the graph" and the clipboard keeps what it had.
+    void CopyGraphCommand();
+    // The fields show the graph as drawn: each equation field holds its
+    // accepted equation (blank for an empty slot), the range fields the
+    // view's numbers and, outside Rectangular mode, the step fields the step
+    // range's, as the program writes them. Plot then changes nothing.
+    bool FieldsShowGraph() const;
+    void SetEquationField(int slot, const std::string& text);
+    // Both spans scaled by `factor` about the point under pixel (x, y) of the
+    // Graph control, which stays under that pixel.
+    void ZoomAbout(double factor, int32_t x, int32_t y);
+    // A mouse-wheel delta at a screen position: when the Graph control is
+    // the window there, zooms about that point one step per notch (away from
+    // the user zooms in) and returns true; false otherwise.
+    bool WheelZoom(int32_t delta, int32_t screenX, int32_t screenY);
+    bool ShowView(const ViewRange& view);
+    // Zooms for a wheel message over the graph; false for anything else.
+    bool IsWheelOverGraph(const MSG& message);
+    bool RegisterClasses();
+
+    UINT dpi = 96; // the resolution the frame is shown at, when the margins were measured
+    // Smooth curves are a preference: whether it is stored (then it is saved
+    // again; a program that never turned it on stores nothing).
+    bool smoothCurvesStored = false;
     bool showAnalysis = false;
     // The Analysis window was shown in this run or an earlier one: only then
     // are its preferences kept.
     bool analysisUsed = false;
-    bool trackingPointer = false; // WM_MOUSELEAVE is asked for
-    double zoomFactor = 1.5;
-    EquationSlots equations;
-    bool dragging = false;
-    int32_t dragX = 0, dragY = 0;
     WheelSteps wheel;
-    // The update check Run starts, and the offer of what it finds.
-    UpdateOffer updateOffer;
-
-    // The open document's file (a full path), empty without one; what it
-    // held when it was last opened or saved; the recent files; the file
-    // named on the command line.
-    std::wstring documentPath;
-    DocumentSnapshot savedState;
-    RecentFiles recentFiles;
-    std::wstring startupDocument;
-    bool titleUpdatePending = false;
-
-private:
-    bool ShowView(const ViewRange& view);
-    // Makes `path` the document's file: title, recent list and its menu.
-    void BecomeDocument(const std::wstring& path);
-    void ShowRecentFiles();
-    // Zooms for a wheel message over the graph; false for anything else.
-    bool IsWheelOverGraph(const MSG& message);
-    bool RegisterClasses();
     // The frame, "Graph", "HorzScale" and "VertScale" classes, and "Color".
     WindowClass classes[4];
     WindowClass colorClass;

@@ -39,12 +39,12 @@ LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         PostQuitMessage(0);
         return 0;
     case WM_QUERYENDSESSION:
-        return App().ConfirmDiscard() ? TRUE : FALSE;
+        return App().session.ConfirmDiscard() ? TRUE : FALSE;
     case WM_DROPFILES:
-        App().DropFiles(reinterpret_cast<HDROP>(wParam));
+        App().session.DropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
     case kUpdateTitleMessage:
-        App().UpdateTitle();
+        App().session.UpdateTitle();
         return 0;
     case kUpdateCheckedMessage:
         App().updateOffer.CheckEnded();
@@ -87,7 +87,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         // Any edit of a field may make a document differ from its file.
         if (HIWORD(wParam) == EN_CHANGE)
-            App().DocumentChanged();
+            App().session.Changed();
         switch (LOWORD(wParam)) {
         case IDC_ZOOM_IN:
         case IDC_ZOOM_OUT:
@@ -117,16 +117,16 @@ void GraphApp::OnCommand(int id) {
         CloseCommand();
         break;
     case IDM_NEW:
-        NewCommand();
+        session.NewCommand();
         break;
     case IDM_OPEN:
-        OpenCommand();
+        session.OpenCommand();
         break;
     case IDM_SAVE:
-        SaveCommand();
+        session.SaveCommand();
         break;
     case IDM_SAVE_AS:
-        SaveAsCommand();
+        session.SaveAsCommand();
         break;
     case IDM_OPTIONS:
     case IDC_OPTIONS:
@@ -171,9 +171,14 @@ void GraphApp::OnCommand(int id) {
         break;
     default:
         if (id >= IDM_RECENT_FIRST && id <= IDM_RECENT_LAST)
-            OpenRecent(static_cast<size_t>(id - IDM_RECENT_FIRST));
+            session.OpenRecent(static_cast<size_t>(id - IDM_RECENT_FIRST));
         break;
     }
+}
+
+void GraphApp::CloseCommand() {
+    if (session.ConfirmDiscard())
+        PostQuitMessage(0);
 }
 
 void GraphApp::ToggleAnalysis() {

@@ -116,12 +116,10 @@ bool GraphApp::ReadEquations() {
     EquationSlots texts;
     for (int i = 0; i < 8; ++i)
         texts[i] = GetFieldText(mainDialog, kEquationIds[i]);
-    if (auto refusal = AcceptEquations(plotter, texts)) {
+    if (auto refusal = model.AcceptEquations(std::move(texts))) {
         Message(refusal->text.c_str(), refusal->caption.c_str(), MB_ICONWARNING);
         return false;
     }
-    for (int i = 0; i < 8; ++i)
-        equations[i] = std::move(texts[i]);
     return true;
 }
 
@@ -185,24 +183,16 @@ void GraphApp::SetGraphMode(int32_t mode) {
                                                 : IDM_POLAR,
                            MF_BYCOMMAND);
     plotter.SetMode(static_cast<GraphMode>(mode));
-    DocumentChanged();
+    session.Changed();
 }
 
 void GraphApp::GetOptions(GraphOptions& options) const {
+    static_cast<GraphStyle&>(options) = model.style;
     options.mode = plotter.mode;
-    options.graphColors = graphColors;
-    options.backColor = backColor;
-    options.axisColor = axisColor;
-    options.showAxes = showAxes;
-    options.smoothCurves = smoothCurves;
 }
 
 void GraphApp::ApplyOptions(const GraphOptions& options) {
     SetGraphMode(options.mode);
-    graphColors = options.graphColors;
-    backColor = options.backColor;
-    axisColor = options.axisColor;
-    showAxes = options.showAxes;
-    smoothCurves = options.smoothCurves;
-    DocumentChanged();
+    model.style = options;
+    session.Changed();
 }

@@ -1,14 +1,26 @@
 #include "expr/expression.h"
 
+#include <atomic>
 #include <new>
 
 #include "expr/program.h"
+
+namespace {
+
+std::atomic<uint64_t> compileCount{0};
+
+} // namespace
 
 Expression::Expression(SymbolTable& table) : symbols(&table) {}
 
 Expression::~Expression() = default;
 
+uint64_t Expression::CompileCount() {
+    return compileCount.load(std::memory_order_relaxed);
+}
+
 bool Expression::Compile(std::string_view text) {
+    compileCount.fetch_add(1, std::memory_order_relaxed);
     infix.clear();
     postfix.clear();
     infixCount = 0;

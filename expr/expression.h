@@ -24,9 +24,22 @@ public:
     Expression(const Expression&) = delete;
     Expression& operator=(const Expression&) = delete;
 
+    // How many times Compile has run in this process, on any thread: the
+    // measure of the compiling work a caller causes.
+    static uint64_t CompileCount();
+
     // Tokenizes and converts `text`; false on any syntax error. After a false
     // result the expression must not be evaluated.
     bool Compile(std::string_view text);
+    // Makes this expression a copy of `source`'s compiled form over its own
+    // table, without reading the text again: the tokens, and the linked
+    // program with every variable it reads moved to the variable of the same
+    // name in this table and with registers of its own. The copy computes the
+    // same bits as `source` and shares no state with it, so the two may run
+    // on different threads. When this table lacks a name the program reads,
+    // or memory runs out, the copy links again on its first evaluation (and
+    // without memory for the tokens it never evaluates).
+    void CopyCompiled(const Expression& source);
     // Fills the infix array from `text`; false on an invalid byte, a bad
     // number or name, or too many tokens.
     bool Tokenize(std::string_view text);

@@ -23,4 +23,6 @@ struct GraphStyle {
     bool showAxes = true;
     // Anti-aliased curves; off, the exact one-pixel lines.
     bool smoothCurves = false;
+
+    bool operator==(const GraphStyle&) const = default;
 };

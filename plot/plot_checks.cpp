@@ -32,23 +32,33 @@ std::optional<PlotRefusal> AcceptStep(Plotter& plotter, double start, double sto
     return refusal;
 }
 
-std::optional<PlotRefusal> AcceptEquations(const Plotter& plotter, EquationSlots& texts) {
+std::optional<PlotRefusal> CompileEquations(GraphMode mode, EquationSlots& texts,
+                                            CompiledGraph& compiled) {
     EquationSlots checked;
     for (int i = 0; i < 8; ++i)
         checked[i] = IsBlank(texts[i]) ? std::string() : texts[i];
-    for (const std::string& text : checked) {
-        double value;
+    CompiledGraph curves;
+    for (int i = 0; i < 8; ++i) {
+        const std::string& text = checked[i];
+        if (text.empty())
+            continue;
+        curves.curves[i] = CompiledCurve::Compile(text, ModeVariable(mode));
         // The text is quoted with its control characters escaped: the
         // command line prints this message on a terminal.
-        if (!text.empty() && !plotter.CheckExpression(text, 0.0, value))
+        if (!curves.curves[i] || !curves.curves[i]->Program().Evaluate())
             return PlotRefusal{kUnableToEvaluate + EscapeControlCharacters(text),
                                kExpressionCaption};
     }
-    if (plotter.mode == Parametric)
+    if (mode == Parametric)
         for (int k = 0; k < 4; ++k)
             if (checked[2 * k].empty() != checked[2 * k + 1].empty())
                 return PlotRefusal{kUnpairedEquations, kErrorCaption};
-    for (int i = 0; i < 8; ++i)
-        texts[i] = std::move(checked[i]);
+    texts = std::move(checked);
+    compiled = std::move(curves);
     return std::nullopt;
+}
+
+std::optional<PlotRefusal> AcceptEquations(const Plotter& plotter, EquationSlots& texts) {
+    CompiledGraph compiled;
+    return CompileEquations(plotter.mode, texts, compiled);
 }

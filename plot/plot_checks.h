@@ -34,7 +34,13 @@ std::optional<PlotRefusal> CheckStep(double start, double stop);
 // CheckStep, then sets the parameter range when it passes.
 std::optional<PlotRefusal> AcceptStep(Plotter& plotter, double start, double stop);
 
-// Empties blank texts, checks every other one in slot order by evaluating it
-// once with the mode's variable at 0, then, in Parametric mode, that no pair
-// has exactly one empty member. On success the texts are the ones to plot.
+// Empties blank texts, checks every other one in slot order by compiling it
+// with the mode's variable (see ModeVariable) and evaluating it once with
+// that variable at 0, then, in Parametric mode, that no pair has exactly one
+// empty member. On success the texts are the ones to plot and `compiled`
+// holds the curves the checks compiled, one per non-empty text; on a
+// refusal neither changes.
+std::optional<PlotRefusal> CompileEquations(GraphMode mode, EquationSlots& texts,
+                                            CompiledGraph& compiled);
+// The same checks, keeping nothing compiled.
 std::optional<PlotRefusal> AcceptEquations(const Plotter& plotter, EquationSlots& texts);

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "expr/builtins.h"
 #include "expr/expression.h"
+#include "plot/compiled_graph.h"
 #include "plot/span.h"
 #include "src/log.h"
 #include "src/zr_line.h"
@@ -47,27 +47,6 @@ int32_t RowOf(double v, int32_t height) {
 }
 
 } // namespace
-
-// A symbol table with the builtins and one compiled expression over it, with
-// the plotted variable bound.
-struct PlotCurve {
-    SymbolTable table;
-    Expression expression{table};
-    double* variable = nullptr;
-
-    explicit PlotCurve(const char* name) {
-        RegisterBuiltins(table);
-        table.SetVariable(name, 0.0);
-        variable = &table.FindVariable(name)->value;
-    }
-    bool Compile(std::string_view text) { return expression.Compile(text); }
-    double At(double t) {
-        *variable = t;
-        expression.result = 0.0;
-        expression.Evaluate();
-        return expression.result;
-    }
-};
 
 namespace {
 
@@ -133,16 +112,13 @@ double Plotter::UnroundedRow(double y) const {
 }
 
 bool Plotter::CheckExpression(std::string_view text, double value, double& output) const {
-    SymbolTable table;
-    RegisterBuiltins(table);
-    if (mode == Rectangular)
-        table.SetVariable("x", value);
-    else if (mode == Parametric || mode == Polar)
-        table.SetVariable("t", value);
-    Expression expression(table);
-    if (!expression.Compile(text) || !expression.Evaluate())
+    const std::unique_ptr<CompiledCurve> curve = CompiledCurve::Compile(text, ModeVariable(mode));
+    if (!curve)
         return false;
-    output = expression.result;
+    curve->Variable() = value;
+    if (!curve->Program().Evaluate())
+        return false;
+    output = curve->Program().result;
     return true;
 }
 
@@ -229,8 +205,24 @@ void Plotter::PlotPolar(std::string_view text, uint32_t color) {
 }
 
 void Plotter::PlotRectangular(std::string_view text, CurveSink& sink) {
-    PlotCurve curve("x");
-    if (!curve.Compile(text) || width <= 0)
+    if (const std::unique_ptr<CompiledCurve> curve = CompiledCurve::Compile(text, "x"))
+        PlotRectangular(*curve, sink);
+}
+
+void Plotter::PlotParametric(std::string_view xText, std::string_view yText, CurveSink& sink) {
+    const std::unique_ptr<CompiledCurve> x = CompiledCurve::Compile(xText, "t");
+    const std::unique_ptr<CompiledCurve> y = x ? CompiledCurve::Compile(yText, "t") : nullptr;
+    if (x && y)
+        PlotParametric(*x, *y, sink);
+}
+
+void Plotter::PlotPolar(std::string_view text, CurveSink& sink) {
+    if (const std::unique_ptr<CompiledCurve> r = CompiledCurve::Compile(text, "t"))
+        PlotPolar(*r, sink);
+}
+
+void Plotter::PlotRectangular(CompiledCurve& curve, CurveSink& sink) {
+    if (width <= 0)
         return;
     // Column i samples the left edge of the column, (xMax - xMin) * i / width
     // + xMin, also where the product overflows; all columns are evaluated in
@@ -239,7 +231,8 @@ void Plotter::PlotRectangular(std::string_view text, CurveSink& sink) {
     sampleY.resize(static_cast<size_t>(width));
     for (int32_t i = 0; i < width; ++i)
         sampleX[i] = SpanFraction(xMin, xMax, i, width) + xMin;
-    curve.expression.EvaluateSeries(*curve.variable, sampleX.data(), sampleY.data(), sampleY.size());
+    curve.Program().EvaluateSeries(curve.Variable(), sampleX.data(), sampleY.data(),
+                                   sampleY.size());
 
     // The rows, as YToRow computes them; the divisions of all columns in one
     // pass, which the compiler can do two at a time.
@@ -302,7 +295,7 @@ void Plotter::PlotAdaptive(PointAt pointAt, SubdividePiece subdivide) {
     }
 }
 
-PlotPoint Plotter::ParametricPoint(PlotCurve& x, PlotCurve& y, double t) const {
+PlotPoint Plotter::ParametricPoint(CompiledCurve& x, CompiledCurve& y, double t) const {
     PlotPoint p;
     p.x = x.At(t);
     p.y = y.At(t);
@@ -311,7 +304,7 @@ PlotPoint Plotter::ParametricPoint(PlotCurve& x, PlotCurve& y, double t) const {
     return p;
 }
 
-PlotPoint Plotter::PolarPoint(PlotCurve& r, double t) const {
+PlotPoint Plotter::PolarPoint(CompiledCurve& r, double t) const {
     const double radius = r.At(t);
     PlotPoint p;
     p.x = std::cos(t) * radius;
@@ -321,32 +314,26 @@ PlotPoint Plotter::PolarPoint(PlotCurve& r, double t) const {
     return p;
 }
 
-void Plotter::SubdivideParametric(PlotCurve& x, PlotCurve& y, double t0, PlotPoint p0, double t1,
-                                  PlotPoint p1, int depth, CurveSink& sink) {
+void Plotter::SubdivideParametric(CompiledCurve& x, CompiledCurve& y, double t0, PlotPoint p0,
+                                  double t1, PlotPoint p1, int depth, CurveSink& sink) {
     auto pointAt = [&](double t) { return ParametricPoint(x, y, t); };
     Subdivide(pointAt, t0, p0, t1, p1, depth, sink);
 }
 
-void Plotter::SubdividePolar(PlotCurve& r, double t0, PlotPoint p0, double t1, PlotPoint p1,
+void Plotter::SubdividePolar(CompiledCurve& r, double t0, PlotPoint p0, double t1, PlotPoint p1,
                              int depth, CurveSink& sink) {
     auto pointAt = [&](double t) { return PolarPoint(r, t); };
     Subdivide(pointAt, t0, p0, t1, p1, depth, sink);
 }
 
-void Plotter::PlotParametric(std::string_view xText, std::string_view yText, CurveSink& sink) {
-    PlotCurve xCurve("t"), yCurve("t");
-    if (!xCurve.Compile(xText) || !yCurve.Compile(yText))
-        return;
+void Plotter::PlotParametric(CompiledCurve& xCurve, CompiledCurve& yCurve, CurveSink& sink) {
     PlotAdaptive([&](double t) { return ParametricPoint(xCurve, yCurve, t); },
                  [&](double t0, PlotPoint p0, double t1, PlotPoint p1) {
                      SubdivideParametric(xCurve, yCurve, t0, p0, t1, p1, 0, sink);
                  });
 }
 
-void Plotter::PlotPolar(std::string_view text, CurveSink& sink) {
-    PlotCurve curve("t");
-    if (!curve.Compile(text))
-        return;
+void Plotter::PlotPolar(CompiledCurve& curve, CurveSink& sink) {
     PlotAdaptive([&](double t) { return PolarPoint(curve, t); },
                  [&](double t0, PlotPoint p0, double t1, PlotPoint p1) {
                      SubdividePolar(curve, t0, p0, t1, p1, 0, sink);

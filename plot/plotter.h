@@ -8,8 +8,8 @@
 
 #include "plot/curve_sink.h"
 
+class CompiledCurve;
 class Expression;
-struct PlotCurve;
 
 enum GraphMode : int32_t { Rectangular = 0, Parametric = 1, Polar = 2 };
 
@@ -55,6 +55,11 @@ public:
     void PlotRectangular(std::string_view text, CurveSink& sink);
     void PlotParametric(std::string_view xText, std::string_view yText, CurveSink& sink);
     void PlotPolar(std::string_view text, CurveSink& sink);
+    // The same for curves compiled already, with the mode's variable
+    // ("x" for the first, "t" for the other two).
+    void PlotRectangular(CompiledCurve& curve, CurveSink& sink);
+    void PlotParametric(CompiledCurve& x, CompiledCurve& y, CurveSink& sink);
+    void PlotPolar(CompiledCurve& r, CurveSink& sink);
 
     // Sets the expression's "t" to `t`, clears result and evaluates; the
     // result, 0 when the evaluation failed.
@@ -78,14 +83,14 @@ public:
 
 private:
     // The point of parameter value t of a parametric pair or a polar curve.
-    PlotPoint ParametricPoint(PlotCurve& x, PlotCurve& y, double t) const;
-    PlotPoint PolarPoint(PlotCurve& r, double t) const;
+    PlotPoint ParametricPoint(CompiledCurve& x, CompiledCurve& y, double t) const;
+    PlotPoint PolarPoint(CompiledCurve& r, double t) const;
     // Halve the piece from t0 to t1 while it is longer than sqrt(3) pixels
     // and less than 10 levels deep, then hand the sink its pieces whose ends
     // are finite.
-    void SubdivideParametric(PlotCurve& x, PlotCurve& y, double t0, PlotPoint p0, double t1,
-                             PlotPoint p1, int depth, CurveSink& sink);
-    void SubdividePolar(PlotCurve& r, double t0, PlotPoint p0, double t1, PlotPoint p1, int depth,
+    void SubdivideParametric(CompiledCurve& x, CompiledCurve& y, double t0, PlotPoint p0,
+                             double t1, PlotPoint p1, int depth, CurveSink& sink);
+    void SubdividePolar(CompiledCurve& r, double t0, PlotPoint p0, double t1, PlotPoint p1, int depth,
                         CurveSink& sink);
     template <class PointAt>
     void Subdivide(PointAt& pointAt, double t0, PlotPoint p0, double t1, PlotPoint p1, int depth,

@@ -24,7 +24,7 @@ void Fill(const Plotter& plotter, uint32_t color) {
 
 } // namespace
 
-void RenderGraph(Plotter& plotter, const EquationSlots& equations, const GraphStyle& style) {
+void RenderGraph(Plotter& plotter, CompiledGraph& graph, const GraphStyle& style) {
     if (!plotter.pixels || plotter.width <= 0 || plotter.height <= 0)
         return;
     Fill(plotter, style.backColor);
@@ -41,7 +41,7 @@ void RenderGraph(Plotter& plotter, const EquationSlots& equations, const GraphSt
     if (style.smoothCurves) {
         try {
             SmoothLineSink sink(plotter);
-            TraceCurves(plotter, equations, style, sink);
+            TraceCurves(plotter, graph, style, sink);
             return;
         } catch (const std::bad_alloc&) {
             // No memory for the coverage: the exact curves still show the graph.
@@ -49,36 +49,61 @@ void RenderGraph(Plotter& plotter, const EquationSlots& equations, const GraphSt
     }
     {
         ExactLineSink sink(plotter);
-        TraceCurves(plotter, equations, style, sink);
+        TraceCurves(plotter, graph, style, sink);
     }
 }
 
-void TraceCurves(Plotter& plotter, const EquationSlots& equations, const GraphStyle& style,
+void RenderGraph(Plotter& plotter, const EquationSlots& equations, const GraphStyle& style) {
+    CompiledGraph graph = CompileCurves(plotter.mode, equations);
+    RenderGraph(plotter, graph, style);
+}
+
+void TraceCurves(Plotter& plotter, CompiledGraph& graph, const GraphStyle& style,
                  CurveSink& sink) {
+    const auto& curves = graph.curves;
     switch (plotter.mode) {
     case Parametric:
         for (int k = 0; k < 4; ++k)
-            if (!equations[2 * k].empty()) {
+            if (curves[2 * k]) {
                 sink.BeginCurve(style.graphColors[k]);
-                plotter.PlotParametric(equations[2 * k], equations[2 * k + 1], sink);
+                if (curves[2 * k + 1])
+                    plotter.PlotParametric(*curves[2 * k], *curves[2 * k + 1], sink);
                 sink.EndCurve();
             }
         break;
     case Polar:
         for (int i = 0; i < 8; ++i)
-            if (!equations[i].empty()) {
+            if (curves[i]) {
                 sink.BeginCurve(style.graphColors[i]);
-                plotter.PlotPolar(equations[i], sink);
+                plotter.PlotPolar(*curves[i], sink);
                 sink.EndCurve();
             }
         break;
     default:
         for (int i = 0; i < 8; ++i)
-            if (!equations[i].empty()) {
+            if (curves[i]) {
                 sink.BeginCurve(style.graphColors[i]);
-                plotter.PlotRectangular(equations[i], sink);
+                plotter.PlotRectangular(*curves[i], sink);
                 sink.EndCurve();
             }
         break;
     }
+}
+
+void TraceCurves(Plotter& plotter, const EquationSlots& equations, const GraphStyle& style,
+                 CurveSink& sink) {
+    CompiledGraph graph = CompileCurves(plotter.mode, equations);
+    TraceCurves(plotter, graph, style, sink);
+}
+
+CompiledGraph CompileCurves(GraphMode mode, const EquationSlots& equations) {
+    const bool parametric = mode == Parametric;
+    const std::string_view variable = parametric || mode == Polar ? "t" : "x";
+    CompiledGraph graph;
+    for (int i = 0; i < 8; ++i) {
+        const bool pairedY = parametric && i % 2 == 1 && !equations[i - 1].empty();
+        if (!equations[i].empty() || pairedY)
+            graph.curves[i] = CompiledCurve::Compile(equations[i], variable);
+    }
+    return graph;
 }

@@ -1,13 +1,15 @@
 // Drawing the whole graph: background, axes, then the curves of the mode.
 #pragma once
 
+#include <array>
 #include <string>
 
+#include "plot/compiled_graph.h"
 #include "plot/graph_style.h"
 #include "plot/plotter.h"
 
 // The eight equation slots in order; an empty text is an empty slot.
-using EquationSlots = std::string[8];
+using EquationSlots = std::array<std::string, 8>;
 
 // Draws into the pixel buffer the plotter describes: fills it with the
 // background, draws the axes when they are shown (each only when it falls
@@ -16,10 +18,22 @@ using EquationSlots = std::string[8];
 // in colour i otherwise. Pixels are overwritten (blended in, for smooth
 // curves), later slots over earlier ones. Smooth curves fall back to exact
 // ones when memory runs out. A plotter without pixels draws nothing.
+// The curves are those of `graph`, compiled for the plotter's mode.
+void RenderGraph(Plotter& plotter, CompiledGraph& graph, const GraphStyle& style);
+// The same for texts, compiled first (see CompileCurves).
 void RenderGraph(Plotter& plotter, const EquationSlots& equations, const GraphStyle& style);
 
 // Traces the curves RenderGraph draws, in its order and colours, into
-// `sink`: BeginCurve, the segments, EndCurve for each non-empty slot (pair).
-// Needs no pixels.
+// `sink`: BeginCurve, the segments, EndCurve for each curve (in Parametric
+// mode, each pair whose x curve is there). Needs no pixels.
+void TraceCurves(Plotter& plotter, CompiledGraph& graph, const GraphStyle& style,
+                 CurveSink& sink);
 void TraceCurves(Plotter& plotter, const EquationSlots& equations, const GraphStyle& style,
                  CurveSink& sink);
+
+// The curves of the texts as the drawing of `mode` compiles them: every
+// non-empty slot with "t" in Parametric and Polar mode, with "x" in any
+// other; in Parametric mode also the y member of a pair whose x member is
+// not empty, an empty one included (it draws as y = 0). A text that does
+// not compile has no curve, as an empty slot has none.
+CompiledGraph CompileCurves(GraphMode mode, const EquationSlots& equations);

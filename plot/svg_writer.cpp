@@ -170,6 +170,11 @@ void AppendLine(std::string& out, double x1, double y1, double x2, double y2, ui
 } // namespace
 
 std::string GraphSvg(Plotter& plotter, const EquationSlots& equations, const GraphStyle& style) {
+    CompiledGraph graph = CompileCurves(plotter.mode, equations);
+    return GraphSvg(plotter, graph, style);
+}
+
+std::string GraphSvg(Plotter& plotter, CompiledGraph& graph, const GraphStyle& style) {
     const int32_t w = plotter.width, h = plotter.height;
     if (w <= 0 || h <= 0)
         return {};
@@ -198,7 +203,7 @@ std::string GraphSvg(Plotter& plotter, const EquationSlots& equations, const Gra
                 AppendLine(out, column + 0.5, 0, column + 0.5, h, style.axisColor);
         }
         SvgPathSink sink(plotter, out);
-        TraceCurves(plotter, equations, style, sink);
+        TraceCurves(plotter, graph, style, sink);
         out += "</svg>\n";
         return out;
     } catch (const std::bad_alloc&) {

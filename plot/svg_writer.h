@@ -16,6 +16,8 @@
 // a margin around the picture, so the text stays bounded however far a
 // curve reaches. Smooth curves make no difference. Empty when the plotter's
 // size is not positive or memory runs out; needs no pixels.
+std::string GraphSvg(Plotter& plotter, CompiledGraph& graph, const GraphStyle& style);
+// The same for texts, compiled first (see CompileCurves).
 std::string GraphSvg(Plotter& plotter, const EquationSlots& equations, const GraphStyle& style);
 
 // Writes `document` to `path` (UTF-8) in place of what was there; false on

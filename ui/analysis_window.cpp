@@ -8,6 +8,7 @@
 
 #include "analysis/points.h"
 #include "plot/dpi_scale.h"
+#include "plot/view.h"
 #include "res/resource.h"
 #include "win/dpi.h"
 #include "win/window_state.h"
@@ -238,8 +239,10 @@ void AnalysisWindow::Hide() {
 }
 
 void AnalysisWindow::Follow(const AnalysedGraph& newGraph) {
-    if (newGraph == graph && !stale)
+    if (newGraph == graph && !stale) {
+        graph.curves = newGraph.curves; // compiled again from the same texts
         return;
+    }
     const bool curvesChanged =
         newGraph.equations != graph.equations || newGraph.mode != graph.mode;
     graph = newGraph;
@@ -268,13 +271,14 @@ void AnalysisWindow::FindPoints() {
     // "…" first: once the worker runs, the window's calls share the
     // processor with it.
     ShowListWorking();
-    const AnalysedGraph searched = graph;
-    listJob = listWorker.Start([searched](const std::atomic<bool>& cancel) {
+    const std::shared_ptr<CompiledGraph> curves = CurvesForWorker();
+    const double xMin = graph.xMin, xMax = graph.xMax;
+    listJob = listWorker.Start([curves, xMin, xMax](const std::atomic<bool>& cancel) {
         AnalysisWork work;
         work.deadline = AnalysisClock::now() + kPointsTime;
         work.cancel = &cancel;
         AnalysisAnswer answer;
-        answer.points = FindPointsCounted(searched.equations, searched.xMin, searched.xMax, work);
+        answer.points = FindPointsCounted(AnalysisOf(*curves), xMin, xMax, work);
         answer.text = Joined(PointLines(answer.points));
         return answer;
     });
@@ -337,11 +341,12 @@ void AnalysisWindow::PointerAt(double x, double y) {
     if (!IsShown())
         return;
     std::string text = "x=" + Number(x) + "  y=" + Number(y);
-    if (graph.mode == Rectangular) {
+    if (graph.mode == Rectangular && graph.curves) {
+        const AnalysisCurves curves = AnalysisOf(*graph.curves);
         for (int i = 0; i < 8; ++i) {
-            if (graph.equations[i].empty())
+            if (!curves[i])
                 continue;
-            const ValueAndSlope value = EvaluateWithSlope(graph.equations[i], x);
+            const ValueAndSlope value = EvaluateWithSlope(*curves[i], x);
             text += "  y" + std::to_string(i + 1) + "=" + (value.defined ? Number(value.y) : "-");
         }
     }
@@ -351,6 +356,30 @@ void AnalysisWindow::PointerAt(double x, double y) {
 void AnalysisWindow::Leave() {
     if (dialog)
         SetWindowTextA(Control(IDC_ANALYSIS_POINTER), "");
+}
+
+void AnalysisWindow::PointerMoved(const Plotter& plotter, int32_t x, int32_t y) {
+    if (!IsShown() || !graphControl)
+        return;
+    if (!trackingPointer) {
+        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, graphControl, 0};
+        trackingPointer = TrackMouseEvent(&track) != FALSE;
+    }
+    const WorldPoint point = PointUnder(plotter, x, y);
+    PointerAt(point.x, point.y);
+}
+
+void AnalysisWindow::PointerLeft() {
+    trackingPointer = false;
+    Leave();
+}
+
+// The workers never evaluate the window's curves, which this thread runs:
+// each job gets copies of its own (an empty graph when there are none).
+std::shared_ptr<CompiledGraph> AnalysisWindow::CurvesForWorker() const {
+    if (!graph.curves)
+        return std::make_shared<CompiledGraph>();
+    return graph.curves->Copy();
 }
 
 void AnalysisWindow::Evaluate() {
@@ -379,10 +408,10 @@ void AnalysisWindow::Integrate() {
 void AnalysisWindow::FindResults(const std::vector<double>& at,
                                  const std::vector<std::pair<double, double>>& integrals) {
     SetWindowTextW(Control(IDC_ANALYSIS_RESULTS), kWorking);
-    const std::array<std::string, 8> equations = graph.equations;
-    resultsJob = resultsWorker.Start([equations, at, integrals](const std::atomic<bool>& cancel) {
+    const std::shared_ptr<CompiledGraph> curves = CurvesForWorker();
+    resultsJob = resultsWorker.Start([curves, at, integrals](const std::atomic<bool>& cancel) {
         AnalysisAnswer answer;
-        answer.text = Joined(ValueAndIntegralLines(equations, at, integrals,
+        answer.text = Joined(ValueAndIntegralLines(AnalysisOf(*curves), at, integrals,
                                                    AnalysisClock::now() + kValuesTime, &cancel));
         return answer;
     });

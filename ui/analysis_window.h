@@ -11,11 +11,13 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "analysis/analysis.h"
+#include "plot/compiled_graph.h"
 #include "plot/plotter.h"
 #include "ui/analysis_worker.h"
 #include "win/win_handles.h"
@@ -24,14 +26,20 @@
 // (wParam: the job's number; lParam: which worker, see AnalysisWindow).
 inline constexpr UINT kAnalysisAnswerMessage = WM_APP + 1;
 
-// The graph the window reads: the accepted equations, the mode and the
-// view's x interval.
+// The graph the window reads: the curves the accepted equations compiled
+// to (for Rectangular mode, with the variable x), the equations, the mode
+// and the view's x interval. Two graphs are the same when all but the
+// curves are: curves compiled from the same texts compute the same.
 struct AnalysedGraph {
+    std::shared_ptr<CompiledGraph> curves;
     std::array<std::string, 8> equations;
     GraphMode mode = Rectangular;
     double xMin = -10, xMax = 10;
 
-    bool operator==(const AnalysedGraph&) const = default;
+    bool operator==(const AnalysedGraph& other) const {
+        return equations == other.equations && mode == other.mode && xMin == other.xMin &&
+               xMax == other.xMax;
+    }
 };
 
 class AnalysisWindow {
@@ -71,13 +79,21 @@ public:
     // integrals still being found for the graph before are cancelled.
     void Follow(const AnalysedGraph& graph);
     // The pointer is over the graph at world (x, y): the pointer line shows
-    // it with each curve's value there. Leave() empties the line.
+    // it with each curve's value there, from the graph's curves (nothing is
+    // compiled). Leave() empties the line.
     void PointerAt(double x, double y);
     void Leave();
+    // The pointer moved over the graph control to pixel (x, y) of
+    // `plotter`'s canvas: while the window is shown, the pointer line shows
+    // the point under it (see PointerAt), and the control is asked to tell
+    // when the pointer leaves it (PointerLeft, which empties the line).
+    void PointerMoved(const Plotter& plotter, int32_t x, int32_t y);
+    void PointerLeft();
     // The buttons: each curve's value and slope at the "x =" field's number,
     // and its integral between "from" and "to", into the results field,
     // found on the results' worker (cancelling what it was finding), the
-    // field showing "…" until they come.
+    // field showing "…" until they come. Each job of a worker reads copies
+    // of the graph's curves of its own, made without compiling.
     void Evaluate();
     void Integrate();
     // A worker's answer is ready (kAnalysisAnswerMessage): shown when it
@@ -101,6 +117,8 @@ public:
 private:
     void MeasureTemplate();
     void FindPoints();
+    // Copies of the graph's curves for a job of a worker.
+    std::shared_ptr<CompiledGraph> CurvesForWorker() const;
     void ShowList(const std::string& text);
     void ShowListWorking();
     void FindResults(const std::vector<double>& at,
@@ -121,6 +139,7 @@ private:
     std::array<LONG, 9> bottomOffsets = {};
     AnalysedGraph graph;
     bool stale = true; // the points are not those of `graph` yet
+    bool trackingPointer = false; // WM_MOUSELEAVE is asked for
     // The last list shown (kept while "…" stands in for the next one), and
     // where it was scrolled and selected, to come back to when the next
     // list is the same.

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <string>
 #include <utility>
 
@@ -201,6 +203,29 @@ public:
 private:
     CloseFunction close;
     void* handle;
+};
+
+// The files of a drop (WM_DROPFILES), given back to the system with
+// DragFinish however the handler ends.
+class DroppedFiles {
+public:
+    explicit DroppedFiles(HDROP drop) : drop(drop) {}
+    ~DroppedFiles() { DragFinish(drop); }
+    DroppedFiles(const DroppedFiles&) = delete;
+    DroppedFiles& operator=(const DroppedFiles&) = delete;
+
+    // The first file's path; empty when there is none.
+    std::wstring First() const {
+        const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+        if (length == 0)
+            return std::wstring();
+        std::wstring path(length + 1, L'\0');
+        path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));
+        return path;
+    }
+
+private:
+    HDROP drop;
 };
 
 // A window class registered for as long as its owner lives, with the

@@ -123,7 +123,7 @@ protected:
         return MillisecondsSince(start);
     }
     void OpenHostile() {
-        ASSERT_TRUE(app->OpenDocument(L"" ORVANTA_TEST_DATA "/hostile_mod.orv"));
+        ASSERT_TRUE(app->session.OpenDocument(L"" ORVANTA_TEST_DATA "/hostile_mod.orv"));
         ASSERT_EQ(app->equations[0].size(), 976u);
     }
     bool MenuChecked() const {

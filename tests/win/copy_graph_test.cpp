@@ -107,10 +107,10 @@ TEST_F(CopyGraph, MenuAndShortcutPutTheBitmapAndTheSvg) {
         else
             Menu(IDM_COPY_GRAPH);
         ExpectBitmapOfTheCanvas();
-        EXPECT_EQ(Text(svgFormat), app->GraphSvgText());
+        EXPECT_EQ(Text(svgFormat), app->model.Svg());
         EXPECT_EQ(Text(CF_TEXT), "") << "the old contents are replaced";
         // Smooth curves are copied as drawn.
-        app->smoothCurves = true;
+        app->model.style.smoothCurves = true;
         app->Render();
     }
     EXPECT_TRUE(answerer->Shown().empty());

@@ -260,7 +260,7 @@ TEST_F(Documents, RefusedFilesChangeNothing) {
          "Cannot open bad.orv: \"background\" is not #RRGGBB"},
         {"{\"mode\": \"polar\"}", "Cannot open bad.orv: not an Orvanta graph"},
     };
-    const DocumentSnapshot state = app->Snapshot();
+    const DocumentSnapshot state = app->session.Snapshot();
     const std::wstring title = Title();
     const std::vector<uint32_t> pixels(app->canvas.bits(),
                                        app->canvas.bits() + app->canvas.Width() * app->canvas.Height());
@@ -270,13 +270,13 @@ TEST_F(Documents, RefusedFilesChangeNothing) {
         answerer->Clear();
         // As every way of opening a file does once the user has let the
         // modified document go.
-        EXPECT_FALSE(app->OpenDocument(PathOf(L"bad.orv")));
+        EXPECT_FALSE(app->session.OpenDocument(PathOf(L"bad.orv")));
         Pump();
         ASSERT_EQ(answerer->Shown().size(), 1u);
         EXPECT_EQ(answerer->Shown()[0].text, c.message);
         EXPECT_EQ(answerer->Shown()[0].caption, "Orvanta");
         EXPECT_EQ(answerer->Shown()[0].icon, "warning");
-        EXPECT_TRUE(app->Snapshot() == state);
+        EXPECT_TRUE(app->session.Snapshot() == state);
         EXPECT_EQ(Title(), title);
         EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), app->canvas.bits()));
         EXPECT_EQ(StoredRecentFiles(), std::vector<std::wstring>{PathOf(L"kept.orv")});
@@ -314,7 +314,7 @@ TEST_F(Documents, TitleMarksEveryKindOfChange) {
             Pump();
             EXPECT_EQ(Title(), clean) << "back to what was saved";
         } else {
-            ASSERT_TRUE(app->SaveCommand());
+            ASSERT_TRUE(app->session.SaveCommand());
             Pump();
             EXPECT_EQ(Title(), clean) << "saved";
         }
@@ -339,7 +339,7 @@ TEST_F(Documents, QuestionBeforeAModifiedDocumentIsLeft) {
     const auto leaveByNew = [&] {
         Menu(IDM_NEW);
         Pump();
-        return app->documentPath.empty();
+        return app->session.Path().empty();
     };
     const struct {
         const char* way;
@@ -352,7 +352,7 @@ TEST_F(Documents, QuestionBeforeAModifiedDocumentIsLeft) {
          [&] {
              Menu(IDM_RECENT_FIRST + 1);
              Pump();
-             return app->documentPath == other;
+             return app->session.Path() == other;
          },
          {IDCANCEL}},
         {"a dropped file",
@@ -360,7 +360,7 @@ TEST_F(Documents, QuestionBeforeAModifiedDocumentIsLeft) {
              SendMessageW(app->frameWindow, WM_DROPFILES,
                           reinterpret_cast<WPARAM>(MakeDrop({other})), 0);
              Pump();
-             return app->documentPath == other;
+             return app->session.Path() == other;
          },
          {IDYES}},
         {"the close box",
@@ -384,9 +384,9 @@ TEST_F(Documents, QuestionBeforeAModifiedDocumentIsLeft) {
             SCOPED_TRACE(std::string(way.way) + ", answer " + std::to_string(answer));
             // The other file is second in the recent list, this one first.
             // (The file dialogs have tests of their own.)
-            ASSERT_TRUE(app->OpenDocument(other));
+            ASSERT_TRUE(app->session.OpenDocument(other));
             DrawSomething();
-            ASSERT_TRUE(app->SaveDocument(PathOf(L"asked.orv")));
+            ASSERT_TRUE(app->session.SaveDocument(PathOf(L"asked.orv")));
             const std::string saved = ReadText(PathOf(L"asked.orv"));
             SetSlot(1, "cos(x)");
             answerer->Clear();
@@ -408,11 +408,11 @@ TEST_F(Documents, QuestionBeforeAModifiedDocumentIsLeft) {
             Pump();
             // Leave no document for the next round.
             answerer->Clear();
-            if (app->IsModified())
+            if (app->session.IsModified())
                 answerer->Answer(IDNO);
             Menu(IDM_NEW);
             Pump();
-            ASSERT_TRUE(app->documentPath.empty());
+            ASSERT_TRUE(app->session.Path().empty());
         }
     }
 }
@@ -500,7 +500,7 @@ TEST_F(Documents, RecentFilesKeepEightNewestFirst) {
     std::vector<std::wstring> paths;
     for (int i = 1; i <= 9; ++i) {
         paths.push_back(PathOf(L"graph" + std::to_wstring(i) + L".orv"));
-        ASSERT_TRUE(app->SaveDocument(paths.back()));
+        ASSERT_TRUE(app->session.SaveDocument(paths.back()));
     }
     std::vector<std::wstring> expected(paths.rbegin(), paths.rbegin() + 8);
     EXPECT_EQ(StoredRecentFiles(), expected);
@@ -508,7 +508,7 @@ TEST_F(Documents, RecentFilesKeepEightNewestFirst) {
     std::wstring upper = paths[4];
     for (wchar_t& c : upper)
         c = static_cast<wchar_t>(towupper(c));
-    ASSERT_TRUE(app->OpenDocument(upper));
+    ASSERT_TRUE(app->session.OpenDocument(upper));
     expected.erase(expected.begin() + 4);
     expected.insert(expected.begin(), upper);
     EXPECT_EQ(StoredRecentFiles(), expected);
@@ -546,12 +546,12 @@ TEST_F(Documents, DroppedAndStartupFilesOpen) {
     Restart();
     const fs::path current = fs::current_path();
     fs::current_path(folder);
-    app->startupDocument = L"started.orv";
-    app->OpenStartupDocument();
+    app->session.startupDocument = L"started.orv";
+    app->session.OpenStartupDocument();
     fs::current_path(current);
     Pump();
     EXPECT_EQ(app->equations[0], "sqrt(x)");
-    EXPECT_EQ(app->documentPath, PathOf(L"started.orv"));
+    EXPECT_EQ(app->session.Path(), PathOf(L"started.orv"));
     EXPECT_EQ(Title(), L"started.orv - Orvanta");
     EXPECT_TRUE(answerer->Shown().empty());
 }
@@ -565,7 +565,7 @@ TEST_F(Documents, CommandLineAndWindowShareDocuments) {
         cli + " plot --mode polar --t 0 6.283185307179586 --x -3 3 --y -2.5 2.5 --color 2 123456"
               " --save \"" + WideToAnsi(written) + "\" \"1+cos(t)\" \"2*sin(3*t)\"";
     ASSERT_EQ(RunProgram(command), 0u) << command;
-    ASSERT_TRUE(app->OpenDocument(written));
+    ASSERT_TRUE(app->session.OpenDocument(written));
     Pump();
     EXPECT_EQ(app->plotter.mode, Polar);
     EXPECT_EQ(app->plotter.tStop, 6.283185307179586);
@@ -576,7 +576,7 @@ TEST_F(Documents, CommandLineAndWindowShareDocuments) {
     // Zoomed to a view the fields cannot show, saved by the window, drawn
     // by the command line at the canvas's size: the export's pixels.
     Menu(IDM_ZOOM_IN);
-    ASSERT_TRUE(app->SaveCommand());
+    ASSERT_TRUE(app->session.SaveCommand());
     const std::string png = WideToAnsi(PathOf(L"from-window.png"));
     const std::string draw = cli + " plot --graph \"" + WideToAnsi(written) + "\" --size " +
                              std::to_string(app->canvas.Width()) + "x" +
@@ -616,7 +616,7 @@ TEST_F(Documents, WindowAndCommandLineRefuseTheSameEquations) {
             document.equations[i] = row.equations[i];
         WriteText(path, WriteGraphDocument(document));
         answerer->Clear();
-        ASSERT_TRUE(app->OpenDocument(path));
+        ASSERT_TRUE(app->session.OpenDocument(path));
         Pump();
         for (int i = 0; i < 8; ++i)
             EXPECT_EQ(app->equations[i], "") << "slot " << i + 1 << " plotted";

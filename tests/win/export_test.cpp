@@ -136,11 +136,11 @@ TEST_F(Export, ExtensionFollowsTheFilterOnlyWhenTheNameHasNone) {
 // The SVG filter writes the writer's document of the graph as drawn, with
 // ".SVG" added to a bare name; smooth curves make no difference to it.
 TEST_F(Export, SvgFilterWritesTheGraphAsVectors) {
-    app->smoothCurves = true;
+    app->model.style.smoothCurves = true;
     app->Render();
     ExportAs(Path("plot"), 3);
     const std::vector<uint8_t> bytes = ReadBytes(Path("plot.SVG"));
-    const std::string svg = app->GraphSvgText();
+    const std::string svg = app->model.Svg();
     ASSERT_FALSE(svg.empty());
     EXPECT_TRUE(std::string(bytes.begin(), bytes.end()) == svg)
         << "the file differs from the writer's SVG";

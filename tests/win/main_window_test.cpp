@@ -351,14 +351,14 @@ TEST_F(MainWindow, OutOfRangePreferencesAreMissing) {
         EXPECT_EQ(app->graphColors, defaults.graphColors);
         EXPECT_EQ(app->backColor, defaults.backColor);
         EXPECT_EQ(app->axisColor, defaults.axisColor);
-        EXPECT_FALSE(app->smoothCurves);
-        EXPECT_FALSE(app->showAnalysis);
+        EXPECT_FALSE(app->model.style.smoothCurves);
+        EXPECT_FALSE(app->analysisWindow.IsShown());
         SetSlot(1, "x^2");
         ClickPlot();
         EXPECT_EQ(app->equations[0], "x^2");
         for (const ShownMessage& shown : answerer->Shown())
             ADD_FAILURE() << "message: " << shown.text;
-        const std::optional<std::string> problem = DocumentProblem(app->CurrentDocument());
+        const std::optional<std::string> problem = DocumentProblem(app->model.Document());
         EXPECT_FALSE(problem) << *problem;
     }
 }

@@ -256,7 +256,7 @@ TEST_F(OptionsDialog, SmoothCurvesAreDrawnAndRememberedAcrossRuns) {
         })});
         Menu(IDM_OPTIONS);
     }
-    EXPECT_TRUE(app->smoothCurves);
+    EXPECT_TRUE(app->model.style.smoothCurves);
     EXPECT_FALSE(std::equal(plain.begin(), plain.end(), app->canvas.bits()))
         << "the graph was not drawn again smooth";
     app->SavePreferences();
@@ -274,18 +274,18 @@ TEST_F(OptionsDialog, SmoothCurvesAreDrawnAndRememberedAcrossRuns) {
         })});
         Menu(IDM_OPTIONS);
     }
-    EXPECT_TRUE(app->smoothCurves);
+    EXPECT_TRUE(app->model.style.smoothCurves);
 
     Restart();
-    EXPECT_TRUE(app->smoothCurves) << "not read back";
+    EXPECT_TRUE(app->model.style.smoothCurves) << "not read back";
     // Off again (as Defaults and OK leave it): the stored value follows.
     app->ApplyOptions(app->defaultOptions);
-    EXPECT_FALSE(app->smoothCurves);
+    EXPECT_FALSE(app->model.style.smoothCurves);
     app->SavePreferences();
     ASSERT_TRUE(app->ReadIntEither("Smooth_Curves", &stored));
     EXPECT_EQ(stored, 0);
     Restart();
-    EXPECT_FALSE(app->smoothCurves);
+    EXPECT_FALSE(app->model.style.smoothCurves);
 }
 
 } // namespace

@@ -98,11 +98,11 @@ int main() {
         GetTempPathA(sizeof folder, folder);
         const std::string path = std::string(folder) + "orvanta-timing.orv";
         std::string reason;
-        if (!SaveGraphDocument(path, app.CurrentDocument(), reason))
+        if (!SaveGraphDocument(path, app.model.Document(), reason))
             fprintf(stderr, "cannot write %s: %s\n", path.c_str(), reason.c_str());
         const std::wstring widePath(path.begin(), path.end());
         const double open = MedianMs(10, [&](int) {
-            app.OpenDocument(widePath);
+            app.session.OpenDocument(widePath);
             RunQueued();
         });
         const double plot = MedianMs(10, [&](int) {
@@ -160,7 +160,7 @@ int main() {
         printf("points of interest of the 8 curves over [-10, 10] alone: %.2f ms\n",
                MedianMs(5, [&](int i) { FindPointsOfInterest(texts, -10 - (i & 1) * 0.05, 10); }));
     }
-    app.ToggleAnalysis();
+    app.OnCommand(IDM_ANALYSIS);
     RunQueued();
     app.BeginDrag(500, 500);
     printf("pan with the Analysis window shown, one mouse move: %.2f ms\n", MedianMs(20, [&](int i) {
@@ -175,7 +175,7 @@ int main() {
                app.EndDrag(500 + (i & 1) * 7, 500 - (i & 1) * 5);
                RunQueued();
            }));
-    app.ToggleAnalysis();
+    app.OnCommand(IDM_ANALYSIS);
     RunQueued();
 
     // The export's PNG at 1920 x 1080, beside the fewest libpng calls that

@@ -1,0 +1,45 @@
+// The graph a window shows, each part held once.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "document/graph_document.h"
+#include "plot/compiled_graph.h"
+#include "plot/graph_style.h"
+#include "plot/plot_checks.h"
+#include "plot/plotter.h"
+#include "plot/render.h"
+
+// The plotter is the model's view part: it holds the mode, the view and the
+// step (and maps them to the pixels it draws into). Beside it are the
+// accepted equations with the curves the Plot command's checks compiled
+// from them, and the style. A document is made from the model whole; the
+// window shows one by setting the model's parts, each through the command
+// that sets it (ranges, mode, options, equations).
+struct GraphModel {
+    Plotter plotter;
+    // The texts the last accepted check accepted, in slot order, blank ones
+    // empty. Only ASCII passes the check (the engine reads no other byte),
+    // so they are UTF-8 and ANSI alike.
+    EquationSlots equations;
+    // Their curves, compiled for the plotter's mode; never null. Shared with
+    // the Analysis window (on the window's thread only).
+    std::shared_ptr<CompiledGraph> compiled = std::make_shared<CompiledGraph>();
+    GraphStyle style;
+
+    // Checks `texts` as the Plot command does for the plotter's mode (see
+    // CompileEquations); when they pass they become the equations, with the
+    // curves the checks compiled. On a refusal nothing changes.
+    std::optional<PlotRefusal> AcceptEquations(EquationSlots texts);
+    // No equations, no curves.
+    void ClearEquations();
+    // Draws the graph into the plotter's pixels (see RenderGraph).
+    void Render();
+    // The graph as an SVG document (see GraphSvg); empty when memory runs out.
+    std::string Svg();
+    // The graph as a document: mode, view, step, equations and style, the
+    // smooth curves left off (a display preference, not part of a document).
+    GraphDocument Document() const;
+};

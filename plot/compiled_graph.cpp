@@ -1,0 +1,65 @@
+#include "plot/compiled_graph.h"
+
+#include <new>
+
+#include "expr/builtins.h"
+#include "plot/plotter.h"
+
+std::unique_ptr<CompiledCurve> CompiledCurve::Compile(std::string_view text,
+                                                      std::string_view variable) {
+    std::unique_ptr<CompiledCurve> curve(new (std::nothrow) CompiledCurve);
+    if (!curve)
+        return nullptr;
+    try {
+        RegisterBuiltins(curve->table);
+        if (!variable.empty()) {
+            curve->variableName = variable;
+            curve->table.SetVariable(variable, 0.0);
+            curve->variable = &curve->table.FindVariable(variable)->value;
+        }
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    if (!curve->expression.Compile(text))
+        return nullptr;
+    return curve;
+}
+
+std::unique_ptr<CompiledCurve> CompiledCurve::Copy() const {
+    std::unique_ptr<CompiledCurve> copy(new (std::nothrow) CompiledCurve);
+    if (!copy)
+        return nullptr;
+    try {
+        RegisterBuiltins(copy->table);
+        for (const auto& [name, symbol] : table.Variables())
+            copy->table.SetVariable(name, symbol.value);
+        copy->variableName = variableName;
+        copy->standIn = standIn;
+        if (!variableName.empty())
+            copy->variable = &copy->table.FindVariable(variableName)->value;
+        copy->expression.CopyCompiled(expression);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    return copy;
+}
+
+std::unique_ptr<CompiledGraph> CompiledGraph::Copy() const {
+    auto copy = std::make_unique<CompiledGraph>();
+    for (size_t i = 0; i < curves.size(); ++i)
+        if (curves[i])
+            copy->curves[i] = curves[i]->Copy();
+    return copy;
+}
+
+std::string_view ModeVariable(int32_t mode) {
+    switch (mode) {
+    case Rectangular:
+        return "x";
+    case Parametric:
+    case Polar:
+        return "t";
+    default:
+        return {};
+    }
+}
