@@ -11,12 +11,12 @@
 #include <memory>
 #include <string>
 
-#include "app/canvas.h"
 #include "app/recent_files.h"
 #include "app/vendor.h"
 #include "app/wapp.h"
 #include "document/graph_document.h"
 #include "imm/imm_window.h"
+#include "plot/canvas.h"
 #include "plot/plotter.h"
 #include "plot/render.h"
 #include "plot/view.h"

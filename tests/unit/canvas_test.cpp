@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/canvas.h"
+#include "plot/canvas.h"
 
 namespace {
 

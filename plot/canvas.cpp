@@ -1,4 +1,4 @@
-#include "app/canvas.h"
+#include "plot/canvas.h"
 
 #include <algorithm>
 #include <cstring>

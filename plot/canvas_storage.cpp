@@ -1,6 +1,6 @@
 // Pixel memory of the canvas: a DIB section on Windows, so that the pixels
 // can be copied to a window as they are; the heap elsewhere.
-#include "app/canvas.h"
+#include "plot/canvas.h"
 
 #ifdef _WIN32
 
