@@ -16,7 +16,6 @@
 #include "app/wapp.h"
 #include "document/graph_document.h"
 #include "imm/imm_window.h"
-#include "plot/canvas.h"
 #include "plot/plotter.h"
 #include "plot/render.h"
 #include "plot/view.h"
@@ -25,6 +24,7 @@
 #include "src/zr_32bit_image.h"
 #include "ui/analysis_window.h"
 #include "update/sarvel.h"
+#include "win/dib_canvas.h"
 #include "win/win_handles.h"
 
 class GraphPrefs;
@@ -221,7 +221,7 @@ public:
     AnalysisWindow analysisWindow;
     int32_t graphMargins[4] = {};
     UINT dpi = 96; // the resolution the frame is shown at, when the margins were measured
-    Canvas canvas{1, 1};
+    DibCanvas canvas{1, 1};
     // The canvas pixels as an image for the export; null when it could not
     // be made (the export then reports the failure).
     std::unique_ptr<Zr32BitImage> exportImage;

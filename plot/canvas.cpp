@@ -1,22 +1,49 @@
 #include "plot/canvas.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "src/zr_error.h"
 #include "src/zr_file.h"
 #include "src/zr_replacement.h"
 
-Canvas::Canvas(int32_t newWidth, int32_t newHeight) : width(newWidth), height(newHeight) {
+namespace {
+
+// Pixels on the heap: the canvas of orvanta-cli and the tests.
+class HeapMemory : public CanvasMemory {
+public:
+    ~HeapMemory() override { Release(); }
+    uint32_t* Allocate(int32_t width, int32_t height) override {
+        const uint64_t bytes = 4ull * static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+        if (bytes > SIZE_MAX)
+            return nullptr;
+        pixels = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(bytes)));
+        return pixels;
+    }
+    void Release() override {
+        std::free(pixels);
+        pixels = nullptr;
+    }
+
+private:
+    uint32_t* pixels = nullptr;
+};
+
+} // namespace
+
+Canvas::Canvas(int32_t newWidth, int32_t newHeight)
+    : Canvas(newWidth, newHeight, std::make_unique<HeapMemory>()) {}
+
+Canvas::Canvas(int32_t newWidth, int32_t newHeight, std::unique_ptr<CanvasMemory> newMemory)
+    : memory(std::move(newMemory)), width(newWidth), height(newHeight) {
     Allocate();
 }
 
-Canvas::~Canvas() {
-    Release();
-    ReleaseDevice();
-}
+Canvas::~Canvas() { Release(); }
 
 void Canvas::Resize(int32_t newWidth, int32_t newHeight) {
     if (newWidth == width && newHeight == height)
@@ -25,6 +52,15 @@ void Canvas::Resize(int32_t newWidth, int32_t newHeight) {
     width = newWidth;
     height = newHeight;
     Allocate();
+}
+
+void Canvas::Allocate() {
+    pixels = width > 0 && height > 0 ? memory->Allocate(width, height) : nullptr;
+}
+
+void Canvas::Release() {
+    memory->Release();
+    pixels = nullptr;
 }
 
 void Canvas::Fill(uint32_t color) {
