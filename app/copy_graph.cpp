@@ -8,63 +8,9 @@
 
 #include "app/graphapp.h"
 #include "plot/svg_writer.h"
+#include "win/win_handles.h"
 
 namespace {
-
-// A movable global memory block, freed unless handed over to the clipboard.
-class GlobalBlock {
-public:
-    explicit GlobalBlock(size_t size) : handle(GlobalAlloc(GMEM_MOVEABLE, size)) {}
-    ~GlobalBlock() {
-        if (handle)
-            GlobalFree(handle);
-    }
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-
-    HGLOBAL get() const { return handle; }
-    // The clipboard owns the block from here on.
-    void release() { handle = nullptr; }
-
-private:
-    HGLOBAL handle;
-};
-
-// Locks a block for writing for as long as it lives; data() is null when
-// the lock failed.
-class GlobalLockScope {
-public:
-    explicit GlobalLockScope(HGLOBAL handle) : handle(handle), bytes(GlobalLock(handle)) {}
-    ~GlobalLockScope() {
-        if (bytes)
-            GlobalUnlock(handle);
-    }
-    GlobalLockScope(const GlobalLockScope&) = delete;
-    GlobalLockScope& operator=(const GlobalLockScope&) = delete;
-
-    unsigned char* data() const { return static_cast<unsigned char*>(bytes); }
-
-private:
-    HGLOBAL handle;
-    void* bytes;
-};
-
-// The clipboard, opened for the frame and closed again.
-class ClipboardScope {
-public:
-    explicit ClipboardScope(HWND owner) : open(OpenClipboard(owner) != FALSE) {}
-    ~ClipboardScope() {
-        if (open)
-            CloseClipboard();
-    }
-    ClipboardScope(const ClipboardScope&) = delete;
-    ClipboardScope& operator=(const ClipboardScope&) = delete;
-
-    explicit operator bool() const { return open; }
-
-private:
-    bool open;
-};
 
 // The canvas as a packed CF_DIB: a BITMAPINFOHEADER and 32-bit rows bottom
 // up (the canvas words 0x00RRGGBB are the DIB's blue, green, red, unused
