@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
 
+#include "src/bmp_encoder.h"
 #include "src/zr_error.h"
 #include "src/zr_file.h"
 #include "src/zr_replacement.h"
@@ -70,37 +70,13 @@ void Canvas::Fill(uint32_t color) {
     std::fill_n(pixels, count, color);
 }
 
-namespace {
-
-void Put16(unsigned char* p, uint32_t v) {
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
-}
-void Put32(unsigned char* p, uint32_t v) {
-    Put16(p, v);
-    Put16(p + 2, v >> 16);
-}
-
-} // namespace
-
 bool Canvas::SaveBMP(const char* path) const {
-    if (!pixels || width <= 0 || height <= 0)
+    BmpLayout layout;
+    if (!pixels || !PlanBmp(width, height, 24, true, layout))
         return false;
-    const uint64_t rowSize = (3ull * static_cast<uint64_t>(width) + 3) & ~3ull;
-    const uint64_t fileSize = 54 + rowSize * static_cast<uint64_t>(height);
-    if (fileSize > UINT32_MAX)
-        return false; // does not fit the header's 32-bit size
-
-    unsigned char header[54] = {'B', 'M'};
-    Put32(header + 2, static_cast<uint32_t>(fileSize));
-    Put32(header + 10, 54);                            // pixel data offset
-    Put32(header + 14, 40);                            // information header size
-    Put32(header + 18, static_cast<uint32_t>(width));
-    Put32(header + 22, static_cast<uint32_t>(height)); // positive: bottom-up
-    Put16(header + 26, 1);                             // planes
-    Put16(header + 28, 24);                            // bits per pixel
-    // compression BI_RGB and the five following fields stay 0
-    std::unique_ptr<unsigned char[]> row(new (std::nothrow) unsigned char[rowSize + 1]());
+    unsigned char header[54];
+    EncodeBmpHeaders(layout, header);
+    std::unique_ptr<unsigned char[]> row(new (std::nothrow) unsigned char[layout.RowSize()]);
     if (!row)
         return false;
     try {
@@ -109,13 +85,8 @@ bool Canvas::SaveBMP(const char* path) const {
         replacement.open(file);
         file.write(header, sizeof header);
         for (int32_t i = 0; i < height; ++i) {
-            const uint32_t* source = pixels + static_cast<size_t>(height - 1 - i) * width;
-            for (int32_t j = 0; j < width; ++j) {
-                row[3 * j] = static_cast<unsigned char>(source[j]);           // blue
-                row[3 * j + 1] = static_cast<unsigned char>(source[j] >> 8);  // green
-                row[3 * j + 2] = static_cast<unsigned char>(source[j] >> 16); // red
-            }
-            file.write(row.get(), rowSize);
+            EncodeBmpRow(layout, pixels, i, row.get());
+            file.write(row.get(), layout.RowSize());
         }
         file.close(); // a full disk may only show here
         replacement.commit();

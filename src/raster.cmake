@@ -1,5 +1,5 @@
-# The raster image library, its file classes and the PNG writer: part of the
-# portable core.
+# The raster image library, its file classes, the PNG writer and the BMP
+# encoder: part of the portable core.
 target_sources(orvanta_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/zr_memory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/zr_buffer.cpp
@@ -16,6 +16,7 @@ target_sources(orvanta_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/zr_replacement.cpp
   ${CMAKE_CURRENT_LIST_DIR}/zr_image_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/zr_png_file.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/bmp_encoder.cpp
 )
 
 # libpng (with zlib) writes the PNG files. The mingw build comes from
