@@ -32,6 +32,7 @@ set(core_users bench tests/fuzz tests/unit)
 # The portable core's platform shims: the only files of it that include
 # windows.h (each holds both sides of one service under #ifdef _WIN32).
 set(platform_shims
+  src/utf16_text.cpp
   src/zr_buffer_memory.cpp
   src/zr_file_calls.cpp)
 

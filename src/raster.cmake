@@ -17,6 +17,7 @@ target_sources(orvanta_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/zr_image_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/zr_png_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/bmp_encoder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/utf16_text.cpp
 )
 
 # libpng (with zlib) writes the PNG files. The mingw build comes from

@@ -20,6 +20,8 @@
 #include <io.h>
 #include <share.h>
 #include <windows.h>
+
+#include "src/utf16_text.h"
 #else
 #include <climits>
 #include <unistd.h>
@@ -166,16 +168,9 @@ namespace {
 // that any name opens, not only those of the ANSI code page. Empty, with
 // errno EINVAL, for a name that is not valid UTF-8 (which names no file).
 std::wstring WideName(const char* name) {
-    const int size = static_cast<int>(std::strlen(name));
-    if (size == 0)
-        return std::wstring();
-    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, size, nullptr, 0);
-    if (length <= 0) {
+    std::wstring wide;
+    if (!ToUtf16(CP_UTF8, name, wide, true))
         errno = EINVAL;
-        return std::wstring();
-    }
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, size, wide.data(), length);
     return wide;
 }
 
