@@ -30,11 +30,12 @@ set(layers
 set(core_top 3)
 set(core_users bench tests/fuzz tests/unit)
 # The portable core's platform shims: the only files of it that include
-# windows.h (each holds both sides of one service under #ifdef _WIN32).
+# windows.h (the Windows half of the file calls, and the services that hold
+# both sides under #ifdef _WIN32).
 set(platform_shims
   src/utf16_text.cpp
   src/zr_buffer_memory.cpp
-  src/zr_file_calls.cpp)
+  src/zr_file_calls_windows.cpp)
 
 set(problems "")
 set(layer_of_names "")

@@ -20,6 +20,13 @@ target_sources(orvanta_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/utf16_text.cpp
 )
 
+# The file calls: each system compiles its own half.
+if(WIN32)
+  target_sources(orvanta_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/zr_file_calls_windows.cpp)
+else()
+  target_sources(orvanta_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/zr_file_calls_posix.cpp)
+endif()
+
 # libpng (with zlib) writes the PNG files. The mingw build comes from
 # build/mingw-deps, found through CMAKE_PREFIX_PATH.
 find_package(PNG REQUIRED)
