@@ -3,8 +3,8 @@
 
 #include <commdlg.h>
 
-#include "app/export_image.h"
 #include "app/graphapp.h"
+#include "plot/export_image.h"
 #include "plot/svg_writer.h"
 #include "win/text_encoding.h"
 

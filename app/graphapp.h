@@ -11,7 +11,6 @@
 #include <memory>
 #include <string>
 
-#include "app/canvas.h"
 #include "app/document_session.h"
 #include "app/vendor.h"
 #include "app/wapp.h"
@@ -23,6 +22,7 @@
 #include "src/zr_32bit_image.h"
 #include "ui/analysis_window.h"
 #include "update/update_offer.h"
+#include "win/dib_canvas.h"
 #include "win/win_handles.h"
 
 class GraphPrefs;
@@ -122,7 +122,7 @@ public:
     ImmWindow immWindow{activeDialog};
     AnalysisWindow analysisWindow;
     int32_t graphMargins[4] = {};
-    Canvas canvas{1, 1};
+    DibCanvas canvas{1, 1};
     // The canvas pixels as an image for the export; null when it could not
     // be made (the export then reports the failure).
     std::unique_ptr<Zr32BitImage> exportImage;

@@ -1,7 +1,7 @@
 // The frame window, the main dialog, the command table and the layout.
-#include "app/export_image.h"
 #include "app/graphapp.h"
 #include "app/vendor.h"
+#include "plot/export_image.h"
 #include "prefs/options_dialog.h"
 #include "res/resource.h"
 #include "ui/help_about.h"

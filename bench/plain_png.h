@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/canvas.h"
+#include "plot/canvas.h"
 
 // Throws std::runtime_error on any failure.
 void WritePlainPng(const Canvas& canvas, const std::string& path);

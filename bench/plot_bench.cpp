@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/canvas.h"
 #include "bench_util.h"
 #include "expr/builtins.h"
 #include "expr/expression.h"
+#include "plot/canvas.h"
 #include "plot/render.h"
 #include "plot/svg_writer.h"
 

@@ -16,9 +16,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/canvas.h"
 #include "bench_util.h"
 #include "plain_png.h"
+#include "plot/canvas.h"
 #include "plot/render.h"
 #include "src/zr_32bit_image.h"
 #include "src/zr_error.h"

@@ -5,20 +5,11 @@
 
 #include <shellapi.h>
 
-#include <climits>
 #include <memory>
 
-namespace {
+#include "src/utf16_text.h"
 
-std::string ToUtf8(const wchar_t* text) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1)
-        return std::string();
-    std::string narrow(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow.data(), length, nullptr, nullptr);
-    narrow.pop_back(); // the terminator
-    return narrow;
-}
+namespace {
 
 struct LocalFreeDeleter {
     void operator()(LPWSTR* block) const { LocalFree(block); }
@@ -33,7 +24,7 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
         return std::vector<std::string>(argv, argv + argc);
     std::vector<std::string> arguments;
     for (int i = 0; i < count; ++i)
-        arguments.push_back(ToUtf8(wide.get()[i]));
+        arguments.push_back(WideToUtf8(wide.get()[i]));
     return arguments;
 }
 

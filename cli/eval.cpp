@@ -5,7 +5,7 @@
 #include <string>
 
 #include "expr/builtins.h"
-#include "imm/immediate_line.h"
+#include "expr/immediate_line.h"
 #include "src/shown_text.h"
 
 bool WriteAll(const char* text, FILE* out) {

@@ -6,12 +6,12 @@
 #include <tuple>
 #include <vector>
 
-#include "app/canvas.h"
-#include "app/export_image.h"
 #include "cli/eval.h"
 #include "cli/exact_options.h"
 #include "cli/plot_options.h"
 #include "document/document_file.h"
+#include "plot/canvas.h"
+#include "plot/export_image.h"
 #include "plot/plot_checks.h"
 #include "plot/render.h"
 #include "plot/svg_writer.h"

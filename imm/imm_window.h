@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "expr/expression.h"
+#include "expr/immediate_line.h"
 #include "expr/symbols.h"
-#include "imm/immediate_line.h"
 #include "win/win_handles.h"
 
 // One submitted line and its result.

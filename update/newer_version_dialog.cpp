@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "descriptor/web_address.h"
 #include "res/resource.h"
-#include "update/web_address.h"
 #include "win/url_opener.h"
 #include "win/win_handles.h"
 

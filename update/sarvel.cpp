@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "update/descriptor.h"
+#include "descriptor/descriptor.h"
 #include "win/system_dlls.h"
 #include "win/win_handles.h"
 

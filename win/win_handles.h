@@ -92,6 +92,61 @@ private:
     HGDIOBJ previous;
 };
 
+// A movable global memory block, freed unless handed over to the clipboard.
+class GlobalBlock {
+public:
+    explicit GlobalBlock(size_t size) : handle(GlobalAlloc(GMEM_MOVEABLE, size)) {}
+    ~GlobalBlock() {
+        if (handle)
+            GlobalFree(handle);
+    }
+    GlobalBlock(const GlobalBlock&) = delete;
+    GlobalBlock& operator=(const GlobalBlock&) = delete;
+
+    HGLOBAL get() const { return handle; }
+    // The clipboard owns the block from here on.
+    void release() { handle = nullptr; }
+
+private:
+    HGLOBAL handle;
+};
+
+// Locks a block for writing for as long as it lives; data() is null when
+// the lock failed.
+class GlobalLockScope {
+public:
+    explicit GlobalLockScope(HGLOBAL handle) : handle(handle), bytes(GlobalLock(handle)) {}
+    ~GlobalLockScope() {
+        if (bytes)
+            GlobalUnlock(handle);
+    }
+    GlobalLockScope(const GlobalLockScope&) = delete;
+    GlobalLockScope& operator=(const GlobalLockScope&) = delete;
+
+    unsigned char* data() const { return static_cast<unsigned char*>(bytes); }
+
+private:
+    HGLOBAL handle;
+    void* bytes;
+};
+
+// The clipboard, opened for a window and closed again.
+class ClipboardScope {
+public:
+    explicit ClipboardScope(HWND owner) : open(OpenClipboard(owner) != FALSE) {}
+    ~ClipboardScope() {
+        if (open)
+            CloseClipboard();
+    }
+    ClipboardScope(const ClipboardScope&) = delete;
+    ClipboardScope& operator=(const ClipboardScope&) = delete;
+
+    explicit operator bool() const { return open; }
+
+private:
+    bool open;
+};
+
 // An open registry key, closed with RegCloseKey.
 class RegistryKey {
 public:

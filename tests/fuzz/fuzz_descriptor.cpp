@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "update/descriptor.h"
+#include "descriptor/descriptor.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > kMaxDescriptorSize)

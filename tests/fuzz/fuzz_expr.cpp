@@ -9,7 +9,7 @@
 
 #include "expr/builtins.h"
 #include "expr/expression.h"
-#include "imm/immediate_line.h"
+#include "expr/immediate_line.h"
 
 namespace {
 

@@ -7,12 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "app/canvas.h"
+#include "plot/canvas.h"
 
 namespace {
 
@@ -128,6 +129,55 @@ TEST(Canvas, ResizeToTheSameSizeKeepsThePixels) {
     EXPECT_EQ(canvas.Stride(), 36);
     ASSERT_NE(canvas.bits(), nullptr);
     canvas.Fill(1); // all 18 pixels are there (the sanitizers watch)
+}
+
+// Memory that records its calls and hands out pixels only while `give`
+// holds, so that a canvas without pixels can be made at any size.
+class RecordedMemory : public CanvasMemory {
+public:
+    RecordedMemory(std::string& log, const bool& give) : log(log), give(give) {}
+    ~RecordedMemory() override { log += "gone;"; }
+    uint32_t* Allocate(int32_t width, int32_t height) override {
+        log += "allocate " + std::to_string(width) + "x" + std::to_string(height) + ";";
+        EXPECT_TRUE(pixels.empty()) << "allocated while holding pixels";
+        if (give)
+            pixels.resize(static_cast<size_t>(width) * height);
+        return give ? pixels.data() : nullptr;
+    }
+    void Release() override {
+        log += "release;";
+        pixels.clear();
+    }
+
+private:
+    std::string& log;
+    const bool& give;
+    std::vector<uint32_t> pixels;
+};
+
+TEST_F(CanvasFiles, MemoryIsAskedForEachSizeAndAFailureLeavesNoPixels) {
+    std::string log;
+    bool give = false;
+    {
+        Canvas canvas(4, 3, std::make_unique<RecordedMemory>(log, give));
+        EXPECT_EQ(canvas.bits(), nullptr);
+        canvas.Fill(0x123456); // nothing to fill
+        EXPECT_FALSE(canvas.SaveBMP(Path("none.bmp").c_str()));
+        give = true;
+        canvas.Resize(5, 2);
+        ASSERT_NE(canvas.bits(), nullptr);
+        canvas.Fill(0x00abcdef);
+        EXPECT_TRUE(canvas.SaveBMP(Path("some.bmp").c_str()));
+        canvas.Resize(5, 2); // the same size: no new memory
+        canvas.Resize(0, 7); // no pixels at all: none asked for
+        EXPECT_EQ(canvas.bits(), nullptr);
+        give = false;
+        canvas.Resize(2, 2);
+        EXPECT_EQ(canvas.bits(), nullptr);
+    }
+    EXPECT_EQ(log, "allocate 4x3;release;allocate 5x2;release;release;allocate 2x2;release;gone;");
+    EXPECT_FALSE(fs::exists(Path("none.bmp")));
+    EXPECT_EQ(fs::file_size(Path("some.bmp")), 54u + 16u * 2u);
 }
 
 TEST_F(CanvasFiles, EmptyCanvasHasNoPixelsAndDoesNotSave) {

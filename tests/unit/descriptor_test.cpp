@@ -7,8 +7,8 @@
 #include <iterator>
 #include <string>
 
-#include "update/descriptor.h"
-#include "update/web_address.h"
+#include "descriptor/descriptor.h"
+#include "descriptor/web_address.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/export_image.h"
+#include "plot/export_image.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "expr/immediate_line.h"
 #include "expr_test_util.h"
-#include "imm/immediate_line.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/canvas.h"
 #include "document/document_file.h"
+#include "plot/canvas.h"
 #include "plot/render.h"
 #include "plot/svg_writer.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/canvas.h"
+#include "plot/canvas.h"
 #include "plot/plotter.h"
 #include "plot/render.h"
 

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/canvas.h"
+#include "plot/canvas.h"
 #include "plot/plotter.h"
 #include "plot/render.h"
 #include "plot/graph_style.h"

@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "analysis/points.h"
-#include "app/export_image.h"
 #include "plot/dpi_scale.h"
+#include "plot/export_image.h"
 #include "raster/raster_test_util.h"
 #include "res/resource.h"
 #include "win/dpi.h"

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "app/export_image.h"
 #include "document/document_json.h"
 #include "document/path_text.h"
+#include "plot/export_image.h"
 #include "raster/raster_test_util.h"
 #include "res/resource.h"
 #include "win/text_encoding.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/export_image.h"
+#include "plot/export_image.h"
 #include "raster/raster_test_util.h"
 #include "res/resource.h"
 #include "win_test_util.h"

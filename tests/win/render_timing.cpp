@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "analysis/analysis.h"
-#include "app/export_image.h"
 #include "app/graphapp.h"
 #include "document/document_file.h"
 #include "bench/plain_png.h"
+#include "plot/export_image.h"
 #include "res/resource.h"
 #include "update/sarvel.h"
 

@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "descriptor/descriptor.h"
 #include "res/resource.h"
-#include "update/descriptor.h"
 #include "update/newer_version_dialog.h"
 #include "update/sarvel.h"
 #include "win/url_opener.h"

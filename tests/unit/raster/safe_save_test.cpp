@@ -18,8 +18,8 @@
 #include <unistd.h>
 #endif
 
-#include "app/canvas.h"
-#include "app/export_image.h"
+#include "plot/canvas.h"
+#include "plot/export_image.h"
 #include "raster_test_util.h"
 #include "src/zr_file.h"
 #include "src/zr_file_calls.h"

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "app/canvas.h"
+#include "plot/canvas.h"
 #include "src/zr_32bit_image.h"
 
 // The canvas pixels wrapped, not copied, as a format-6 image (each pixel the

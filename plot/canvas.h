@@ -1,18 +1,34 @@
 // The off-screen image of the graph: 32-bit pixels 0x00RRGGBB, rows top to
 // bottom without padding. Rendering writes the pixels directly; the canvas
-// fills itself and writes itself as a 24-bit BMP file. On Windows the pixels
-// live in a DIB section that can be copied to a window; elsewhere they live
-// on the heap.
+// fills itself and writes itself as a 24-bit BMP file. Its pixels live on
+// the heap unless it is given other memory for them: the window program's
+// canvas keeps them in a DIB section that can be copied to a window as it
+// is (win/dib_canvas.h).
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+// Where a canvas keeps its pixels.
+class CanvasMemory {
+public:
+    virtual ~CanvasMemory() = default;
+    // Pixels for `width` x `height` (both positive): 4 x `width` bytes a
+    // row, top row first, contents unspecified. Null when they cannot be
+    // had. Called only when no pixels are held.
+    virtual uint32_t* Allocate(int32_t width, int32_t height) = 0;
+    // Gives back the pixels Allocate handed out; nothing when there are none.
+    virtual void Release() = 0;
+};
 
 class Canvas {
 public:
     // A canvas whose pixels could not be obtained has bits() null; Fill then
-    // does nothing and SaveBMP fails.
+    // does nothing and SaveBMP fails. The first form keeps its pixels on the
+    // heap, the second in `memory`.
     Canvas(int32_t width, int32_t height);
-    ~Canvas();
+    Canvas(int32_t width, int32_t height, std::unique_ptr<CanvasMemory> memory);
+    virtual ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
@@ -27,35 +43,19 @@ public:
     // it was.
     bool SaveBMP(const char* path) const;
 
-#ifdef _WIN32
-    // The window whose device context Blit uses when it is given none.
-    void SetWindow(void* window);
-    // Copies a rectangle of the canvas to (x, y) of the device context `dc`
-    // (an HDC; null: the window's), halftoned on palette displays. A width or
-    // height of 0 means the whole canvas's.
-    void Blit(int32_t x, int32_t y, int32_t sourceX, int32_t sourceY, int32_t width, int32_t height,
-              void* dc) const;
-#endif
-
     uint32_t* bits() const { return pixels; }
     int32_t Width() const { return width; }
     int32_t Height() const { return height; }
     int32_t Stride() const { return 4 * width; }
 
+protected:
+    CanvasMemory& Memory() const { return *memory; }
+
 private:
-    void Allocate();       // pixels for the current size (and the device context once)
-    void Release();        // the pixels
-    void ReleaseDevice();  // the device context
+    void Allocate(); // pixels for the current size
+    void Release();  // the pixels
 
-#ifdef _WIN32
-    // Windows handles kept opaque here so that this header stays portable:
-    // the memory DC (HDC), the top-down 32-bit DIB section holding the
-    // pixels (HBITMAP) and the default Blit window (HWND).
-    void* memoryDC = nullptr;
-    void* bitmap = nullptr;
-    void* window = nullptr;
-#endif
-
+    std::unique_ptr<CanvasMemory> memory;
     int32_t width = 0;
     int32_t height = 0;
     uint32_t* pixels = nullptr;

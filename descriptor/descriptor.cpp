@@ -1,4 +1,4 @@
-#include "update/descriptor.h"
+#include "descriptor/descriptor.h"
 
 #include <tinyxml2.h>
 

@@ -1,4 +1,4 @@
-#include "update/web_address.h"
+#include "descriptor/web_address.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "imm/immediate_line.h"
+#include "expr/immediate_line.h"
 
 #include <cmath>
 #include <cstdio>

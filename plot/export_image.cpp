@@ -1,4 +1,4 @@
-#include "app/export_image.h"
+#include "plot/export_image.h"
 
 #include <cstdint>
 #include <cstring>
