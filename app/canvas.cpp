@@ -47,13 +47,18 @@ void Put32(unsigned char* p, uint32_t v) {
 
 } // namespace
 
-bool Canvas::SaveBMP(const char* path) const {
-    if (!pixels || width <= 0 || height <= 0)
+bool Canvas::SaveBMP(const char* path, std::string* reason) const {
+    auto fail = [reason](std::string why) {
+        if (reason)
+            *reason = std::move(why);
         return false;
+    };
+    if (!pixels || width <= 0 || height <= 0)
+        return fail("the canvas has no pixels");
     const uint64_t rowSize = (3ull * static_cast<uint64_t>(width) + 3) & ~3ull;
     const uint64_t fileSize = 54 + rowSize * static_cast<uint64_t>(height);
     if (fileSize > UINT32_MAX)
-        return false; // does not fit the header's 32-bit size
+        return fail("the image is too large for a BMP file"); // the header's size has 32 bits
 
     unsigned char header[54] = {'B', 'M'};
     Put32(header + 2, static_cast<uint32_t>(fileSize));
@@ -66,7 +71,7 @@ bool Canvas::SaveBMP(const char* path) const {
     // compression BI_RGB and the five following fields stay 0
     std::unique_ptr<unsigned char[]> row(new (std::nothrow) unsigned char[rowSize + 1]());
     if (!row)
-        return false;
+        return fail("not enough memory");
     try {
         ZrReplacement replacement(path);
         ZrFile file;
@@ -84,7 +89,7 @@ bool Canvas::SaveBMP(const char* path) const {
         file.close(); // a full disk may only show here
         replacement.commit();
         return true;
-    } catch (const ZrErrorCode&) {
-        return false;
+    } catch (const ZrErrorCode& error) {
+        return fail(ZrErrorText(error));
     }
 }

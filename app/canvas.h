@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class Canvas {
 public:
@@ -23,9 +24,9 @@ public:
     void Fill(uint32_t color);
     // Writes a 24-bit bottom-up BMP file, replacing the file only once all of
     // it is written; false on any failure (a target that may not be written,
-    // open, write, close, memory), and then a file that was there stays as
-    // it was.
-    bool SaveBMP(const char* path) const;
+    // open, write, close, memory), with what went wrong in `reason` when it
+    // is given, and then a file that was there stays as it was.
+    bool SaveBMP(const char* path, std::string* reason = nullptr) const;
 
 #ifdef _WIN32
     // The window whose device context Blit uses when it is given none.

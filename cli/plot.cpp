@@ -88,23 +88,28 @@ GraphDocument ApplyOptions(const PlotOptions& options, GraphDocument document) {
     return document;
 }
 
+// As the window's export: the same message whatever went wrong, the reason
+// in the log.
+int SaveFailure(const std::string& path, const std::string& reason) {
+    LogSaveFailure(path, reason);
+    std::fputs("Error saving image\n", stderr);
+    return 1;
+}
+
 int WriteImage(Plotter& plotter, const EquationSlots& equations, GraphStyle style,
                const PlotOptions& options) {
+    std::string reason;
     if (EndsWithInAnyCase(options.output, ".svg")) {
         // The document needs the size alone, no pixels.
         plotter.SetCanvas(nullptr, 0, options.width, options.height);
-        if (!SaveSvg(GraphSvg(plotter, equations, style), options.output.c_str())) {
-            std::fputs("Error saving image\n", stderr);
-            return 1;
-        }
+        if (!SaveSvg(GraphSvg(plotter, equations, style), options.output.c_str(), &reason))
+            return SaveFailure(options.output, reason);
         return 0;
     }
     style.smoothCurves = options.smooth;
     Canvas canvas(options.width, options.height);
-    if (!canvas.bits()) {
-        std::fputs("Error saving image\n", stderr);
-        return 1;
-    }
+    if (!canvas.bits())
+        return SaveFailure(options.output, "no memory for the canvas");
     // As the graph window lays out its canvas: the export image wraps the
     // pixels (and clears them) before the graph is rendered into them.
     const bool png = EndsWithInAnyCase(options.output, ".png");
@@ -112,20 +117,15 @@ int WriteImage(Plotter& plotter, const EquationSlots& equations, GraphStyle styl
     if (png) {
         try {
             exportImage = MakeExportImage(canvas);
-        } catch (const ZrErrorCode&) {
-            std::fputs("Error saving image\n", stderr);
-            return 1;
+        } catch (const ZrErrorCode& error) {
+            return SaveFailure(options.output, ZrErrorText(error));
         }
     }
     plotter.SetCanvas(canvas.bits(), canvas.Stride(), canvas.Width(), canvas.Height());
     RenderGraph(plotter, equations, style);
-    const bool saved = png ? SavePNG(*exportImage, options.output.c_str())
-                           : canvas.SaveBMP(options.output.c_str());
-    if (!saved) {
-        std::fputs("Error saving image\n", stderr);
-        return 1;
-    }
-    return 0;
+    const bool saved = png ? SavePNG(*exportImage, options.output.c_str(), &reason)
+                           : canvas.SaveBMP(options.output.c_str(), &reason);
+    return saved ? 0 : SaveFailure(options.output, reason);
 }
 
 } // namespace
