@@ -8,14 +8,13 @@
 
 #include "app/canvas.h"
 #include "app/export_image.h"
+#include "cli/command_line.h"
 #include "cli/eval.h"
-#include "cli/exact_options.h"
 #include "cli/plot_options.h"
 #include "document/document_file.h"
 #include "plot/plot_checks.h"
 #include "plot/render.h"
 #include "plot/svg_writer.h"
-#include "src/shown_text.h"
 #include "src/zr_error.h"
 
 const char kPlotUsage[] =
@@ -24,8 +23,9 @@ const char kPlotUsage[] =
     "                        [--no-axes] [--smooth] [--background RRGGBB] [--axis-color RRGGBB]\n"
     "                        [--color N RRGGBB]... [--save FILE.orv] -o FILE EQUATION...\n";
 
-const char kPlotHelp[] =
-    "orvanta-cli plot ... -o FILE EQUATION...\n"
+namespace {
+
+const char kPlotAbout[] =
     "  Plots up to eight equations (slots 1 to 8 in order; \"\" leaves a slot\n"
     "  empty) and writes the graph as FILE: PNG when its name ends in .png, a\n"
     "  24-bit BMP when it ends in .bmp, an SVG document of the same graph when\n"
@@ -45,9 +45,7 @@ const char kPlotHelp[] =
     "  finite in every mode); a refusal prints its message and exits with 2\n"
     "  without writing. A write failure of the image prints \"Error saving\n"
     "  image\" and exits with 1. Any argument that is not an option is an\n"
-    "  equation; \"--\" ends the options.\n";
-
-namespace {
+    "  equation; \"--\" ends the options.";
 
 int Refuse(const PlotRefusal& refusal) {
     std::fprintf(stderr, "%s\n", refusal.text.c_str());
@@ -130,17 +128,19 @@ int WriteImage(Plotter& plotter, const EquationSlots& equations, GraphStyle styl
 
 } // namespace
 
-int RunPlot(const std::vector<std::string>& arguments) {
-    if (AsksForHelp(arguments))
-        return WriteAll(kPlotUsage, stdout) && WriteAll(kPlotHelp, stdout) ? 0 : 1;
+std::string PlotHelp() {
     PlotOptions options;
-    std::string problem;
-    if (!ParsePlotOptions(arguments, options, problem)) {
-        // The problem may quote an argument.
-        std::fprintf(stderr, "orvanta-cli plot: %s\n%s", EscapeControlCharacters(problem).c_str(),
-                     kPlotUsage);
-        return 2;
-    }
+    CommandLine line("orvanta-cli plot", kPlotUsage, kPlotAbout);
+    DeclarePlotOptions(line, options);
+    return line.Help();
+}
+
+int RunPlot(const std::vector<std::string>& arguments) {
+    PlotOptions options;
+    CommandLine line("orvanta-cli plot", kPlotUsage, kPlotAbout);
+    DeclarePlotOptions(line, options);
+    if (const std::optional<int> exitCode = line.Parse(arguments))
+        return *exitCode;
 
     GraphDocument start;
     std::string reason;
