@@ -33,21 +33,24 @@ CommandLine::CommandLine(const std::string& name, const char* usage, const char*
 void CommandLine::Option(const std::string& name, const std::string& valueNames,
                          const std::string& typeName, int count, const std::string& description,
                          Read read) {
-    const auto each = [read, count](const CLI::results_t& values) {
-        for (size_t i = 0; i + count <= values.size(); i += count)
-            read(CLI::results_t(values.begin() + i, values.begin() + i + count));
+    // Each use is read as soon as CLI11 has its values, so that the first
+    // problem in the order of the arguments is the one reported; CLI11
+    // then starts the option's values afresh for its next use.
+    const auto readUse = [read](const CLI::results_t& values) {
+        read(values);
         return true;
     };
-    app.add_option(name, each, description)
+    app.add_option(name, readUse, description)
         ->type_size(count)
         ->type_name(typeName)
         ->option_text(valueNames)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->trigger_on_parse();
 }
 
 void CommandLine::Flag(const std::string& name, const std::string& description,
                        std::function<void()> set) {
-    app.add_flag_callback(name, std::move(set), description);
+    app.add_flag_callback(name, std::move(set), description)->trigger_on_parse();
 }
 
 void CommandLine::Finally(std::function<void(std::vector<std::string>)> check) {

@@ -1,8 +1,8 @@
 // The command line of an orvanta-cli subcommand, read by CLI11: its options
 // by their names (CLI11's "--x=1" and "-oFILE" forms included), every other
 // argument an equation in its place among the others ("-x" too), "--" the
-// end of the options, and "--help" its help. Option values are read by the
-// subcommand once parsing has ended.
+// end of the options, and "--help" its help. Each option's values are read
+// by the subcommand where the option is met.
 #pragma once
 
 #include <functional>
@@ -22,9 +22,9 @@ public:
 
     // An option with `count` values, shown in the help as `name valueNames`
     // (CLI11 names them `typeName` when some are missing). It may be given
-    // more than once: once parsing ends, `read` gets the values of each use
-    // in turn (so the last one wins where a use sets a value). It may throw
-    // CLI::ValidationError (see Value).
+    // more than once: `read` gets the `count` values of each use as soon as
+    // it is met (so the last one wins where a use sets a value). It may
+    // throw CLI::ValidationError (see Value), which ends parsing.
     void Option(const std::string& name, const std::string& valueNames, const std::string& typeName,
                 int count, const std::string& description, Read read);
     // An option without values; `set` is called when it is given.

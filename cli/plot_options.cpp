@@ -142,8 +142,8 @@ void DeclarePlotOptions(CommandLine& line, PlotOptions& options) {
     line.Option(
         "--color", "N RRGGBB", "N RRGGBB", 2, "The colour of curve N (1 to 8); may be repeated",
         [&](const Values& v) {
-            options.colors[Value("--color", v[0], ParseCurve, "a curve number from 1 to 8")] =
-                Value("--color", v[1], ParseColor, "a colour RRGGBB");
+            const size_t curve = Value("--color", v[0], ParseCurve, "a curve number from 1 to 8");
+            options.colors[curve] = Value("--color", v[1], ParseColor, "a colour RRGGBB");
         });
     line.Option("-o", "FILE", "FILE", 1, "Write the image: FILE.png, FILE.bmp or FILE.svg",
                 [&](const Values& v) { options.output = v[0]; });
