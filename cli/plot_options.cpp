@@ -6,25 +6,13 @@
 #include <cstring>
 
 #include "cli/command_line.h"
+#include "plot/hex_color.h"
 
 namespace {
 
-// Six hex digits RRGGBB.
+// Six hex digits RRGGBB, in either case.
 bool ParseColor(const std::string& text, uint32_t& color) {
-    if (text.size() != 6)
-        return false;
-    uint32_t value = 0;
-    for (const char c : text) {
-        const int digit = c >= '0' && c <= '9'   ? c - '0'
-                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                 : -1;
-        if (digit < 0)
-            return false;
-        value = value * 16 + static_cast<uint32_t>(digit);
-    }
-    color = value;
-    return true;
+    return ParseHexColor(text, "", color);
 }
 
 struct ImageSize {
