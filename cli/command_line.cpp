@@ -36,7 +36,11 @@ void CommandLine::Option(const std::string& name, const std::string& valueNames,
     // Each use is read as soon as CLI11 has its values, so that the first
     // problem in the order of the arguments is the one reported; CLI11
     // then starts the option's values afresh for its next use.
-    const auto readUse = [read](const CLI::results_t& values) {
+    const auto readUse = [name, count, read](const CLI::results_t& values) {
+        // CLI11 has already refused a use with fewer values; the readers
+        // index them, so make sure.
+        if (values.size() != static_cast<size_t>(count))
+            throw CLI::ArgumentMismatch(name, count, values.size());
         read(values);
         return true;
     };
