@@ -73,9 +73,14 @@ void GraphApp::ExportCommand() {
     // The dialog answers in the ANSI code page; the image files take UTF-8.
     const std::string path = AnsiToUtf8(name);
     const auto chosen = static_cast<ExportFormat>(format);
-    const bool saved = chosen == ExportFormat::Svg   ? SaveSvg(model.Svg(), path.c_str())
-                       : chosen == ExportFormat::Bmp ? canvas.SaveBMP(path.c_str())
-                                                     : exportImage && SavePNG(*exportImage, path.c_str());
-    if (!saved)
+    std::string reason = "no export image (no memory when the canvas was laid out)";
+    const bool saved =
+        chosen == ExportFormat::Svg   ? SaveSvg(model.Svg(), path.c_str(), &reason)
+        : chosen == ExportFormat::Bmp ? canvas.SaveBMP(path.c_str(), &reason)
+                                      : exportImage && SavePNG(*exportImage, path.c_str(), &reason);
+    if (!saved) {
+        // The message is the same whatever went wrong; the log says what.
+        LogSaveFailure(path, reason);
         Message("Error saving image", "Error", MB_ICONERROR);
+    }
 }

@@ -91,7 +91,7 @@ void Run(benchmark::State& state, int32_t width, int32_t height, Writer writer) 
                 WriteOurs(graph, path);
         }
     } catch (const ZrErrorCode& e) {
-        state.SkipWithError(("ZrErrorCode " + std::to_string(e.code)).c_str());
+        state.SkipWithError(("ZrErrorCode: " + ZrErrorText(e)).c_str());
     } catch (const std::exception& e) {
         state.SkipWithError(e.what());
     }

@@ -7,16 +7,16 @@
 
 #include "analysis/analysis.h"
 #include "cli/analyze_options.h"
-#include "cli/exact_options.h"
+#include "cli/command_line.h"
 #include "cli/eval.h"
 #include "plot/plot_checks.h"
-#include "src/shown_text.h"
 
 const char kAnalyzeUsage[] =
     "usage: orvanta-cli analyze [--x MIN MAX] [--at X]... [--integral A B]... EQUATION...\n";
 
-const char kAnalyzeHelp[] =
-    "orvanta-cli analyze [--x MIN MAX] [--at X]... [--integral A B]... EQUATION...\n"
+namespace {
+
+const char kAnalyzeAbout[] =
     "  Reads the graph of up to eight equations y = f(x) (slots y1 to y8 in\n"
     "  order; \"\" leaves a slot empty) over x from MIN to MAX (default -10 10)\n"
     "  and prints one line per item: the zeros, minima, maxima, intersections\n"
@@ -34,19 +34,23 @@ const char kAnalyzeHelp[] =
     "  or \"integral yN a=A b=B stopped\". Whatever finishes in time is the same\n"
     "  on every run. Numbers print as \"%.17g\". The Plot command's checks\n"
     "  apply; a refusal prints its message and exits with 2. Any argument that\n"
-    "  is not an option is an equation; \"--\" ends the options.\n";
+    "  is not an option is an equation; \"--\" ends the options.";
+
+} // namespace
+
+std::string AnalyzeHelp() {
+    AnalyzeOptions options;
+    CommandLine line("orvanta-cli analyze", kAnalyzeUsage, kAnalyzeAbout);
+    DeclareAnalyzeOptions(line, options);
+    return line.Help();
+}
 
 int RunAnalyze(const std::vector<std::string>& arguments) {
-    if (AsksForHelp(arguments))
-        return WriteAll(kAnalyzeUsage, stdout) && WriteAll(kAnalyzeHelp, stdout) ? 0 : 1;
     AnalyzeOptions options;
-    std::string problem;
-    if (!ParseAnalyzeOptions(arguments, options, problem)) {
-        // The problem may quote an argument.
-        std::fprintf(stderr, "orvanta-cli analyze: %s\n%s",
-                     EscapeControlCharacters(problem).c_str(), kAnalyzeUsage);
-        return 2;
-    }
+    CommandLine line("orvanta-cli analyze", kAnalyzeUsage, kAnalyzeAbout);
+    DeclareAnalyzeOptions(line, options);
+    if (const std::optional<int> exitCode = line.Parse(arguments))
+        return *exitCode;
 
     // The Plot command's checks in Rectangular mode, in its order: range
     // (with y from -10 to 10), then the equations.

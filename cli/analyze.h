@@ -9,5 +9,6 @@
 // process exit code.
 int RunAnalyze(const std::vector<std::string>& arguments);
 
+// The usage lines, and the whole help ("orvanta-cli analyze --help").
 extern const char kAnalyzeUsage[];
-extern const char kAnalyzeHelp[];
+std::string AnalyzeHelp();

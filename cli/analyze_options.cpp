@@ -1,49 +1,33 @@
 #include "cli/analyze_options.h"
 
-#include "cli/exact_options.h"
+#include "cli/command_line.h"
 #include "cli/plot_options.h"
 
 namespace {
 
-double Number(const std::string& name, const std::string& text, const char* need) {
-    double value;
-    if (!ParseNumber(text, value))
-        throw UsageProblem{name + " needs " + need};
-    return value;
+double Number(const std::string& option, const std::string& text) {
+    return Value(option, text, ParseNumber, "a number");
 }
 
 } // namespace
 
-bool ParseAnalyzeOptions(const std::vector<std::string>& arguments, AnalyzeOptions& options,
-                         std::string& problem) {
-    // As in plot: an argument that is not an option is an equation, in its
-    // place among the others, so "--at=1" is an equation too.
-    ExactOptions reader("orvanta-cli analyze");
-    using Values = ExactOptions::Values;
-    reader.Option(
-        "--x", 2,
-        [&](const std::string& name, const Values& v) {
-            options.x = {Number(name, v[0], "two numbers"), Number(name, v[1], "two numbers")};
-        },
-        true);
-    reader.Option(
-        "--at", 1,
-        [&](const std::string& name, const Values& v) {
-            options.at.push_back(Number(name, v[0], "a number"));
-        },
-        true);
-    reader.Option(
-        "--integral", 2,
-        [&](const std::string& name, const Values& v) {
-            options.integrals.emplace_back(Number(name, v[0], "two numbers"),
-                                           Number(name, v[1], "two numbers"));
-        },
-        true);
-    if (!reader.Parse(arguments, options.equations, problem))
-        return false;
-    if (options.equations.size() > 8) {
-        problem = "at most eight equations";
-        return false;
-    }
-    return true;
+void DeclareAnalyzeOptions(CommandLine& line, AnalyzeOptions& options) {
+    using Values = std::vector<std::string>;
+    line.Option("--x", "MIN MAX", "NUMBER", 2, "The x range (default -10 10)",
+                [&](const Values& v) {
+                    options.x = {Number("--x", v[0]), Number("--x", v[1])};
+                });
+    line.Option("--at", "X", "NUMBER", 1,
+                "Print every curve's value and slope at X; may be repeated",
+                [&](const Values& v) { options.at.push_back(Number("--at", v[0])); });
+    line.Option("--integral", "A B", "NUMBER", 2,
+                "Print every curve's integral from A to B; may be repeated", [&](const Values& v) {
+                    options.integrals.emplace_back(Number("--integral", v[0]),
+                                                   Number("--integral", v[1]));
+                });
+    line.Finally([&](std::vector<std::string> equations) {
+        if (equations.size() > 8)
+            throw CLI::ValidationError("at most eight equations");
+        options.equations = std::move(equations);
+    });
 }

@@ -12,8 +12,8 @@ struct AnalyzeOptions {
     std::vector<std::string> equations;               // in order
 };
 
-// Reads the arguments after "analyze". False on a usage error, with the
-// problem (the text after "orvanta-cli analyze: ") in `problem`. "--help"
-// is not an option here: the caller looks for it first.
-bool ParseAnalyzeOptions(const std::vector<std::string>& arguments, AnalyzeOptions& options,
-                         std::string& problem);
+class CommandLine;
+
+// Declares analyze's options on `line`: once it has parsed the arguments,
+// `options` holds what they say. There are at most eight equations.
+void DeclareAnalyzeOptions(CommandLine& line, AnalyzeOptions& options);

@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include <CLI/CLI.hpp>
-
 #include "cli/analyze.h"
 #include "cli/arguments.h"
 #include "cli/eval.h"
@@ -29,7 +27,7 @@ const char kUsage[] =
     "       orvanta-cli analyze [OPTIONS] EQUATION...        (orvanta-cli analyze --help)\n"
     "       orvanta-cli --help\n";
 
-const char kHelp[] =
+const char kEvalHelp[] =
     "orvanta-cli eval [FILE]\n"
     "  Evaluates each line of FILE (or standard input) as the Immediate window\n"
     "  does, with variables kept from line to line, and prints one result row\n"
@@ -38,30 +36,18 @@ const char kHelp[] =
     "  line for a blank one. A NUL byte ends a line's text; a text longer than\n"
     "  999 characters is not evaluated and prints \" Error\".\n";
 
-// The arguments after "eval": [FILE] or --help. A failure to read the input
-// is reported with its name and the reason (exit 2); a failure to write the
+// The arguments after "eval": [FILE] or --help, FILE taken as it is,
+// whatever it looks like ("-x", "--"). A failure to read the input is
+// reported with its name and the reason (exit 2); a failure to write the
 // output ends the run with exit 1.
 int Eval(const std::vector<std::string>& arguments) {
     if (arguments.size() == 1 && arguments[0] == "--help")
-        return WriteAll(kHelp, stdout) ? 0 : 1;
-    // FILE is taken as it is, whatever it looks like ("-x", "--"): CLI11
-    // hands every argument over as an extra, in order.
-    CLI::App app("orvanta-cli eval");
-    app.set_help_flag();
-    app.allow_extras();
-    app.allow_windows_style_options(false);
-    try {
-        app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
-    } catch (const CLI::ParseError&) {
+        return WriteAll(kEvalHelp, stdout) ? 0 : 1;
+    if (arguments.size() > 1) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    const std::vector<std::string> extras = app.remaining();
-    if (extras.size() > 1) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    const std::string file = extras.empty() ? "-" : extras[0];
+    const std::string file = arguments.empty() ? "-" : arguments[0];
     const bool standardInput = file == "-";
     const char* name = standardInput ? "standard input" : file.c_str();
     FILE* in = standardInput ? stdin : zrOpenStdioFile(name, "rb");
@@ -100,33 +86,20 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    // The subcommand and everything after it are handed on untouched, so
-    // that its own parser sees "--" and the arguments that look like
-    // options. (CLI11's subcommands would take an equation such as "++" or
-    // "eval" for a command of their own.) Help is asked for by the first
-    // argument alone, as "--help" or "-h".
-    CLI::App app("orvanta-cli");
-    app.set_help_flag();
-    app.allow_windows_style_options(false);
-    app.prefix_command();
-    try {
-        // CLI11 takes the arguments in reverse order, without the program name.
-        std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
-        if (!reversed.empty())
-            reversed.pop_back();
-        app.parse(reversed);
-    } catch (const CLI::ParseError&) {
-        std::fputs(kUsage, stderr);
-        return 2;
+    // The subcommand reads everything after its name with a parser of its
+    // own, so that "--" ends its options and every other argument that is
+    // not one of them is an equation. (CLI11's subcommands would take an
+    // equation such as "++" or "eval" for a command, and the arguments after
+    // "--" for the main command's.) Help is asked for by the first argument
+    // alone, as "--help" or "-h".
+    const std::string first = arguments.size() > 1 ? arguments[1] : "";
+    const std::vector<std::string> rest(
+        arguments.size() > 2 ? arguments.begin() + 2 : arguments.end(), arguments.end());
+    if (first == "--help" || first == "-h") {
+        const std::string help =
+            std::string(kUsage) + "\n" + kEvalHelp + "\n" + PlotHelp() + "\n" + AnalyzeHelp();
+        return WriteAll(help.c_str(), stdout) ? 0 : 1;
     }
-    const std::vector<std::string> command = app.remaining();
-    const std::string first = command.empty() ? "" : command[0];
-    const std::vector<std::string> rest(command.begin() + (command.empty() ? 0 : 1), command.end());
-    if (first == "--help" || first == "-h")
-        return WriteAll(kUsage, stdout) && WriteAll(kHelp, stdout) &&
-                       WriteAll(kPlotHelp, stdout) && WriteAll(kAnalyzeHelp, stdout)
-                   ? 0
-                   : 1;
     if (first == "eval")
         return Eval(rest);
     if (first == "plot")

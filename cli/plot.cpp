@@ -6,8 +6,8 @@
 #include <tuple>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/eval.h"
-#include "cli/exact_options.h"
 #include "cli/plot_options.h"
 #include "document/document_file.h"
 #include "plot/canvas.h"
@@ -15,7 +15,6 @@
 #include "plot/plot_checks.h"
 #include "plot/render.h"
 #include "plot/svg_writer.h"
-#include "src/shown_text.h"
 #include "src/zr_error.h"
 
 const char kPlotUsage[] =
@@ -24,8 +23,9 @@ const char kPlotUsage[] =
     "                        [--no-axes] [--smooth] [--background RRGGBB] [--axis-color RRGGBB]\n"
     "                        [--color N RRGGBB]... [--save FILE.orv] -o FILE EQUATION...\n";
 
-const char kPlotHelp[] =
-    "orvanta-cli plot ... -o FILE EQUATION...\n"
+namespace {
+
+const char kPlotAbout[] =
     "  Plots up to eight equations (slots 1 to 8 in order; \"\" leaves a slot\n"
     "  empty) and writes the graph as FILE: PNG when its name ends in .png, a\n"
     "  24-bit BMP when it ends in .bmp, an SVG document of the same graph when\n"
@@ -45,9 +45,7 @@ const char kPlotHelp[] =
     "  finite in every mode); a refusal prints its message and exits with 2\n"
     "  without writing. A write failure of the image prints \"Error saving\n"
     "  image\" and exits with 1. Any argument that is not an option is an\n"
-    "  equation; \"--\" ends the options.\n";
-
-namespace {
+    "  equation; \"--\" ends the options.";
 
 int Refuse(const PlotRefusal& refusal) {
     std::fprintf(stderr, "%s\n", refusal.text.c_str());
@@ -88,23 +86,28 @@ GraphDocument ApplyOptions(const PlotOptions& options, GraphDocument document) {
     return document;
 }
 
+// As the window's export: the same message whatever went wrong, the reason
+// in the log.
+int SaveFailure(const std::string& path, const std::string& reason) {
+    LogSaveFailure(path, reason);
+    std::fputs("Error saving image\n", stderr);
+    return 1;
+}
+
 int WriteImage(Plotter& plotter, const EquationSlots& equations, GraphStyle style,
                const PlotOptions& options) {
+    std::string reason;
     if (EndsWithInAnyCase(options.output, ".svg")) {
         // The document needs the size alone, no pixels.
         plotter.SetCanvas(nullptr, 0, options.width, options.height);
-        if (!SaveSvg(GraphSvg(plotter, equations, style), options.output.c_str())) {
-            std::fputs("Error saving image\n", stderr);
-            return 1;
-        }
+        if (!SaveSvg(GraphSvg(plotter, equations, style), options.output.c_str(), &reason))
+            return SaveFailure(options.output, reason);
         return 0;
     }
     style.smoothCurves = options.smooth;
     Canvas canvas(options.width, options.height);
-    if (!canvas.bits()) {
-        std::fputs("Error saving image\n", stderr);
-        return 1;
-    }
+    if (!canvas.bits())
+        return SaveFailure(options.output, "no memory for the canvas");
     // As the graph window lays out its canvas: the export image wraps the
     // pixels (and clears them) before the graph is rendered into them.
     const bool png = EndsWithInAnyCase(options.output, ".png");
@@ -112,35 +115,32 @@ int WriteImage(Plotter& plotter, const EquationSlots& equations, GraphStyle styl
     if (png) {
         try {
             exportImage = MakeExportImage(canvas);
-        } catch (const ZrErrorCode&) {
-            std::fputs("Error saving image\n", stderr);
-            return 1;
+        } catch (const ZrErrorCode& error) {
+            return SaveFailure(options.output, ZrErrorText(error));
         }
     }
     plotter.SetCanvas(canvas.bits(), canvas.Stride(), canvas.Width(), canvas.Height());
     RenderGraph(plotter, equations, style);
-    const bool saved = png ? SavePNG(*exportImage, options.output.c_str())
-                           : canvas.SaveBMP(options.output.c_str());
-    if (!saved) {
-        std::fputs("Error saving image\n", stderr);
-        return 1;
-    }
-    return 0;
+    const bool saved = png ? SavePNG(*exportImage, options.output.c_str(), &reason)
+                           : canvas.SaveBMP(options.output.c_str(), &reason);
+    return saved ? 0 : SaveFailure(options.output, reason);
 }
 
 } // namespace
 
-int RunPlot(const std::vector<std::string>& arguments) {
-    if (AsksForHelp(arguments))
-        return WriteAll(kPlotUsage, stdout) && WriteAll(kPlotHelp, stdout) ? 0 : 1;
+std::string PlotHelp() {
     PlotOptions options;
-    std::string problem;
-    if (!ParsePlotOptions(arguments, options, problem)) {
-        // The problem may quote an argument.
-        std::fprintf(stderr, "orvanta-cli plot: %s\n%s", EscapeControlCharacters(problem).c_str(),
-                     kPlotUsage);
-        return 2;
-    }
+    CommandLine line("orvanta-cli plot", kPlotUsage, kPlotAbout);
+    DeclarePlotOptions(line, options);
+    return line.Help();
+}
+
+int RunPlot(const std::vector<std::string>& arguments) {
+    PlotOptions options;
+    CommandLine line("orvanta-cli plot", kPlotUsage, kPlotAbout);
+    DeclarePlotOptions(line, options);
+    if (const std::optional<int> exitCode = line.Parse(arguments))
+        return *exitCode;
 
     GraphDocument start;
     std::string reason;

@@ -8,5 +8,6 @@
 // UTF-8. Returns the process exit code.
 int RunPlot(const std::vector<std::string>& arguments);
 
+// The usage lines, and the whole help ("orvanta-cli plot --help").
 extern const char kPlotUsage[];
-extern const char kPlotHelp[];
+std::string PlotHelp();

@@ -5,30 +5,22 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "cli/exact_options.h"
+#include "cli/command_line.h"
+#include "plot/hex_color.h"
 
 namespace {
 
-// Six hex digits RRGGBB.
+// Six hex digits RRGGBB, in either case.
 bool ParseColor(const std::string& text, uint32_t& color) {
-    if (text.size() != 6)
-        return false;
-    uint32_t value = 0;
-    for (const char c : text) {
-        const int digit = c >= '0' && c <= '9'   ? c - '0'
-                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                 : -1;
-        if (digit < 0)
-            return false;
-        value = value * 16 + static_cast<uint32_t>(digit);
-    }
-    color = value;
-    return true;
+    return ParseHexColor(text, "", color);
 }
 
+struct ImageSize {
+    int32_t width, height;
+};
+
 // WxH, each from 1 to 32767.
-bool ParseSize(const std::string& text, int32_t& width, int32_t& height) {
+bool ParseSize(const std::string& text, ImageSize& size) {
     char* end;
     const long w = std::strtol(text.c_str(), &end, 10);
     if (end == text.c_str() || *end != 'x' || !(end[1] >= '0' && end[1] <= '9'))
@@ -37,31 +29,41 @@ bool ParseSize(const std::string& text, int32_t& width, int32_t& height) {
     const long h = std::strtol(rest, &end, 10);
     if (*end != '\0' || w < 1 || h < 1 || w > 32767 || h > 32767 || text[0] < '0' || text[0] > '9')
         return false;
-    width = static_cast<int32_t>(w);
-    height = static_cast<int32_t>(h);
+    size.width = static_cast<int32_t>(w);
+    size.height = static_cast<int32_t>(h);
     return true;
 }
 
-using Values = ExactOptions::Values;
-
-std::pair<double, double> Numbers(const std::string& name, const Values& values) {
-    std::pair<double, double> pair;
-    if (!ParseNumber(values[0], pair.first) || !ParseNumber(values[1], pair.second))
-        throw UsageProblem{name + " needs two numbers"};
-    return pair;
+// rectangular, parametric or polar.
+bool ParseMode(const std::string& text, GraphMode& mode) {
+    static const std::pair<const char*, GraphMode> kModes[] = {
+        {"rectangular", Rectangular}, {"parametric", Parametric}, {"polar", Polar}};
+    for (const auto& [name, value] : kModes)
+        if (text == name) {
+            mode = value;
+            return true;
+        }
+    return false;
 }
 
-uint32_t Color(const std::string& name, const std::string& text) {
-    uint32_t color;
-    if (!ParseColor(text, color))
-        throw UsageProblem{name + " needs a colour RRGGBB"};
-    return color;
+// A curve number from 1 to 8, as its index from 0 to 7.
+bool ParseCurve(const std::string& text, size_t& index) {
+    if (text.size() != 1 || text[0] < '1' || text[0] > '8')
+        return false;
+    index = static_cast<size_t>(text[0] - '1');
+    return true;
 }
 
-std::string FileName(const std::string& name, const std::string& text) {
-    if (text.empty())
-        throw UsageProblem{name + " needs a file name"};
-    return text;
+// Any text but the empty one.
+bool ParseFileName(const std::string& text, std::string& name) {
+    name = text;
+    return !text.empty();
+}
+
+const char kNumber[] = "a number";
+
+std::pair<double, double> Numbers(const std::string& option, const std::vector<std::string>& v) {
+    return {Value(option, v[0], ParseNumber, kNumber), Value(option, v[1], ParseNumber, kNumber)};
 }
 
 } // namespace
@@ -85,64 +87,63 @@ bool EndsWithInAnyCase(const std::string& name, const char* suffix) {
     return true;
 }
 
-bool ParsePlotOptions(const std::vector<std::string>& arguments, PlotOptions& options,
-                      std::string& problem) {
-    ExactOptions reader("orvanta-cli plot");
-    using Values = ExactOptions::Values;
-    reader.Option("--graph", 1,
-                  [&](const std::string& name, const Values& v) { options.graph = FileName(name, v[0]); });
-    reader.Option("--save", 1,
-                  [&](const std::string& name, const Values& v) { options.save = FileName(name, v[0]); });
-    reader.Option("--mode", 1, [&](const std::string&, const Values& v) {
-        static const std::pair<const char*, GraphMode> kModes[] = {
-            {"rectangular", Rectangular}, {"parametric", Parametric}, {"polar", Polar}};
-        for (const auto& [text, mode] : kModes)
-            if (v[0] == text) {
-                options.mode = mode;
-                return;
-            }
-        throw UsageProblem{"unknown mode " + v[0]};
+void DeclarePlotOptions(CommandLine& line, PlotOptions& options) {
+    using Values = std::vector<std::string>;
+    line.Option("--graph", "FILE.orv", "FILE", 1, "Start from this saved graph",
+                [&](const Values& v) {
+                    options.graph = Value("--graph", v[0], ParseFileName, "a file name");
+                });
+    line.Option("--save", "FILE.orv", "FILE", 1, "Write the graph as a document",
+                [&](const Values& v) {
+                    options.save = Value("--save", v[0], ParseFileName, "a file name");
+                });
+    line.Option("--mode", "rectangular|parametric|polar", "MODE", 1,
+                "The mode (default rectangular)", [&](const Values& v) {
+                    options.mode =
+                        Value("--mode", v[0], ParseMode, "rectangular, parametric or polar");
+                });
+    line.Option("--x", "MIN MAX", "NUMBER", 2, "The x range (default -10 10)",
+                [&](const Values& v) { options.x = Numbers("--x", v); });
+    line.Option("--y", "MIN MAX", "NUMBER", 2, "The y range (default -10 10)",
+                [&](const Values& v) { options.y = Numbers("--y", v); });
+    line.Option("--t", "START STOP", "NUMBER", 2,
+                "The range of t in parametric and polar mode (default -10 10)",
+                [&](const Values& v) { options.t = Numbers("--t", v); });
+    line.Option("--size", "WxH", "WxH", 1, "The image size in pixels (default 800x600)",
+                [&](const Values& v) {
+                    const ImageSize size =
+                        Value("--size", v[0], ParseSize, "WxH with each from 1 to 32767");
+                    options.width = size.width;
+                    options.height = size.height;
+                });
+    line.Flag("--no-axes", "Leave the axes out", [&] { options.noAxes = true; });
+    line.Flag("--smooth", "Draw the curves anti-aliased (PNG and BMP)",
+              [&] { options.smooth = true; });
+    line.Option("--background", "RRGGBB", "RRGGBB", 1, "The background colour",
+                [&](const Values& v) {
+                    options.background = Value("--background", v[0], ParseColor, "a colour RRGGBB");
+                });
+    line.Option("--axis-color", "RRGGBB", "RRGGBB", 1, "The colour of the axes",
+                [&](const Values& v) {
+                    options.axisColor = Value("--axis-color", v[0], ParseColor, "a colour RRGGBB");
+                });
+    line.Option(
+        "--color", "N RRGGBB", "N RRGGBB", 2, "The colour of curve N (1 to 8); may be repeated",
+        [&](const Values& v) {
+            const size_t curve = Value("--color", v[0], ParseCurve, "a curve number from 1 to 8");
+            options.colors[curve] = Value("--color", v[1], ParseColor, "a colour RRGGBB");
+        });
+    line.Option("-o", "FILE", "FILE", 1, "Write the image: FILE.png, FILE.bmp or FILE.svg",
+                [&](const Values& v) { options.output = v[0]; });
+    line.Finally([&](std::vector<std::string> equations) {
+        if (options.output.empty() && !options.save)
+            throw CLI::ValidationError("no output file (-o FILE)");
+        if (!options.output.empty() && !EndsWithInAnyCase(options.output, ".bmp") &&
+            !EndsWithInAnyCase(options.output, ".png") &&
+            !EndsWithInAnyCase(options.output, ".svg"))
+            throw CLI::ValidationError("the output file must end in .png, .bmp or .svg");
+        if (equations.size() > 8)
+            throw CLI::ValidationError("at most eight equations");
+        options.equations = std::move(equations);
     });
-    reader.Option("--x", 2,
-                  [&](const std::string& name, const Values& v) { options.x = Numbers(name, v); });
-    reader.Option("--y", 2,
-                  [&](const std::string& name, const Values& v) { options.y = Numbers(name, v); });
-    reader.Option("--t", 2,
-                  [&](const std::string& name, const Values& v) { options.t = Numbers(name, v); });
-    reader.Option("--size", 1, [&](const std::string&, const Values& v) {
-        if (!ParseSize(v[0], options.width, options.height))
-            throw UsageProblem{"--size needs WxH, each from 1 to 32767"};
-    });
-    reader.Option("--background", 1, [&](const std::string& name, const Values& v) {
-        options.background = Color(name, v[0]);
-    });
-    reader.Option("--axis-color", 1, [&](const std::string& name, const Values& v) {
-        options.axisColor = Color(name, v[0]);
-    });
-    reader.Option("--color", 2, [&](const std::string& name, const Values& v) {
-        const std::string& slot = v[0];
-        if (slot.size() != 1 || slot[0] < '1' || slot[0] > '8')
-            throw UsageProblem{"--color needs a curve number from 1 to 8"};
-        options.colors[static_cast<size_t>(slot[0] - '1')] = Color(name, v[1]);
-    });
-    reader.Option("-o", 1, [&](const std::string&, const Values& v) { options.output = v[0]; });
-    reader.Flag("--no-axes", [&] { options.noAxes = true; });
-    reader.Flag("--smooth", [&] { options.smooth = true; });
-    if (!reader.Parse(arguments, options.equations, problem))
-        return false;
-
-    if (options.output.empty() && !options.save) {
-        problem = "no output file (-o FILE)";
-        return false;
-    }
-    if (!options.output.empty() && !EndsWithInAnyCase(options.output, ".bmp") &&
-        !EndsWithInAnyCase(options.output, ".png") && !EndsWithInAnyCase(options.output, ".svg")) {
-        problem = "the output file must end in .png, .bmp or .svg";
-        return false;
-    }
-    if (options.equations.size() > 8) {
-        problem = "at most eight equations";
-        return false;
-    }
-    return true;
 }

@@ -1,4 +1,5 @@
-// orvanta-cli plot's command line: its options, read with CLI11.
+// orvanta-cli plot's command line: its options, read with CLI11, and how
+// their values are read.
 #pragma once
 
 #include <array>
@@ -26,11 +27,13 @@ struct PlotOptions {
     std::vector<std::string> equations; // in order; empty when none is given
 };
 
-// Reads the arguments after "plot". False on a usage error, with the
-// problem (the text after "orvanta-cli plot: ") in `problem`. "--help" is
-// not an option here: the caller looks for it first.
-bool ParsePlotOptions(const std::vector<std::string>& arguments, PlotOptions& options,
-                      std::string& problem);
+class CommandLine;
+
+// Declares plot's options on `line`: once it has parsed the arguments,
+// `options` holds what they say. An output file is needed (-o or --save), -o
+// must name a .png, .bmp or .svg file, and there are at most eight
+// equations.
+void DeclarePlotOptions(CommandLine& line, PlotOptions& options);
 
 // A whole argument read as a number by strtod; false (value unspecified)
 // when the text is empty or anything follows the number.

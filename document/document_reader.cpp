@@ -8,6 +8,7 @@
 #include "document/document_json.h"
 #include "document/document_rules.h"
 #include "document/json_prescan.h"
+#include "plot/hex_color.h"
 
 using nlohmann::json;
 
@@ -60,25 +61,6 @@ std::string JsonString(const std::string& text) {
 
 std::string Quoted(const char* name) {
     return std::string("\"") + name + "\"";
-}
-
-// "#RRGGBB", digits in either case.
-bool ParseColor(const std::string& text, uint32_t& word) {
-    if (text.size() != 7 || text[0] != '#')
-        return false;
-    uint32_t value = 0;
-    for (size_t i = 1; i < 7; ++i) {
-        const char c = text[i];
-        const int digit = c >= '0' && c <= '9'   ? c - '0'
-                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                 : -1;
-        if (digit < 0)
-            return false;
-        value = value * 16 + static_cast<uint32_t>(digit);
-    }
-    word = value;
-    return true;
 }
 
 // version: a number equal to an integer; above kDocumentVersion is newer,
@@ -168,7 +150,7 @@ void ReadColors(const json& root, std::array<uint32_t, 8>& colors) {
     if (!list)
         return;
     for (size_t i = 0; i < list->size(); ++i)
-        if (!ParseColor((*list)[i].get_ref<const std::string&>(), colors[i]))
+        if (!ParseHexColor((*list)[i].get_ref<const std::string&>(), "#", colors[i]))
             Refuse("colour " + std::to_string(i + 1) + " is not #RRGGBB");
 }
 
@@ -179,7 +161,7 @@ void ReadColor(const json& root, const char* name, uint32_t& word) {
         return;
     if (!member->is_string())
         Refuse(Quoted(name) + " must be a colour #RRGGBB");
-    if (!ParseColor(member->get_ref<const std::string&>(), word))
+    if (!ParseHexColor(member->get_ref<const std::string&>(), "#", word))
         Refuse(Quoted(name) + " is not #RRGGBB");
 }
 

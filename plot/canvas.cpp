@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <string>
 #include <utility>
 
 #include "src/bmp_encoder.h"
@@ -70,15 +71,22 @@ void Canvas::Fill(uint32_t color) {
     std::fill_n(pixels, count, color);
 }
 
-bool Canvas::SaveBMP(const char* path) const {
-    BmpLayout layout;
-    if (!pixels || !PlanBmp(width, height, 24, true, layout))
+bool Canvas::SaveBMP(const char* path, std::string* reason) const {
+    auto fail = [reason](std::string why) {
+        if (reason)
+            *reason = std::move(why);
         return false;
+    };
+    if (!pixels || width <= 0 || height <= 0)
+        return fail("the canvas has no pixels");
+    BmpLayout layout;
+    if (!PlanBmp(width, height, 24, true, layout))
+        return fail("the image is too large for a BMP file"); // the header's size has 32 bits
     unsigned char header[54];
     EncodeBmpHeaders(layout, header);
     std::unique_ptr<unsigned char[]> row(new (std::nothrow) unsigned char[layout.RowSize()]);
     if (!row)
-        return false;
+        return fail("not enough memory");
     try {
         ZrReplacement replacement(path);
         ZrFile file;
@@ -91,7 +99,7 @@ bool Canvas::SaveBMP(const char* path) const {
         file.close(); // a full disk may only show here
         replacement.commit();
         return true;
-    } catch (const ZrErrorCode&) {
-        return false;
+    } catch (const ZrErrorCode& error) {
+        return fail(ZrErrorText(error));
     }
 }

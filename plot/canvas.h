@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 // Where a canvas keeps its pixels.
 class CanvasMemory {
@@ -39,9 +40,9 @@ public:
     void Fill(uint32_t color);
     // Writes a 24-bit bottom-up BMP file, replacing the file only once all of
     // it is written; false on any failure (a target that may not be written,
-    // open, write, close, memory), and then a file that was there stays as
-    // it was.
-    bool SaveBMP(const char* path) const;
+    // open, write, close, memory), with what went wrong in `reason` when it
+    // is given, and then a file that was there stays as it was.
+    bool SaveBMP(const char* path, std::string* reason = nullptr) const;
 
     uint32_t* bits() const { return pixels; }
     int32_t Width() const { return width; }

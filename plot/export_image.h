@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 
 #include "plot/canvas.h"
 #include "src/zr_32bit_image.h"
@@ -14,8 +15,13 @@
 std::unique_ptr<Zr32BitImage> MakeExportImage(Canvas& canvas);
 
 // Converts the image to RGB and writes it as a PNG file; false on any
-// library error, and then a file that was there stays as it was.
-bool SavePNG(const Zr32BitImage& exportImage, const char* path);
+// library error, with what went wrong in `reason` when it is given, and then
+// a file that was there stays as it was.
+bool SavePNG(const Zr32BitImage& exportImage, const char* path, std::string* reason = nullptr);
+
+// Writes why the image `path` could not be saved to the diagnostics log as
+// an error; the user sees only "Error saving image".
+void LogSaveFailure(const std::string& path, const std::string& reason);
 
 // Where the extension of a file name starts: the position of its last "."
 // after the last path separator (":", "\\" or "/"), or the length of the

@@ -211,13 +211,17 @@ std::string GraphSvg(Plotter& plotter, CompiledGraph& graph, const GraphStyle& s
     }
 }
 
-bool SaveSvg(const std::string& document, const char* path) {
-    if (document.empty())
-        return false;
-    try {
-        zrWriteWholeFile(path, document.data(), document.size());
-        return true;
-    } catch (const ZrErrorCode&) {
-        return false;
+bool SaveSvg(const std::string& document, const char* path, std::string* reason) {
+    std::string why = "the SVG document is empty"; // GraphSvg ran out of memory
+    if (!document.empty()) {
+        try {
+            zrWriteWholeFile(path, document.data(), document.size());
+            return true;
+        } catch (const ZrErrorCode& error) {
+            why = ZrErrorText(error);
+        }
     }
+    if (reason)
+        *reason = why;
+    return false;
 }

@@ -21,5 +21,6 @@ std::string GraphSvg(Plotter& plotter, CompiledGraph& graph, const GraphStyle& s
 std::string GraphSvg(Plotter& plotter, const EquationSlots& equations, const GraphStyle& style);
 
 // Writes `document` to `path` (UTF-8) in place of what was there; false on
-// any failure, and then a file that was there stays as it was.
-bool SaveSvg(const std::string& document, const char* path);
+// any failure (an empty document included), with what went wrong in
+// `reason` when it is given, and then a file that was there stays as it was.
+bool SaveSvg(const std::string& document, const char* path, std::string* reason = nullptr);

@@ -21,10 +21,10 @@ using Block = std::unique_ptr<T[], ZrReleaser>;
 template <class T>
 Block<T> AllocateArray(size_t count, int32_t line) {
     if (count > SIZE_MAX / sizeof(T))
-        throw ZrErrorCode(2, 0, kSource, line);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, line);
     void* block = zrAllocate(count * sizeof(T));
     if (!block)
-        throw ZrErrorCode(2, 0, kSource, line);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, line);
     return Block<T>(static_cast<T*>(block));
 }
 

@@ -14,7 +14,7 @@ const char kInPlaceSource[] = "src\\ZrInPlaceBuffer";
 ZrBaseBuffer::~ZrBaseBuffer() = default;
 
 std::unique_ptr<ZrBaseBuffer> ZrBaseBuffer::newEmptyOfSameKind() const {
-    throw ZrErrorCode(37, 0, kBaseSource, __LINE__);
+    throw ZrErrorCode(ZrError::NotSupported, 0, kBaseSource, __LINE__);
 }
 
 void ZrBaseBuffer::allocateBlock(uint32_t bytes) {
@@ -49,7 +49,7 @@ uint8_t* ZrBaseBuffer::lock() {
     if (lockCount == 0) {
         lockedPointer = getPointer();
     } else if (lockCount == UINT16_MAX) {
-        throw ZrErrorCode(1, 0, kBaseSource, __LINE__);
+        throw ZrErrorCode(ZrError::Other, 0, kBaseSource, __LINE__);
     }
     ++lockCount;
     return lockedPointer;
@@ -73,7 +73,7 @@ std::unique_ptr<ZrBaseBuffer> ZrBuffer::newEmptyOfSameKind() const {
 
 uint8_t* ZrBuffer::getPointer() {
     if (!memory)
-        throw ZrErrorCode(27, 0, kBufferSource, __LINE__);
+        throw ZrErrorCode(ZrError::NoMemoryHeld, 0, kBufferSource, __LINE__);
     return memory;
 }
 
@@ -94,7 +94,7 @@ std::unique_ptr<ZrBaseBuffer> ZrInPlaceBuffer::newEmptyOfSameKind() const {
 
 uint8_t* ZrInPlaceBuffer::getPointer() {
     if (!held)
-        throw ZrErrorCode(27, 0, kInPlaceSource, __LINE__);
+        throw ZrErrorCode(ZrError::NoMemoryHeld, 0, kInPlaceSource, __LINE__);
     return pointer;
 }
 
@@ -102,7 +102,7 @@ void ZrInPlaceBuffer::releasePointer() noexcept {}
 
 void ZrInPlaceBuffer::allocate(uint32_t size) {
     if (!pointer || size > capacity)
-        throw ZrErrorCode(2, 0, kInPlaceSource, __LINE__);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kInPlaceSource, __LINE__);
     held = true;
 }
 

@@ -28,18 +28,18 @@ void ZrBuffer::allocate(uint32_t size) {
 #ifdef _WIN32
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
     if (!block)
-        throw ZrErrorCode(2, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, __LINE__);
     void* address = GlobalLock(block);
     if (!address) {
         GlobalFree(block);
-        throw ZrErrorCode(2, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, __LINE__);
     }
     handle = block;
     memory = static_cast<uint8_t*>(address);
 #else
     void* block = std::malloc(bytes);
     if (!block)
-        throw ZrErrorCode(2, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, __LINE__);
     handle = block;
     memory = static_cast<uint8_t*>(block);
 #endif

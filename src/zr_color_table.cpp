@@ -15,10 +15,10 @@ std::unique_ptr<uint8_t[], ZrReleaser> NewEntries(uint32_t n, int32_t line) {
         return nullptr;
     const uint64_t bytes = uint64_t{n} * 3;
     if (bytes > SIZE_MAX)
-        throw ZrErrorCode(2, 0, kSource, line);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, line);
     void* block = zrAllocate(static_cast<size_t>(bytes));
     if (!block)
-        throw ZrErrorCode(2, 0, kSource, line);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, line);
     return std::unique_ptr<uint8_t[], ZrReleaser>(static_cast<uint8_t*>(block));
 }
 

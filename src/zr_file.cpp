@@ -28,7 +28,7 @@ void ZrFileLocator::setName(const char* path) {
     const size_t length = std::strlen(path);
     std::unique_ptr<char[]> copy(new (std::nothrow) char[length + 1]);
     if (!copy)
-        throw ZrErrorCode(2, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, __LINE__);
     std::memcpy(copy.get(), path, length + 1);
     name = std::move(copy);
     kind = kPath;
@@ -53,35 +53,35 @@ ZrFile::~ZrFile() {
 
 void ZrFile::raiseForErrno(int e) {
     switch (e) {
-    case ENOENT: throw ZrErrorCode(10, e, kSource, __LINE__);
-    case E2BIG: throw ZrErrorCode(21, e, kSource, __LINE__);
-    case EBADF: throw ZrErrorCode(20, e, kSource, __LINE__);
-    case EAGAIN: throw ZrErrorCode(9, e, kSource, __LINE__);
-    case ENOMEM: throw ZrErrorCode(2, e, kSource, __LINE__);
-    case EACCES: throw ZrErrorCode(5, e, kSource, __LINE__);
-    case EEXIST: throw ZrErrorCode(31, e, kSource, __LINE__);
-    case EXDEV: throw ZrErrorCode(17, e, kSource, __LINE__);
-    case EINVAL: throw ZrErrorCode(21, e, kSource, __LINE__);
-    case EMFILE: throw ZrErrorCode(9, e, kSource, __LINE__);
-    case ENOSPC: throw ZrErrorCode(22, e, kSource, __LINE__);
-    case ERANGE: throw ZrErrorCode(29, e, kSource, __LINE__);
-    default: throw ZrErrorCode(1, e, kSource, __LINE__);
+    case ENOENT: throw ZrErrorCode(ZrError::NoSuchFile, e, kSource, __LINE__);
+    case E2BIG: throw ZrErrorCode(ZrError::InvalidArgument, e, kSource, __LINE__);
+    case EBADF: throw ZrErrorCode(ZrError::BadDescriptor, e, kSource, __LINE__);
+    case EAGAIN: throw ZrErrorCode(ZrError::TooManyFiles, e, kSource, __LINE__);
+    case ENOMEM: throw ZrErrorCode(ZrError::OutOfMemory, e, kSource, __LINE__);
+    case EACCES: throw ZrErrorCode(ZrError::AccessDenied, e, kSource, __LINE__);
+    case EEXIST: throw ZrErrorCode(ZrError::AlreadyExists, e, kSource, __LINE__);
+    case EXDEV: throw ZrErrorCode(ZrError::CrossDevice, e, kSource, __LINE__);
+    case EINVAL: throw ZrErrorCode(ZrError::InvalidArgument, e, kSource, __LINE__);
+    case EMFILE: throw ZrErrorCode(ZrError::TooManyFiles, e, kSource, __LINE__);
+    case ENOSPC: throw ZrErrorCode(ZrError::DiskFull, e, kSource, __LINE__);
+    case ERANGE: throw ZrErrorCode(ZrError::OutOfRange, e, kSource, __LINE__);
+    default: throw ZrErrorCode(ZrError::Other, e, kSource, __LINE__);
     }
 }
 
 void ZrFile::needName() const {
     if (getKind() == kEmpty || !getName())
-        throw ZrErrorCode(4, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::NoFileName, 0, kSource, __LINE__);
 }
 
 void ZrFile::needClosed() const {
     if (open)
-        throw ZrErrorCode(11, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::AlreadyOpen, 0, kSource, __LINE__);
 }
 
 void ZrFile::needOpen() const {
     if (!open)
-        throw ZrErrorCode(15, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::NotOpen, 0, kSource, __LINE__);
 }
 
 void ZrFile::createEmpty() {
@@ -108,12 +108,12 @@ void ZrFile::openWith(int (*call)(const char*), uint16_t openMode) {
     if (fd < 0) {
         const int e = errno;
         switch (e) {
-        case ENOENT: throw ZrErrorCode(10, e, kSource, __LINE__);
-        case EACCES: throw ZrErrorCode(14, e, kSource, __LINE__);
+        case ENOENT: throw ZrErrorCode(ZrError::NoSuchFile, e, kSource, __LINE__);
+        case EACCES: throw ZrErrorCode(ZrError::OpenAccessDenied, e, kSource, __LINE__);
         case EEXIST:
-        case EINVAL: throw ZrErrorCode(12, e, kSource, __LINE__);
-        case EMFILE: throw ZrErrorCode(9, e, kSource, __LINE__);
-        default: throw ZrErrorCode(1, e, kSource, __LINE__);
+        case EINVAL: throw ZrErrorCode(ZrError::WrongMode, e, kSource, __LINE__);
+        case EMFILE: throw ZrErrorCode(ZrError::TooManyFiles, e, kSource, __LINE__);
+        default: throw ZrErrorCode(ZrError::Other, e, kSource, __LINE__);
         }
     }
     descriptor = fd;
@@ -129,7 +129,7 @@ void ZrFile::openForRead() { openWith(zrOpenForReading, kRead); }
 void ZrFile::attachForWrite(int fd) {
     needClosed();
     if (fd < 0)
-        throw ZrErrorCode(20, EBADF, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::BadDescriptor, EBADF, kSource, __LINE__);
     written = 0;
     descriptor = fd;
     ownsDescriptor = false;
@@ -155,29 +155,29 @@ void ZrFile::close() {
     descriptor = -1;
     ownsDescriptor = false;
     if (owned && zrCloseFile(fd) != 0)
-        throw ZrErrorCode(20, EBADF, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::BadDescriptor, EBADF, kSource, __LINE__);
     open = false;
 }
 
 size_t ZrFile::read(void* buffer, size_t n) {
     needOpen();
     if (!(mode & kRead))
-        throw ZrErrorCode(12, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::WrongMode, 0, kSource, __LINE__);
     if (n == 0)
         return 0;
     errno = 0;
     const int64_t got = zrReadFile(descriptor, buffer, n);
     if (got < 0) // the system's reason travels along (EISDIR for a folder)
-        throw ZrErrorCode(20, errno ? errno : EBADF, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::BadDescriptor, errno ? errno : EBADF, kSource, __LINE__);
     if (got == 0)
-        throw ZrErrorCode(18, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::EndOfFile, 0, kSource, __LINE__);
     return static_cast<size_t>(got);
 }
 
 void ZrFile::write(const void* bytes, size_t n) {
     needOpen();
     if (!(mode & kWrite))
-        throw ZrErrorCode(12, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::WrongMode, 0, kSource, __LINE__);
     written += n;
     if ((mode & kCountOnly) || n == 0)
         return;

@@ -33,7 +33,7 @@ void ZrGrayscaleImage::exportRGB(int32_t x0, int32_t y0, int32_t y1, int32_t x1,
                               greenOffset, blueOffset, dst))
         return;
     if (polarity != kZrZeroIsBlack && polarity != kZrZeroIsWhite)
-        throw ZrErrorCode(38, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::LineFinished, 0, kSource, __LINE__);
     const uint8_t flip = polarity == kZrZeroIsWhite ? 0xFF : 0x00;
     const size_t pixelBytes = static_cast<size_t>(dstPixelBytes);
     ZrPixelLock pixels(*this);

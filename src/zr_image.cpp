@@ -106,7 +106,7 @@ ZrRealImage::~ZrRealImage() { ZrRealImage::freePixels(); }
 
 void ZrRealImage::allocatePixels() {
     if (width < 0 || height < 0)
-        throw ZrErrorCode(2, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, __LINE__);
     int64_t rowBytes = computeStride();
     const int64_t packed = PackedRowBytes(bitsPerChannel, channels, width);
     if (rowBytes < packed) {
@@ -115,10 +115,10 @@ void ZrRealImage::allocatePixels() {
         rowBytes = packed;
     }
     if (rowBytes > INT32_MAX)
-        throw ZrErrorCode(2, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, __LINE__);
     const uint64_t total = static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(height);
     if (total > UINT32_MAX || total > SIZE_MAX)
-        throw ZrErrorCode(2, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, __LINE__);
     stride = static_cast<int32_t>(rowBytes);
     if (!buffer)
         buffer = zrMake<ZrBuffer>(kSource, __LINE__);
@@ -150,14 +150,14 @@ void ZrRealImage::setSize(int32_t newWidth, int32_t newHeight) {
     if (buffer && buffer->getLockCount() > 0) {
         // Someone holds a pointer into the pixels that would be freed.
         zrCheck(false, kSource, __LINE__);
-        throw ZrErrorCode(1, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::Other, 0, kSource, __LINE__);
     }
     std::unique_ptr<ZrBaseBuffer> fresh;
     if (buffer) {
         try {
             fresh = buffer->newEmptyOfSameKind();
         } catch (const ZrErrorCode& e) {
-            if (e.code != 37)
+            if (e.kind() != ZrError::NotSupported)
                 throw;
         }
     }
@@ -184,7 +184,7 @@ void ZrRealImage::setSize(int32_t newWidth, int32_t newHeight) {
 
 uint8_t* ZrRealImage::lockPixels() const {
     if (!buffer)
-        throw ZrErrorCode(27, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::NoMemoryHeld, 0, kSource, __LINE__);
     return buffer->lock();
 }
 
@@ -199,7 +199,7 @@ void ZrRealImage::unlockPixels() const noexcept {
 // ZrRealImage: pixel operations -------------------------------------------
 
 std::unique_ptr<ZrImage> ZrRealImage::clone() const {
-    throw ZrErrorCode(37, 0, kSource, __LINE__);
+    throw ZrErrorCode(ZrError::NotSupported, 0, kSource, __LINE__);
 }
 
 void ZrRealImage::clear() {
@@ -270,7 +270,7 @@ void ZrRealImage::regionSize(int32_t x0, int32_t y0, int32_t y1, int32_t x1, int
                              int32_t& h) {
     const int64_t width64 = int64_t{x1} - x0, height64 = int64_t{y1} - y0;
     if (width64 < 0 || height64 < 0 || width64 > INT32_MAX || height64 > INT32_MAX)
-        throw ZrErrorCode(2, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, __LINE__);
     w = static_cast<int32_t>(width64);
     h = static_cast<int32_t>(height64);
 }
@@ -366,7 +366,7 @@ std::unique_ptr<ZrImage> ZrRealImage::flippedCopy(ZrLeftRight) const {
     std::unique_ptr<ZrImage> copy = clone();
     auto* real = dynamic_cast<ZrRealImage*>(copy.get());
     if (!real)
-        throw ZrErrorCode(37, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::NotSupported, 0, kSource, __LINE__);
     real->mirrorLeftRight();
     return copy;
 }
@@ -375,11 +375,11 @@ std::unique_ptr<ZrImage> ZrRealImage::flippedCopy(ZrTopBottom) const {
     std::unique_ptr<ZrImage> copy = clone();
     auto* real = dynamic_cast<ZrRealImage*>(copy.get());
     if (!real)
-        throw ZrErrorCode(37, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::NotSupported, 0, kSource, __LINE__);
     real->mirrorTopBottom();
     return copy;
 }
 
 std::unique_ptr<ZrImage> ZrRealImage::resizedCopy(int32_t, int32_t) const {
-    throw ZrErrorCode(37, 0, kSource, __LINE__);
+    throw ZrErrorCode(ZrError::NotSupported, 0, kSource, __LINE__);
 }

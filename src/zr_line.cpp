@@ -52,7 +52,7 @@ void begin(ZrLine& line, int64_t endY, int64_t startY, int64_t endX, int64_t sta
     line.active = true;
 }
 
-void zrLineFinished() { throw ZrErrorCode(38, 0, "src\\ZrLine", 105); }
+void zrLineFinished() { throw ZrErrorCode(ZrError::LineFinished, 0, "src\\ZrLine", 105); }
 
 uint64_t remaining(const ZrLine& line) {
     return line.active ? static_cast<uint64_t>(line.majorEnd - line.majorCurrent) + 1 : 0;

@@ -39,6 +39,6 @@ template <class T, class... Args>
 std::unique_ptr<T> zrMake(const char* source, int32_t line, Args&&... args) {
     T* object = new (std::nothrow) T(std::forward<Args>(args)...);
     if (!object)
-        throw ZrErrorCode(2, 0, source, line);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, source, line);
     return std::unique_ptr<T>(object);
 }

@@ -35,8 +35,8 @@ PngRecord& RecordOf(png_voidp context) { return *static_cast<PngRecord*>(context
 
 [[noreturn]] void OnError(png_structp png, png_const_charp) {
     PngRecord& record = RecordOf(png_get_error_ptr(png));
-    if (record.error.code == 0)
-        record.error = ZrErrorCode(1, 0, kSource, kErrorLine);
+    if (record.error.kind() == ZrError::None)
+        record.error = ZrErrorCode(ZrError::Other, 0, kSource, kErrorLine);
     throw ZrErrorCode(record.error);
 }
 
@@ -45,7 +45,7 @@ void OnWarning(png_structp, png_const_charp) { zrCheck(false, kSource, kWarningL
 png_voidp OnAllocate(png_structp png, png_alloc_size_t size) {
     void* block = zrAllocate(size);
     if (!block)
-        RecordOf(png_get_mem_ptr(png)).error = ZrErrorCode(2, 0, kSource, kAllocateLine);
+        RecordOf(png_get_mem_ptr(png)).error = {ZrError::OutOfMemory, 0, kSource, kAllocateLine};
     return block;
 }
 
@@ -122,16 +122,16 @@ void ZrPNGFile::writeImage(const ZrImage& image, const ZrImgFmtGlobalInfo*) {
     // The pixel layouts libpng is given: 8 bits, one or three channels.
     const auto* real = dynamic_cast<const ZrRealImage*>(&image);
     if (!real)
-        throw ZrErrorCode(37, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::NotSupported, 0, kSource, __LINE__);
     int colorType, channels;
     switch (real->getFormat()) {
     case kZrFormatGray: colorType = PNG_COLOR_TYPE_GRAY, channels = 1; break;
     case kZrFormatRGB: colorType = PNG_COLOR_TYPE_RGB, channels = 3; break;
     case kZrFormatIndexed: colorType = PNG_COLOR_TYPE_PALETTE, channels = 1; break;
-    default: throw ZrErrorCode(37, 0, kSource, __LINE__);
+    default: throw ZrErrorCode(ZrError::NotSupported, 0, kSource, __LINE__);
     }
     if (real->getBitsPerChannel() != 8 || real->getChannels() != channels)
-        throw ZrErrorCode(37, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::NotSupported, 0, kSource, __LINE__);
     const auto* fileInfo = dynamic_cast<const ZrPNGGlobalInfo*>(getFormatInfo());
     const int interlace = fileInfo ? fileInfo->interlaceType : PNG_INTERLACE_NONE;
     const int32_t width = real->getWidth(), height = real->getHeight();
@@ -143,13 +143,13 @@ void ZrPNGFile::writeImage(const ZrImage& image, const ZrImgFmtGlobalInfo*) {
     writer.png = png_create_write_struct_2(PNG_LIBPNG_VER_STRING, &record, OnError, OnWarning,
                                            &record, OnAllocate, OnFree);
     if (!writer.png)
-        throw ZrErrorCode(2, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, __LINE__);
     writer.info = png_create_info_struct(writer.png);
     if (!writer.info)
-        throw ZrErrorCode(2, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, __LINE__);
     writer.endInfo = png_create_info_struct(writer.png);
     if (!writer.endInfo)
-        throw ZrErrorCode(2, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, __LINE__);
 
     if (getMode() & kCountOnly)
         resetWritten();
@@ -177,11 +177,11 @@ void ZrPNGFile::writeImage(const ZrImage& image, const ZrImgFmtGlobalInfo*) {
 
     const size_t rows = static_cast<size_t>(height);
     if (rows > SIZE_MAX / sizeof(png_bytep))
-        throw ZrErrorCode(2, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, __LINE__);
     const std::unique_ptr<png_bytep[], ZrReleaser> rowTable(
         static_cast<png_bytep*>(zrAllocate(rows * sizeof(png_bytep))));
     if (!rowTable)
-        throw ZrErrorCode(2, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::OutOfMemory, 0, kSource, __LINE__);
     {
         ZrPixelLock pixels(*real);
         for (size_t i = 0; i < rows; ++i)

@@ -71,7 +71,7 @@ std::string TemporaryName(const std::string& target) {
 
 ZrReplacement::ZrReplacement(const char* name) {
     if (!name || !*name)
-        throw ZrErrorCode(4, 0, kSource, __LINE__);
+        throw ZrErrorCode(ZrError::NoFileName, 0, kSource, __LINE__);
     if (zrResolveLinks(name, target) != 0)
         ZrFile::raiseForErrno(errno);
     const ZrPathKind kind = zrPathKind(target.c_str());

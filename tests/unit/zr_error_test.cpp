@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -27,7 +30,7 @@ protected:
 
 TEST_F(ZrErrorTest, CarriesItsFieldsToTheCatcher) {
     try {
-        throw ZrErrorCode(22, 28, "src\\ZrFile", 140);
+        throw ZrErrorCode(ZrError::DiskFull, 28, "src\\ZrFile", 140);
     } catch (const ZrErrorCode& e) {
         EXPECT_EQ(e.code, 22);
         EXPECT_EQ(e.detail, 28);
@@ -45,19 +48,19 @@ TEST_F(ZrErrorTest, CarriesItsFieldsToTheCatcher) {
 
 TEST_F(ZrErrorTest, LongSourcePathsAreCut) {
     const std::string path(400, 'p');
-    const ZrErrorCode e(1, 0, path.c_str(), 1);
+    const ZrErrorCode e(ZrError::Other, 0, path.c_str(), 1);
     EXPECT_EQ(std::string(e.source), path.substr(0, 255));
-    const ZrErrorCode none(1, 0, nullptr, 1);
+    const ZrErrorCode none(ZrError::Other, 0, nullptr, 1);
     EXPECT_STREQ(none.source, "");
 }
 
 TEST_F(ZrErrorTest, ErrorHookHearsOnlyRealErrors) {
     zrSetErrorHook(&RecordError);
     EXPECT_EQ(zrGetErrorHook(), &RecordError);
-    ZrErrorCode quiet(0, 0, "src\\ZrLine", 1);
+    ZrErrorCode quiet(ZrError::None, 0, "src\\ZrLine", 1);
     EXPECT_TRUE(raised.empty());
-    ZrErrorCode code(38, 0, "src\\ZrLine", 105);
-    ZrErrorCode detail(0, 5, "src\\ZrFile", 7);
+    ZrErrorCode code(ZrError::LineFinished, 0, "src\\ZrLine", 105);
+    ZrErrorCode detail(ZrError::None, 5, "src\\ZrFile", 7);
     ASSERT_EQ(raised.size(), 2u);
     EXPECT_EQ(raised[0].code, 38);
     EXPECT_EQ(raised[1].detail, 5);
@@ -71,6 +74,38 @@ TEST_F(ZrErrorTest, ConsistencyChecks) {
     ASSERT_EQ(assertions.size(), 1u);
     EXPECT_EQ(assertions[0].first, "src\\ZrImage");
     EXPECT_EQ(assertions[0].second, 14);
+}
+
+// The reason shown for an error: the system's text of its errno first,
+// else the code's own text (those a document's message has always used
+// kept as they were), and a number the library never raises still named.
+TEST(ZrErrorTextTest, SaysWhatWentWrong) {
+    auto system = [](int e) {
+        std::string text = std::strerror(e);
+        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+        return text;
+    };
+    const struct {
+        ZrError code;
+        int32_t detail;
+        std::string text;
+    } cases[] = {
+        {ZrError::DiskFull, ENOSPC, system(ENOSPC)},
+        {ZrError::Other, EISDIR, system(EISDIR)},
+        {ZrError::OutOfMemory, 0, "not enough memory"},
+        {ZrError::NoFileName, 0, "no file name"},
+        {ZrError::AccessDenied, 0, "access is denied"},
+        {ZrError::OpenAccessDenied, 0, "access is denied"},
+        {ZrError::NoSuchFile, 0, system(ENOENT)},
+        {ZrError::DiskFull, 0, "the disk is full"},
+        {ZrError::Other, 0, "the file could not be read or written (error 1)"},
+        {ZrError::LineFinished, 0, "the line has no more points"},
+        {static_cast<ZrError>(99), 0, "error 99"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.code));
+        EXPECT_EQ(ZrErrorText(ZrErrorCode(c.code, c.detail, "src\\ZrFile", 1)), c.text);
+    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <dlgs.h>
 #include <gtest/gtest.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,11 +14,32 @@
 #include "plot/export_image.h"
 #include "raster/raster_test_util.h"
 #include "res/resource.h"
+#include "src/log.h"
+#include "src/shown_text.h"
 #include "win_test_util.h"
 
 namespace {
 
 using raster_test::ReadBytes;
+
+// The diagnostics log's messages while a LogCapture lives.
+std::vector<std::string> logged;
+
+void CaptureLog(uint32_t, uint32_t, const char* format, va_list args) {
+    char text[1024];
+    std::vsnprintf(text, sizeof text, format, args);
+    logged.push_back(text);
+}
+
+struct LogCapture {
+    LogCapture() : sink(logGetSink()), context(logGetContext()) {
+        logged.clear();
+        logSetSink(&CaptureLog, 0);
+    }
+    ~LogCapture() { logSetSink(sink, context); }
+    LogSink sink;
+    uint32_t context;
+};
 
 class Export : public AppTest {
 protected:
@@ -206,20 +228,22 @@ TEST_F(Export, SecondExportReplacesTheFileWithoutAsking) {
     EXPECT_TRUE(answerer->Shown().empty()) << "no question, no message";
 }
 
-// Each failure shows the one message, keeps what was on disk, and the
-// program goes on.
+// Each failure shows the one message, logs why, keeps what was on disk,
+// and the program goes on.
 TEST_F(Export, FailuresShowTheMessageAndKeepTheOldFile) {
+    const LogCapture capture;
     raster_test::WriteBytes(Path("locked.png"), {'o', 'l', 'd'});
     SetFileAttributesA(Path("locked.png").c_str(), FILE_ATTRIBUTE_READONLY);
     const struct {
         const char* name;
         std::string path;
         int filter;
+        const char* reason;
     } cases[] = {
-        {"missing folder, PNG", Path("missing\\plot.png"), 1},
-        {"missing folder, BMP", Path("missing\\plot.bmp"), 2},
-        {"read-only file, PNG", Path("locked.png"), 1},
-        {"read-only file, BMP", Path("locked.png"), 2},
+        {"missing folder, PNG", Path("missing\\plot.png"), 1, "no such file or directory"},
+        {"missing folder, BMP", Path("missing\\plot.bmp"), 2, "no such file or directory"},
+        {"read-only file, PNG", Path("locked.png"), 1, "permission denied"},
+        {"read-only file, BMP", Path("locked.png"), 2, "permission denied"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -229,6 +253,9 @@ TEST_F(Export, FailuresShowTheMessageAndKeepTheOldFile) {
         EXPECT_EQ(answerer->Shown()[0].text, "Error saving image");
         EXPECT_EQ(answerer->Shown()[0].caption, "Error");
         EXPECT_EQ(answerer->Shown()[0].icon, "error");
+        ASSERT_FALSE(logged.empty());
+        EXPECT_EQ(logged.back(),
+                  "Error saving image \"" + EscapeControlCharacters(c.path) + "\": " + c.reason);
     }
     EXPECT_EQ(ReadBytes(Path("locked.png")), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_FALSE(PathExists(Path("missing")));
@@ -239,6 +266,9 @@ TEST_F(Export, FailuresShowTheMessageAndKeepTheOldFile) {
     ExportAs(Path("plot"), 1);
     ASSERT_EQ(answerer->Shown().size(), 1u);
     EXPECT_EQ(answerer->Shown()[0].text, "Error saving image");
+    ASSERT_FALSE(logged.empty());
+    EXPECT_EQ(logged.back(), "Error saving image \"" + EscapeControlCharacters(Path("plot.PNG")) +
+                                 "\": no export image (no memory when the canvas was laid out)");
     ClickPlot();
     EXPECT_TRUE(CanvasIsRendered()) << "the program goes on";
 }

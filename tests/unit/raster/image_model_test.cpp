@@ -47,7 +47,7 @@ public:
     void releasePointer() noexcept override { ++pointerReleases; }
     void allocate(uint32_t size) override {
         if (failing)
-            throw ZrErrorCode(2, 0, "test", 1);
+            throw ZrErrorCode(ZrError::OutOfMemory, 0, "test", 1);
         delete[] memory;
         memory = new uint8_t[size == 0 ? 1 : size];
     }
