@@ -5,6 +5,7 @@
 #include "app/graphapp.h"
 #include "plot/plot_checks.h"
 #include "res/resource.h"
+#include "win/number_field.h"
 
 namespace {
 
@@ -19,10 +20,6 @@ const char* const kSlotLabels[3][8] = {
     {"x1=f(t)", "y1=f(t)", "x2=f(t)", "y2=f(t)", "x3=f(t)", "y3=f(t)", "x4=f(t)", "y4=f(t)"},
     {"r=f(t)", "r=f(t)", "r=f(t)", "r=f(t)", "r=f(t)", "r=f(t)", "r=f(t)", "r=f(t)"},
 };
-
-// Characters of a number field's text, written and read: "%f" of the
-// largest double is 316 characters, so any double fits and reads back.
-constexpr int kNumberTextSize = 400;
 
 // The text a number field shows for `value`.
 std::string NumberText(double value) {
@@ -46,11 +43,10 @@ double GetFieldNumber(HWND dialog, int id) {
     HWND control = GetDlgItem(dialog, id);
     if (!control)
         return 0;
-    char text[kNumberTextSize] = {};
-    GetWindowTextA(control, text, sizeof text);
-    // atof(text) is defined as strtod(text, nullptr); strtod is called so that
-    // the Windows build gets the C99 reading (nan, inf, correctly rounded).
-    return text[0] ? strtod(text, nullptr) : 0;
+    // The leading number, whatever follows it (as atof reads it).
+    double value = 0;
+    ReadFieldNumber(control, value);
+    return value;
 }
 
 std::string GetFieldText(HWND dialog, int id) {

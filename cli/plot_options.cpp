@@ -1,12 +1,12 @@
 #include "cli/plot_options.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 #include "cli/command_line.h"
 #include "plot/hex_color.h"
+#include "src/number_text.h"
 
 namespace {
 
@@ -69,12 +69,8 @@ std::pair<double, double> Numbers(const std::string& option, const std::vector<s
 } // namespace
 
 bool ParseNumber(const std::string& text, double& value) {
-    if (text.empty())
-        return false;
-    char* end;
-    errno = 0;
-    value = std::strtod(text.c_str(), &end);
-    return *end == '\0';
+    // Nothing may follow the number on a command line, not even a space.
+    return !text.empty() && text.back() != ' ' && ReadNumber(text, value);
 }
 
 bool EndsWithInAnyCase(const std::string& name, const char* suffix) {

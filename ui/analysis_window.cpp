@@ -11,6 +11,7 @@
 #include "plot/view.h"
 #include "res/resource.h"
 #include "win/dpi.h"
+#include "win/number_field.h"
 #include "win/window_state.h"
 
 namespace {
@@ -46,19 +47,6 @@ std::string Number(double value) {
     char text[64];
     std::snprintf(text, sizeof text, "%.6g", value);
     return text;
-}
-
-// A field's whole text read as a number by strtod; false for anything else.
-bool FieldNumber(HWND field, double& value) {
-    char text[400] = {};
-    GetWindowTextA(field, text, sizeof text);
-    if (!text[0])
-        return false;
-    char* end = nullptr;
-    value = std::strtod(text, &end);
-    while (*end == ' ')
-        ++end;
-    return *end == '\0';
 }
 
 // `value` kept between `low` and `high`; `low` when `high` is below it (a
@@ -386,7 +374,7 @@ void AnalysisWindow::Evaluate() {
     double x = 0;
     if (graph.mode != Rectangular)
         ShowResults(kValuesRectangularOnly);
-    else if (!FieldNumber(Control(IDC_ANALYSIS_X), x))
+    else if (!ReadFieldNumber(Control(IDC_ANALYSIS_X), x))
         ShowResults("x = needs a number");
     else
         FindResults({x}, {});
@@ -396,8 +384,8 @@ void AnalysisWindow::Integrate() {
     double a = 0, b = 0;
     if (graph.mode != Rectangular)
         ShowResults(kValuesRectangularOnly);
-    else if (!FieldNumber(Control(IDC_ANALYSIS_FROM), a) ||
-             !FieldNumber(Control(IDC_ANALYSIS_TO), b))
+    else if (!ReadFieldNumber(Control(IDC_ANALYSIS_FROM), a) ||
+             !ReadFieldNumber(Control(IDC_ANALYSIS_TO), b))
         ShowResults("from and to need numbers");
     else
         FindResults({}, {{a, b}});
