@@ -94,13 +94,13 @@ int SaveFailure(const std::string& path, const std::string& reason) {
     return 1;
 }
 
-int WriteImage(Plotter& plotter, const EquationSlots& equations, GraphStyle style,
+int WriteImage(Plotter& plotter, CompiledGraph& graph, GraphStyle style,
                const PlotOptions& options) {
     std::string reason;
     if (EndsWithInAnyCase(options.output, ".svg")) {
         // The document needs the size alone, no pixels.
         plotter.SetCanvas(nullptr, 0, options.width, options.height);
-        if (!SaveSvg(GraphSvg(plotter, equations, style), options.output.c_str(), &reason))
+        if (!SaveSvg(GraphSvg(plotter, graph, style), options.output.c_str(), &reason))
             return SaveFailure(options.output, reason);
         return 0;
     }
@@ -120,7 +120,7 @@ int WriteImage(Plotter& plotter, const EquationSlots& equations, GraphStyle styl
         }
     }
     plotter.SetCanvas(canvas.bits(), canvas.Stride(), canvas.Width(), canvas.Height());
-    RenderGraph(plotter, equations, style);
+    RenderGraph(plotter, graph, style);
     const bool saved = png ? SavePNG(*exportImage, options.output.c_str(), &reason)
                            : canvas.SaveBMP(options.output.c_str(), &reason);
     return saved ? 0 : SaveFailure(options.output, reason);
@@ -162,7 +162,9 @@ int RunPlot(const std::vector<std::string>& arguments) {
     EquationSlots equations;
     for (size_t i = 0; i < document.equations.size(); ++i)
         equations[i] = document.equations[i];
-    if (auto refusal = AcceptEquations(plotter, equations))
+    // The checks compile each equation once; the image draws what they compiled.
+    CompiledGraph compiled;
+    if (auto refusal = CompileEquations(plotter.mode, equations, compiled))
         return Refuse(*refusal);
 
     if (options.save) {
@@ -175,5 +177,5 @@ int RunPlot(const std::vector<std::string>& arguments) {
     }
     if (options.output.empty())
         return 0;
-    return WriteImage(plotter, equations, document.style, options);
+    return WriteImage(plotter, compiled, document.style, options);
 }
