@@ -37,7 +37,7 @@ void IntervalCells(benchmark::State& state, const char* text) {
             for (int j = 0; j < kCells; ++j) {
                 const Interval y = Interval::Range(-10 + j * step, -10 + (j + 1) * step);
                 const Interval r = program.Evaluate(x, y);
-                defined += r.defined == Defined::Everywhere;
+                defined += r.defined == Definedness::Everywhere;
                 benchmark::DoNotOptimize(r);
             }
         }

@@ -19,24 +19,24 @@ constexpr double kPiHi = 0x1.921fb54442d19p+1;
 double Down(double x) { return std::nextafter(x, -kInf); }
 double Up(double x) { return std::nextafter(x, kInf); }
 
-Defined Least(Defined a, Defined b) { return a < b ? a : b; }
+Definedness Least(Definedness a, Definedness b) { return a < b ? a : b; }
 
 // The result of a rule: its own enclosure and claims over the operands'
 // enclosures, joined with what the operands claim.
-Interval Make(double lo, double hi, Defined defined, bool continuous) {
-    if (defined == Defined::Nowhere || lo > hi)
+Interval Make(double lo, double hi, Definedness defined, bool continuous) {
+    if (defined == Definedness::Nowhere || lo > hi)
         return Interval::Empty();
     Interval r;
     r.lo = lo == lo ? std::min(lo, kMax) : -kInf;
     r.hi = hi == hi ? std::max(hi, -kMax) : kInf;
     r.defined = defined;
-    r.continuous = continuous && defined == Defined::Everywhere;
+    r.continuous = continuous && defined == Definedness::Everywhere;
     return r;
 }
-Interval Make(double lo, double hi, Defined defined, bool continuous, const Interval& u) {
+Interval Make(double lo, double hi, Definedness defined, bool continuous, const Interval& u) {
     return Make(lo, hi, Least(defined, u.defined), continuous && u.continuous);
 }
-Interval Make(double lo, double hi, Defined defined, bool continuous, const Interval& u,
+Interval Make(double lo, double hi, Definedness defined, bool continuous, const Interval& u,
               const Interval& w) {
     return Make(lo, hi, Least(defined, Least(u.defined, w.defined)),
                 continuous && u.continuous && w.continuous);
@@ -52,7 +52,9 @@ Interval Join(const Interval& r, const Interval& u) {
 enum Side { kBelow = -1, kExact = 0, kAbove = 1, kUnknown = 2 };
 double Lower(double v, Side side) { return side == kExact || side == kAbove ? v : Down(v); }
 double Upper(double v, Side side) { return side == kExact || side == kBelow ? v : Up(v); }
-Side SignSide(double d) { return d > 0 ? kAbove : d < 0 ? kBelow : kExact; }
+// The side from the sign of an error term; NaN (an intermediate overflow)
+// tells nothing.
+Side SignSide(double d) { return d > 0 ? kAbove : d < 0 ? kBelow : d == 0 ? kExact : kUnknown; }
 
 // Veltkamp's split: hi + lo = a exactly, each with at most 26 significant
 // bits, so that the products of the parts are exact.
@@ -195,7 +197,7 @@ double LibUp(Fn f, double v) {
 // An increasing library function over [u.lo, u.hi], clamped to [floor, ceil].
 Interval Increasing(Fn f, double (*fn)(double), const Interval& u, double lo, double hi) {
     return Make(std::max(lo, LibDown(f, fn(u.lo))), std::min(hi, LibUp(f, fn(u.hi))),
-                Defined::Everywhere, true, u);
+                Definedness::Everywhere, true, u);
 }
 
 // |x|^n for x >= 0 and n >= 1, by square and multiply with every product
@@ -294,7 +296,7 @@ Interval SinCos(const Interval& u, Fn f, double (*fn)(double), int shift) {
         return u;
     double kl, kh;
     if (!QuarterTurns(u.lo, u.hi, kl, kh) || kh - kl >= 4)
-        return Make(-1, 1, Defined::Everywhere, true, u);
+        return Make(-1, 1, Definedness::Everywhere, true, u);
     const double a = fn(u.lo), b = fn(u.hi);
     double lo = std::min(LibDown(f, a), LibDown(f, b));
     double hi = std::max(LibUp(f, a), LibUp(f, b));
@@ -305,7 +307,7 @@ Interval SinCos(const Interval& u, Fn f, double (*fn)(double), int shift) {
         else if (q == 3)
             lo = -1;
     }
-    return Make(std::max(lo, -1.0), std::min(hi, 1.0), Defined::Everywhere, true, u);
+    return Make(std::max(lo, -1.0), std::min(hi, 1.0), Definedness::Everywhere, true, u);
 }
 
 double Sin(double x) { return std::sin(x); }
@@ -337,7 +339,7 @@ Interval Interval::Range(double lo, double hi) {
     Interval r;
     r.lo = std::min(lo, kMax);
     r.hi = std::max(hi, -kMax);
-    r.defined = Defined::Everywhere;
+    r.defined = Definedness::Everywhere;
     r.continuous = true;
     return r;
 }
@@ -346,7 +348,7 @@ Interval Interval::Empty() {
     Interval r;
     r.lo = kInf;
     r.hi = -kInf;
-    r.defined = Defined::Nowhere;
+    r.defined = Definedness::Nowhere;
     r.continuous = false;
     return r;
 }
@@ -367,7 +369,7 @@ Interval Neg(const Interval& u) {
 Interval Add(const Interval& u, const Interval& w) {
     if (u.IsEmpty() || w.IsEmpty())
         return Interval::Empty();
-    return Make(AddDown(u.lo, w.lo), AddUp(u.hi, w.hi), Defined::Everywhere, true, u, w);
+    return Make(AddDown(u.lo, w.lo), AddUp(u.hi, w.hi), Definedness::Everywhere, true, u, w);
 }
 
 Interval Sub(const Interval& u, const Interval& w) { return Add(u, Neg(w)); }
@@ -379,7 +381,7 @@ Interval Mul(const Interval& u, const Interval& w) {
                                std::min(MulDown(u.hi, w.lo), MulDown(u.hi, w.hi)));
     const double hi = std::max(std::max(MulUp(u.lo, w.lo), MulUp(u.lo, w.hi)),
                                std::max(MulUp(u.hi, w.lo), MulUp(u.hi, w.hi)));
-    return Make(lo, hi, Defined::Everywhere, true, u, w);
+    return Make(lo, hi, Definedness::Everywhere, true, u, w);
 }
 
 Interval Div(const Interval& u, const Interval& w) {
@@ -393,13 +395,13 @@ Interval Div(const Interval& u, const Interval& w) {
         const double bl = negative ? -w.hi : w.lo, bh = negative ? -w.lo : w.hi;
         const double lo = u.lo >= 0 ? DivDown(u.lo, bh) : DivDown(u.lo, bl);
         const double hi = u.hi >= 0 ? DivUp(u.hi, bl) : DivUp(u.hi, bh);
-        return negative ? Make(-hi, -lo, Defined::Everywhere, true, u, w)
-                        : Make(lo, hi, Defined::Everywhere, true, u, w);
+        return negative ? Make(-hi, -lo, Definedness::Everywhere, true, u, w)
+                        : Make(lo, hi, Definedness::Everywhere, true, u, w);
     }
     // The divisor's enclosure holds 0: undefined where it is 0, unbounded
     // near it.
     if (u.lo == 0 && u.hi == 0)
-        return Make(0, 0, Defined::Possibly, false, u, w);
+        return Make(0, 0, Definedness::Possibly, false, u, w);
     double lo = -kInf, hi = kInf;
     if (w.lo == 0) { // w in (0, w.hi]
         if (u.lo >= 0)
@@ -412,45 +414,50 @@ Interval Div(const Interval& u, const Interval& w) {
         else if (u.hi <= 0)
             lo = -DivUp(u.hi, -w.lo);
     }
-    return Make(lo, hi, Defined::Possibly, false, u, w);
+    return Make(lo, hi, Definedness::Possibly, false, u, w);
 }
 
-Interval PowInt(const Interval& u, int n) {
+namespace {
+
+// u^n for an integer n with |n| <= 2^62.
+Interval WholePower(const Interval& u, double n) {
     if (u.IsEmpty())
         return u;
     if (n == 0)
-        return Make(1, 1, Defined::Everywhere, true, u);
-    if (n < 0) {
-        // n > INT_MIN: callers pass exponents of at most 2^30.
-        return Join(Div(Interval::Point(1), PowInt(u, -n)), u);
-    }
+        return Make(1, 1, Definedness::Everywhere, true, u);
+    if (n < 0)
+        return Join(Div(Interval::Point(1), WholePower(u, -n)), u);
     const uint64_t k = static_cast<uint64_t>(n);
     if (k % 2 == 0) {
         const double mlo = u.lo >= 0 ? u.lo : u.hi <= 0 ? -u.hi : 0;
         const double mhi = std::max(-u.lo, u.hi);
         return Make(MagnitudePower(mlo, k, false), MagnitudePower(mhi, k, true),
-                    Defined::Everywhere, true, u);
+                    Definedness::Everywhere, true, u);
     }
     const double lo = u.lo >= 0 ? MagnitudePower(u.lo, k, false)
                                 : -MagnitudePower(-u.lo, k, true);
     const double hi = u.hi >= 0 ? MagnitudePower(u.hi, k, true)
                                 : -MagnitudePower(-u.hi, k, false);
-    return Make(lo, hi, Defined::Everywhere, true, u);
+    return Make(lo, hi, Definedness::Everywhere, true, u);
 }
+
+} // namespace
+
+Interval PowInt(const Interval& u, int n) { return WholePower(u, n); }
 
 Interval Pow(const Interval& u, const Interval& w) {
     if (u.IsEmpty() || w.IsEmpty())
         return Interval::Empty();
     // An exponent that is one integer: the exact power (any base).
-    if (w.lo == w.hi && w.lo == std::floor(w.lo) && std::fabs(w.lo) <= 0x1p30)
-        return Join(PowInt(u, static_cast<int>(w.lo)), w);
+    if (w.lo == w.hi && w.lo == std::floor(w.lo) && std::fabs(w.lo) <= 0x1p62)
+        return Join(WholePower(u, w.lo), w);
 
     double lo = kInf, hi = -kInf;
     bool all = true, continuous = true;
     // Bases >= 0. x^y is continuous on (0, inf) x R and on [0, inf) x (0, inf);
     // 0 to a negative power is undefined.
     if (u.hi >= 0) {
-        const double a = std::max(u.lo, 0.0);
+        const double a = std::max(u.lo, 0.0) + 0.0; // never -0: pow(-0, -1) is -inf
         if (a == 0 && w.lo <= 0) {
             continuous = false;
             if (w.lo < 0)
@@ -477,7 +484,7 @@ Interval Pow(const Interval& u, const Interval& w) {
     }
     if (lo > hi)
         return Interval::Empty();
-    return Make(lo, hi, all ? Defined::Everywhere : Defined::Possibly, continuous, u, w);
+    return Make(lo, hi, all ? Definedness::Everywhere : Definedness::Possibly, continuous, u, w);
 }
 
 Interval Abs(const Interval& u) {
@@ -485,21 +492,21 @@ Interval Abs(const Interval& u) {
         return u;
     if (u.hi <= 0)
         return Neg(u);
-    return Make(0, std::max(-u.lo, u.hi), Defined::Everywhere, true, u);
+    return Make(0, std::max(-u.lo, u.hi), Definedness::Everywhere, true, u);
 }
 
 Interval Floor(const Interval& u) {
     if (u.IsEmpty())
         return u;
     const double lo = std::floor(u.lo), hi = std::floor(u.hi);
-    return Make(lo, hi, Defined::Everywhere, lo == hi, u);
+    return Make(lo, hi, Definedness::Everywhere, lo == hi, u);
 }
 
 Interval Ceil(const Interval& u) {
     if (u.IsEmpty())
         return u;
     const double lo = std::ceil(u.lo), hi = std::ceil(u.hi);
-    return Make(lo, hi, Defined::Everywhere, lo == hi, u);
+    return Make(lo, hi, Definedness::Everywhere, lo == hi, u);
 }
 
 Interval Mod(const Interval& u, const Interval& w) {
@@ -511,7 +518,7 @@ Interval Mod(const Interval& u, const Interval& w) {
     double lo = u.lo >= 0 ? 0 : -std::min(-u.lo, m);
     double hi = u.hi <= 0 ? 0 : std::min(u.hi, m);
     if (w.lo <= 0 && w.hi >= 0)
-        return Make(lo, hi, Defined::Possibly, false, u, w);
+        return Make(lo, hi, Definedness::Possibly, false, u, w);
     // mod(x, y) = x - k*y while k = trunc(x/y) stays the same integer over
     // the box: then it is continuous. trunc jumps at every integer but 0.
     const Interval q = Div(u, w);
@@ -527,11 +534,11 @@ Interval Mod(const Interval& u, const Interval& w) {
         steady = true;
     }
     if (!steady)
-        return Make(lo, hi, Defined::Everywhere, false, u, w);
+        return Make(lo, hi, Definedness::Everywhere, false, u, w);
     const Interval r = Sub(u, Mul(Interval::Point(k), w));
     lo = std::max(lo, r.lo);
     hi = std::min(hi, r.hi);
-    return Make(lo, hi, Defined::Everywhere, true, u, w);
+    return Make(lo, hi, Definedness::Everywhere, true, u, w);
 }
 
 Interval Sqrt(const Interval& u) {
@@ -545,7 +552,7 @@ Interval Sqrt(const Interval& u) {
     }
     const double s = std::sqrt(u.hi);
     const double hi = s == kInf ? s : Upper(s, SqrtSide(u.hi, s));
-    return Make(std::max(lo, 0.0), hi, all ? Defined::Everywhere : Defined::Possibly, all, u);
+    return Make(std::max(lo, 0.0), hi, all ? Definedness::Everywhere : Definedness::Possibly, all, u);
 }
 
 Interval Log(const Interval& u) {
@@ -554,7 +561,7 @@ Interval Log(const Interval& u) {
     const bool all = u.lo > 0;
     const double lo = all ? LibDown(Fn::Log, std::log(u.lo)) : -kInf;
     return Make(lo, LibUp(Fn::Log, std::log(u.hi)),
-                all ? Defined::Everywhere : Defined::Possibly, all, u);
+                all ? Definedness::Everywhere : Definedness::Possibly, all, u);
 }
 
 Interval Exp(const Interval& u) {
@@ -572,7 +579,7 @@ Interval Tan(const Interval& u) {
     // Poles at the odd multiples of pi/2.
     double kl, kh;
     if (!QuarterTurns(u.lo, u.hi, kl, kh) || kh > kl || (kh == kl && (Quadrant(kl) & 1)))
-        return Make(-kInf, kInf, Defined::Possibly, false, u);
+        return Make(-kInf, kInf, Definedness::Possibly, false, u);
     return Increasing(Fn::Tan, ::Tan, u, -kInf, kInf);
 }
 
@@ -583,7 +590,7 @@ Interval ArcSin(const Interval& u) {
     const double a = std::max(u.lo, -1.0), b = std::min(u.hi, 1.0);
     return Make(std::max(-kHalfPiHi, LibDown(Fn::Asin, std::asin(a))),
                 std::min(kHalfPiHi, LibUp(Fn::Asin, std::asin(b))),
-                all ? Defined::Everywhere : Defined::Possibly, all, u);
+                all ? Definedness::Everywhere : Definedness::Possibly, all, u);
 }
 
 Interval ArcCos(const Interval& u) {
@@ -593,7 +600,7 @@ Interval ArcCos(const Interval& u) {
     const double a = std::max(u.lo, -1.0), b = std::min(u.hi, 1.0);
     return Make(std::max(0.0, LibDown(Fn::Acos, std::acos(b))),
                 std::min(kPiHi, LibUp(Fn::Acos, std::acos(a))),
-                all ? Defined::Everywhere : Defined::Possibly, all, u);
+                all ? Definedness::Everywhere : Definedness::Possibly, all, u);
 }
 
 Interval ArcTan(const Interval& u) {
@@ -622,8 +629,8 @@ Interval ArcTan2(const Interval& u, const Interval& w) {
         // The box meets the negative x axis from below or holds the origin:
         // atan2 jumps there (at the origin its value is 0).
         if (u.lo == 0)
-            return Make(0, kPiHi, Defined::Everywhere, false, u, w);
-        return Make(-kPiHi, kPiHi, Defined::Everywhere, false, u, w);
+            return Make(0, kPiHi, Definedness::Everywhere, false, u, w);
+        return Make(-kPiHi, kPiHi, Definedness::Everywhere, false, u, w);
     }
     if (std::isfinite(u.lo) && std::isfinite(u.hi) && std::isfinite(w.lo) &&
         std::isfinite(w.hi)) {
@@ -639,7 +646,7 @@ Interval ArcTan2(const Interval& u, const Interval& w) {
         lo = std::max(lo, clo);
         hi = std::min(hi, chi);
     }
-    return Make(lo, hi, Defined::Everywhere, true, u, w);
+    return Make(lo, hi, Definedness::Everywhere, true, u, w);
 }
 
 Interval Sinh(const Interval& u) {
@@ -658,7 +665,7 @@ Interval Cosh(const Interval& u) {
     else if (u.hi < 0)
         lo = LibDown(Fn::Cosh, b);
     return Make(std::max(lo, 1.0), std::max(LibUp(Fn::Cosh, a), LibUp(Fn::Cosh, b)),
-                Defined::Everywhere, true, u);
+                Definedness::Everywhere, true, u);
 }
 
 Interval Tanh(const Interval& u) {
