@@ -173,6 +173,13 @@ private:
         auto key = [&](const Operand& o) -> std::pair<int, uint64_t> {
             switch (o.kind) {
             case Operand::Kind::Constant: {
+                // A folded constant stands for the operations it came from,
+                // which another constant of the same bits need not share
+                // over the reals (1/0 and exp(1000) are both +inf): such a
+                // constant is never taken for another.
+                for (const FoldedConstant& fold : p.folds)
+                    if (fold.result == o.index)
+                        return {4, o.index};
                 uint64_t bits;
                 std::memcpy(&bits, &p.constants[o.index], sizeof bits);
                 return {1, bits};

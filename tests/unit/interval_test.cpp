@@ -304,6 +304,7 @@ TEST(Interval, ExpressionsOverBoxes) {
         {"0^(0-1)", 0, 0, 0, 0, O, false, N, N, N},
         {"x^(2/3*3)", -2, -1, 0, 0, P, false, N, N, N},
         {"2-sqrt(2)^2", 0, 0, 0, 0, E, true, N, N, 0},
+        {"x*exp(1000)-x*(1/0)", 1, 2, 0, 0, O, false, N, N, N},
         {"floor(x)", 0.5, 1.5, 0, 0, E, false, 0, 1, N},
         {"floor(x)+ceil(y)", 0.25, 0.75, -0.75, -0.25, E, true, 0, 0, N},
         {"mod(x,3)", 2, 4, 0, 0, E, false, N, N, N},
