@@ -75,6 +75,7 @@ std::unique_ptr<Program> CopyLinked(const Program& from, const SymbolTable& from
     to->generation = toTable.Generation();
     to->steps = from.steps;
     to->constants = from.constants;
+    to->folds = from.folds;
     to->registerCount = from.registerCount;
     to->registers = from.registers;
     to->code = from.code;

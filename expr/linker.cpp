@@ -86,6 +86,7 @@ public:
         const Operand a = stack.back();
         if (a.kind == Operand::Kind::Constant) {
             stack.back() = Constant(Fold(operation, p.constants[a.index], 0.0));
+            p.folds.push_back({stack.back().index, a.index, a.index, operation});
             return;
         }
         const uint32_t number = Number(operation, a, Operand());
@@ -110,6 +111,7 @@ public:
         stack.pop_back();
         if (a.kind == Operand::Kind::Constant && b.kind == Operand::Kind::Constant) {
             Push(Constant(Fold(operation, p.constants[a.index], p.constants[b.index])));
+            p.folds.push_back({stack.back().index, a.index, b.index, operation});
             return;
         }
         const uint32_t number = Number(operation, a, b);
@@ -171,6 +173,13 @@ private:
         auto key = [&](const Operand& o) -> std::pair<int, uint64_t> {
             switch (o.kind) {
             case Operand::Kind::Constant: {
+                // A folded constant stands for the operations it came from,
+                // which another constant of the same bits need not share
+                // over the reals (1/0 and exp(1000) are both +inf): such a
+                // constant is never taken for another.
+                for (const FoldedConstant& fold : p.folds)
+                    if (fold.result == o.index)
+                        return {4, o.index};
                 uint64_t bits;
                 std::memcpy(&bits, &p.constants[o.index], sizeof bits);
                 return {1, bits};
@@ -364,6 +373,7 @@ bool Expression::Link() {
     Program& p = *program;
     p.steps.clear();
     p.constants.clear();
+    p.folds.clear();
     p.code.clear();
     p.blockCode.clear(); // made again for the new steps
     p.registerCount = 0;
@@ -389,6 +399,7 @@ bool Expression::Link() {
     for (int pass = 0; pass < 2; ++pass) {
         p.steps.clear();
         p.constants.clear();
+        p.folds.clear();
         p.registerCount = 0;
         if (pass == 1) {
             values.reuse = true;

@@ -1,5 +1,6 @@
 // What each operation of expr/operations.h computes: one struct per
-// operation with its value and its slope rule, and for a builtin its name.
+// operation with its value, its slope rule and its interval rule (the
+// decorated enclosure of expr/interval.h), and for a builtin its name.
 // The interpreters call these directly, so the value a slope evaluation
 // computes is the accumulator interpreter's to the last bit.
 //
@@ -24,6 +25,7 @@
 #include <limits>
 
 #include "expr/integer_power.h"
+#include "expr/interval.h"
 #include "expr/operations.h"
 
 namespace ops {
@@ -82,21 +84,31 @@ inline double Atan2(double a, double b, double da, double db) {
 
 struct Neg {
     static double Value(double u) { return -u; }
+    static Interval Enclose(const Interval& u) { return interval::Neg(u); }
     static double Slope(double, double du, double) { return -du; }
 };
 
 struct Add {
     static double Value(double u, double w) { return u + w; }
+    static Interval Enclose(const Interval& u, const Interval& w) {
+        return interval::Add(u, w);
+    }
     static double Slope(double, double du, double, double dw, double) { return du + dw; }
 };
 
 struct Sub {
     static double Value(double u, double w) { return u - w; }
+    static Interval Enclose(const Interval& u, const Interval& w) {
+        return interval::Sub(u, w);
+    }
     static double Slope(double, double du, double, double dw, double) { return du - dw; }
 };
 
 struct Mul {
     static double Value(double u, double w) { return u * w; }
+    static Interval Enclose(const Interval& u, const Interval& w) {
+        return interval::Mul(u, w);
+    }
     // A factor that is a constant 0 makes the product flat.
     static double Slope(double u, double du, double w, double dw, double) {
         const double d = du * w + dw * u;
@@ -109,6 +121,9 @@ struct Mul {
 
 struct Div {
     static double Value(double u, double w) { return u / w; }
+    static Interval Enclose(const Interval& u, const Interval& w) {
+        return interval::Div(u, w);
+    }
     static double Slope(double, double du, double w, double dw, double v) {
         return du == 0 && dw == 0 ? 0.0 : (du - slope::Times(dw, v)) / w;
     }
@@ -116,6 +131,9 @@ struct Div {
 
 struct Pow {
     static double Value(double u, double w) { return std::pow(u, w); }
+    static Interval Enclose(const Interval& u, const Interval& w) {
+        return interval::Pow(u, w);
+    }
     static double Slope(double u, double du, double w, double dw, double v) {
         return (du == 0 ? 0.0 : du * slope::PowByBase(u, w, v)) +
                (dw == 0 || v == 0 ? 0.0 : dw * v * std::log(u));
@@ -126,6 +144,7 @@ struct Pow {
 // an exponent: pow's bits, by integer_power.h.
 struct PowInt {
     static double Value(double u, int n) { return IntegerPower(u, n); }
+    static Interval Enclose(const Interval& u, int n) { return interval::PowInt(u, n); }
     static double Slope(double u, double du, double, int n) {
         return slope::Times(du, n * SquareMultiply(u, n - 1));
     }
@@ -136,6 +155,7 @@ struct PowInt {
 struct Abs {
     static constexpr char kName[] = "abs";
     static double Value(double u) { return std::fabs(u); }
+    static Interval Enclose(const Interval& u) { return interval::Abs(u); }
     static double Slope(double u, double du, double) {
         return u > 0 ? du : u < 0 ? -du : std::fabs(du);
     }
@@ -144,18 +164,23 @@ struct Abs {
 struct Floor {
     static constexpr char kName[] = "floor";
     static double Value(double u) { return std::floor(u); }
+    static Interval Enclose(const Interval& u) { return interval::Floor(u); }
     static double Slope(double, double, double) { return 0.0; }
 };
 
 struct Ceil {
     static constexpr char kName[] = "ceil";
     static double Value(double u) { return std::ceil(u); }
+    static Interval Enclose(const Interval& u) { return interval::Ceil(u); }
     static double Slope(double, double, double) { return 0.0; }
 };
 
 struct Mod {
     static constexpr char kName[] = "mod";
     static double Value(double u, double w) { return std::fmod(u, w); }
+    static Interval Enclose(const Interval& u, const Interval& w) {
+        return interval::Mod(u, w);
+    }
     static double Slope(double u, double du, double w, double dw, double) {
         return du - slope::Times(dw, std::trunc(u / w));
     }
@@ -164,6 +189,7 @@ struct Mod {
 struct Sqrt {
     static constexpr char kName[] = "sqrt";
     static double Value(double u) { return std::sqrt(u); }
+    static Interval Enclose(const Interval& u) { return interval::Sqrt(u); }
     static double Slope(double, double du, double v) {
         return slope::Times(du, v == 0 ? std::numeric_limits<double>::infinity() : 0.5 / v);
     }
@@ -172,54 +198,65 @@ struct Sqrt {
 struct Log {
     static constexpr char kName[] = "log";
     static double Value(double u) { return std::log(u); }
+    static Interval Enclose(const Interval& u) { return interval::Log(u); }
     static double Slope(double u, double du, double) { return du == 0 ? 0.0 : du / u; }
 };
 
 struct Exp {
     static constexpr char kName[] = "exp";
     static double Value(double u) { return std::exp(u); }
+    static Interval Enclose(const Interval& u) { return interval::Exp(u); }
     static double Slope(double, double du, double v) { return slope::Times(du, v); }
 };
 
 struct Sin {
     static constexpr char kName[] = "sin";
     static double Value(double u) { return std::sin(u); }
+    static Interval Enclose(const Interval& u) { return interval::Sin(u); }
     static double Slope(double u, double du, double) { return slope::Times(du, std::cos(u)); }
 };
 
 struct Cos {
     static constexpr char kName[] = "cos";
     static double Value(double u) { return std::cos(u); }
+    static Interval Enclose(const Interval& u) { return interval::Cos(u); }
     static double Slope(double u, double du, double) { return slope::Times(du, -std::sin(u)); }
 };
 
 struct Tan {
     static constexpr char kName[] = "tan";
     static double Value(double u) { return std::tan(u); }
+    static Interval Enclose(const Interval& u) { return interval::Tan(u); }
     static double Slope(double, double du, double v) { return slope::Times(du, 1.0 + v * v); }
 };
 
 struct ArcSin {
     static constexpr char kName[] = "arcsin";
     static double Value(double u) { return std::asin(u); }
+    static Interval Enclose(const Interval& u) { return interval::ArcSin(u); }
     static double Slope(double u, double du, double) { return slope::Asin(du, u); }
 };
 
 struct ArcCos {
     static constexpr char kName[] = "arccos";
     static double Value(double u) { return std::acos(u); }
+    static Interval Enclose(const Interval& u) { return interval::ArcCos(u); }
     static double Slope(double u, double du, double) { return -slope::Asin(du, u); }
 };
 
 struct ArcTan {
     static constexpr char kName[] = "arctan";
     static double Value(double u) { return std::atan(u); }
+    static Interval Enclose(const Interval& u) { return interval::ArcTan(u); }
     static double Slope(double u, double du, double) { return slope::Atan(du, u); }
 };
 
 struct ArcTan2 {
     static constexpr char kName[] = "arctan2";
     static double Value(double u, double w) { return std::atan2(u, w); }
+    static Interval Enclose(const Interval& u, const Interval& w) {
+        return interval::ArcTan2(u, w);
+    }
     static double Slope(double u, double du, double w, double dw, double) {
         return slope::Atan2(u, w, du, dw);
     }
@@ -228,18 +265,21 @@ struct ArcTan2 {
 struct Sinh {
     static constexpr char kName[] = "sinh";
     static double Value(double u) { return std::sinh(u); }
+    static Interval Enclose(const Interval& u) { return interval::Sinh(u); }
     static double Slope(double u, double du, double) { return slope::Times(du, std::cosh(u)); }
 };
 
 struct Cosh {
     static constexpr char kName[] = "cosh";
     static double Value(double u) { return std::cosh(u); }
+    static Interval Enclose(const Interval& u) { return interval::Cosh(u); }
     static double Slope(double u, double du, double) { return slope::Times(du, std::sinh(u)); }
 };
 
 struct Tanh {
     static constexpr char kName[] = "tanh";
     static double Value(double u) { return std::tanh(u); }
+    static Interval Enclose(const Interval& u) { return interval::Tanh(u); }
     static double Slope(double u, double du, double) { return slope::Times(du, slope::Tanh(u)); }
 };
 
@@ -253,14 +293,16 @@ struct Pi {
 // interpreter needs goes in here too, so that an operation without it
 // fails below, under its own name.
 template <class T>
-concept UnaryRules = requires(double x) {
+concept UnaryRules = requires(double x, const Interval& i) {
     { T::Value(x) } -> std::same_as<double>;
     { T::Slope(x, x, x) } -> std::same_as<double>;
+    { T::Enclose(i) } -> std::same_as<Interval>;
 };
 template <class T>
-concept BinaryRules = requires(double x) {
+concept BinaryRules = requires(double x, const Interval& i) {
     { T::Value(x, x) } -> std::same_as<double>;
     { T::Slope(x, x, x, x, x) } -> std::same_as<double>;
+    { T::Enclose(i, i) } -> std::same_as<Interval>;
 };
 template <class T>
 concept Named = requires {
@@ -272,9 +314,11 @@ concept ConstantValue = requires {
 };
 
 #define ORVANTA_CHECK_UNARY(name)                                                                 \
-    static_assert(UnaryRules<name>, #name " needs a value and a slope rule of one operand");
+    static_assert(UnaryRules<name>,                                                               \
+                  #name " needs a value, a slope and an interval rule of one operand");
 #define ORVANTA_CHECK_BINARY(name)                                                                \
-    static_assert(BinaryRules<name>, #name " needs a value and a slope rule of two operands");
+    static_assert(BinaryRules<name>,                                                              \
+                  #name " needs a value, a slope and an interval rule of two operands");
 #define ORVANTA_CHECK_NAMED(name) static_assert(Named<name>, "the builtin " #name " needs a name");
 #define ORVANTA_CHECK_CONSTANT(name)                                                              \
     static_assert(Named<name> && ConstantValue<name>, "the builtin " #name " needs a name and a value");

@@ -1,10 +1,10 @@
 // The operations a linked program performs: the operators of the language
 // and the builtin functions, listed once. Every interpreter of a linked
-// program (the accumulator machine, the block form, the slopes) and the
-// builtin table are generated from these lists, and each list entry names a
-// struct of expr/operation_rules.h holding everything about the operation:
-// its name, its value, its slope rule. A builtin added here without all of
-// them does not compile.
+// program (the accumulator machine, the block form, the slopes, the
+// intervals) and the builtin table are generated from these lists, and each
+// list entry names a struct of expr/operation_rules.h holding everything
+// about the operation: its name, its value, its slope rule, its interval
+// rule. A builtin added here without all of them does not compile.
 #pragma once
 
 #include <cstdint>

@@ -137,6 +137,14 @@ struct BlockInstr {
     const double* b = nullptr;
 };
 
+// A constant the linker computed from other constants: constants[result]
+// = operation(constants[a], constants[b]) (b unused for one operand), in
+// doubles. Engines that compute over other number types redo these.
+struct FoldedConstant {
+    uint32_t result = 0, a = 0, b = 0;
+    Operation operation = Operation::Neg;
+};
+
 struct Expression::Program {
     enum class State {
         Unlinked,   // not linked yet
@@ -150,6 +158,7 @@ struct Expression::Program {
 
     std::vector<ProgramStep> steps;
     std::vector<double> constants;
+    std::vector<FoldedConstant> folds; // in the order they were made
     uint32_t registerCount = 0;
 
     // The steps resolved against `registers` and `constants`.

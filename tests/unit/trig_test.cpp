@@ -16,23 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "big_number.h"
 #include "expr/trig.h"
 #include "x87_control.h"
 
 namespace {
-
-// An MPFR number that frees itself.
-class Big {
-public:
-    explicit Big(mpfr_prec_t precision) { mpfr_init2(value_, precision); }
-    ~Big() { mpfr_clear(value_); }
-    Big(const Big&) = delete;
-    Big& operator=(const Big&) = delete;
-    mpfr_ptr get() { return value_; }
-
-private:
-    mpfr_t value_;
-};
 
 // Called through volatile pointers, so that the compiler cannot fold calls
 // with constant arguments using its own (correctly rounded) arithmetic.

@@ -1,14 +1,19 @@
 // Compiled by ctest, never run: a builtin in the list whose struct lacks its
-// slope rule must not compile, and the compiler must say which builtin it
-// is; with the rule (WITH_SLOPE) the same file compiles.
+// slope rule (NO_SLOPE) or its interval rule (NO_INTERVAL) must not compile,
+// and the compiler must say which builtin it is; with both rules the same
+// file compiles.
+#include "expr/interval.h"
 #include "expr/operations.h"
 
 namespace ops {
 struct Twice {
     static constexpr char kName[] = "twice";
     static double Value(double u) { return 2 * u; }
-#ifdef WITH_SLOPE
+#ifndef NO_SLOPE
     static double Slope(double, double du, double) { return 2 * du; }
+#endif
+#ifndef NO_INTERVAL
+    static Interval Enclose(const Interval& u) { return interval::Add(u, u); }
 #endif
 };
 } // namespace ops
