@@ -22,7 +22,7 @@ set(layers
   "src"
   "expr"
   "plot"
-  "analysis descriptor document"
+  "analysis decide descriptor document"
   "res win"
   "cli imm prefs ui update"
   "app")
