@@ -28,6 +28,10 @@ struct GraphModel {
     // the Analysis window (on the window's thread only).
     std::shared_ptr<CompiledGraph> compiled = std::make_shared<CompiledGraph>();
     GraphStyle style;
+    // The decisions of the relation slots (and of the curve slots with
+    // Exact curves) at the plotter's view and size, as far as they have
+    // gone; the render and the SVG draw them.
+    RelationMaps relationMaps;
 
     // Checks `texts` as the Plot command does for the plotter's mode (see
     // CompileEquations); when they pass they become the equations, with the

@@ -49,6 +49,9 @@ std::unique_ptr<CompiledGraph> CompiledGraph::Copy() const {
     for (size_t i = 0; i < curves.size(); ++i)
         if (curves[i])
             copy->curves[i] = curves[i]->Copy();
+    for (size_t i = 0; i < relations.size(); ++i)
+        if (relations[i])
+            copy->relations[i] = relations[i]->Copy();
     return copy;
 }
 

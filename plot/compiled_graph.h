@@ -10,6 +10,7 @@
 
 #include "expr/expression.h"
 #include "expr/symbols.h"
+#include "plot/relation.h"
 
 // One equation compiled over a symbol table of its own that holds the
 // builtins and the plotted variable. Each curve has its own table, so that
@@ -74,6 +75,9 @@ private:
 // the window's model and the Analysis window, on the window's thread only.
 struct CompiledGraph {
     std::array<std::unique_ptr<CompiledCurve>, 8> curves;
+    // Slot i's relation when its text is one (Rectangular mode only); the
+    // slot then has no curve.
+    std::array<std::unique_ptr<CompiledRelation>, 8> relations;
 
     // Copies of the curves for another thread, made without compiling; a
     // curve that cannot be copied (no memory) is null in the copy.

@@ -23,6 +23,9 @@ struct GraphStyle {
     bool showAxes = true;
     // Anti-aliased curves; off, the exact one-pixel lines.
     bool smoothCurves = false;
+    // The curves y = f(x) drawn as the relations y = f(x), cell by cell,
+    // instead of by joining samples (Rectangular mode).
+    bool exactCurves = false;
 
     bool operator==(const GraphStyle&) const = default;
 };

@@ -2,14 +2,21 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 
+#include "plot/cell_map.h"
 #include "plot/compiled_graph.h"
 #include "plot/graph_style.h"
 #include "plot/plotter.h"
 
 // The eight equation slots in order; an empty text is an empty slot.
 using EquationSlots = std::array<std::string, 8>;
+
+// What is decided so far of each slot's relation (or, with Exact curves,
+// of its curve as the relation y = f(x)), over the plotter's pixels as
+// cells; null where nothing is decided yet or the slot has none.
+using RelationMaps = std::array<std::shared_ptr<const CellMap>, 8>;
 
 // Draws into the pixel buffer the plotter describes: fills it with the
 // background, draws the axes when they are shown (each only when it falls
