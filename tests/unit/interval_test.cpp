@@ -267,6 +267,58 @@ TEST(Interval, EveryRuleEnclosesTheExactValues) {
     EXPECT_EQ(failures, 0);
 }
 
+// The pieces of the operations that jump or have poles, against MPFR:
+// wherever the operation is defined at a point of the operands, its exact
+// value lies in a piece that is not "nowhere".
+TEST(Interval, PiecesHoldEveryValue) {
+    constexpr int kIntervals = 4000, kPoints = 8;
+    struct Split {
+        Operation operation;
+        int power; // for integer powers: n; otherwise 0
+    };
+    const Split splits[] = {{Operation::Floor, 0}, {Operation::Ceil, 0}, {Operation::Tan, 0},
+                            {Operation::Div, 0},   {Operation::Mod, 0},  {Operation::Pow, -1},
+                            {Operation::Pow, -3}};
+    Random random(2801);
+    Big exact(kPrecision);
+    long checks = 0, splitCount = 0;
+    int failures = 0;
+    for (const Split& split : splits) {
+        for (int i = 0; i < kIntervals; ++i) {
+            const Interval u = random.Any();
+            Interval w = split.power ? Interval::Point(split.power) : random.Any();
+            if (split.operation == Operation::Mod && random.Int(0, 1))
+                w = Interval::Point(random.Sign() * random.Int(1, 7) / 2.0);
+            Interval first, second;
+            const bool pieces = split.power ? interval::PowIntPieces(u, split.power, first, second)
+                                            : interval::Pieces(split.operation, u, w, first, second);
+            if (!pieces)
+                continue;
+            ++splitCount;
+            for (int k = 0; k < kPoints; ++k) {
+                const double a = random.Inside(u), b = random.Inside(w);
+                if (!Exact(split.operation, a, b, exact.get()))
+                    continue;
+                auto holds = [&](const Interval& p) {
+                    return p.defined != Definedness::Nowhere && mpfr_cmp_d(exact.get(), p.lo) >= 0 &&
+                           mpfr_cmp_d(exact.get(), p.hi) <= 0;
+                };
+                ++checks;
+                if (!holds(first) && !holds(second) && ++failures <= 10)
+                    ADD_FAILURE() << "operation " << static_cast<int>(split.operation) << " ^"
+                                  << split.power << " at " << a << ", " << b << " (exact "
+                                  << mpfr_get_d(exact.get(), MPFR_RNDN) << ") over [" << u.lo
+                                  << ", " << u.hi << "] x [" << w.lo << ", " << w.hi
+                                  << "] gives [" << first.lo << ", " << first.hi << "] and ["
+                                  << second.lo << ", " << second.hi << "]";
+            }
+        }
+    }
+    std::printf("%ld splits, %ld points checked\n", splitCount, checks);
+    EXPECT_GT(splitCount, 1000);
+    EXPECT_EQ(failures, 0);
+}
+
 // What whole expressions claim over boxes: definedness, continuity across
 // jumps and poles, tight or exact enclosures where the arithmetic allows,
 // and the real-number meaning of constants the linker folded.
