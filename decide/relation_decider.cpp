@@ -433,8 +433,7 @@ bool RelationDecider::Run(const DecideLimits& limits,
         if (map.states[i] == CellState::Undecided)
             open.push_back(static_cast<uint32_t>(i));
     auto last = std::chrono::steady_clock::now();
-    constexpr int kMaxDepth = 24;
-    for (int depth = 1; depth <= kMaxDepth && !open.empty() && !e.stopped; ++depth) {
+    for (int depth = 1; depth <= limits.maxDepth && !open.empty() && !e.stopped; ++depth) {
         const uint32_t budget = depth <= 6 ? 1u << (2 * depth) : 1u << 13;
         size_t kept = 0;
         for (size_t k = 0; k < open.size(); ++k) {

@@ -30,6 +30,8 @@ struct DecideLimits {
     std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
     // Set from another thread to stop as soon as possible (checked often).
     const std::atomic<bool>* cancel = nullptr;
+    // How deep refinement splits a cell: at most 4^maxDepth sub-boxes.
+    int maxDepth = 24;
     // How often `progress` is called during a long pass.
     std::chrono::milliseconds progressInterval{25};
 };
