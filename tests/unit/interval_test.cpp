@@ -209,6 +209,40 @@ TEST(Interval, LibraryErrorsStayWithinTheWidening) {
     }
 }
 
+// The special values the interval rules keep exact (a point where a
+// function is 0 or 1 stays one number): each library must return them
+// exactly, and the rules must give them back as single numbers.
+TEST(Interval, LibrarySpecialValuesAreExact) {
+    struct Row {
+        const char* name;
+        double (*volatile f)(double);
+        Interval (*rule)(const Interval&);
+        double at, value;
+    };
+    const Row rows[] = {
+        {"sin", [](double x) { return std::sin(x); }, interval::Sin, 0, 0},
+        {"tan", [](double x) { return std::tan(x); }, interval::Tan, 0, 0},
+        {"asin", [](double x) { return std::asin(x); }, interval::ArcSin, 0, 0},
+        {"atan", [](double x) { return std::atan(x); }, interval::ArcTan, 0, 0},
+        {"sinh", [](double x) { return std::sinh(x); }, interval::Sinh, 0, 0},
+        {"tanh", [](double x) { return std::tanh(x); }, interval::Tanh, 0, 0},
+        {"cos", [](double x) { return std::cos(x); }, interval::Cos, 0, 1},
+        {"cosh", [](double x) { return std::cosh(x); }, interval::Cosh, 0, 1},
+        {"exp", [](double x) { return std::exp(x); }, interval::Exp, 0, 1},
+        {"log", [](double x) { return std::log(x); }, interval::Log, 1, 0},
+        {"acos", [](double x) { return std::acos(x); }, interval::ArcCos, 1, 0},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(row.f(row.at), row.value) << row.name;
+        const Interval r = row.rule(Interval::Point(row.at));
+        EXPECT_EQ(r.lo, row.value) << row.name;
+        EXPECT_EQ(r.hi, row.value) << row.name;
+    }
+    const Interval a = interval::ArcTan2(Interval::Point(0), Interval::Point(3));
+    EXPECT_EQ(a.lo, 0);
+    EXPECT_EQ(a.hi, 0);
+}
+
 // Every interval rule against MPFR at points of random intervals: where the
 // operation is defined at the point its exact value lies in the enclosure
 // and the result is not "nowhere"; where it is not, the result is not

@@ -118,10 +118,12 @@ TEST(RelationDecider, CellsNarrowerThanTheDoubles) {
             const int off = c - (63 - r);
             const CellState got = map.At(c, r);
             decided += got != CellState::Undecided;
-            if (off == 0)
+            if (off == 0) {
                 EXPECT_NE(got, CellState::Nowhere) << c << "," << r;
-            if (off < -1 || off > 1)
+            }
+            if (off < -1 || off > 1) {
                 EXPECT_NE(got, CellState::Somewhere) << c << "," << r;
+            }
         }
     std::printf("%d of 4096 cells decided\n", decided);
 }
