@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "big_number.h"
@@ -116,58 +117,77 @@ inline std::string Text(const Node& n) {
     return "";
 }
 
-// The exact value at (x, y) (rounded to kPrecision bits); false where the
-// expression is undefined.
-inline bool Evaluate(const Node& n, mpfr_srcptr x, mpfr_srcptr y, mpfr_ptr out) {
+// One operation on its operands' values a and b; false where undefined.
+inline bool Compute(const Node& n, mpfr_ptr a, mpfr_ptr b, mpfr_srcptr x, mpfr_srcptr y,
+                    mpfr_ptr out) {
     using Op = Node::Op;
     const auto R = MPFR_RNDN;
-    Big a(kPrecision), b(kPrecision);
-    if (n.a && !Evaluate(*n.a, x, y, a.get()))
-        return false;
-    if (n.b && !Evaluate(*n.b, x, y, b.get()))
-        return false;
     switch (n.op) {
     case Op::Number: mpfr_set_d(out, n.number, R); return true;
     case Op::X: mpfr_set(out, x, R); return true;
     case Op::Y: mpfr_set(out, y, R); return true;
-    case Op::Neg: mpfr_neg(out, a.get(), R); return true;
-    case Op::Add: mpfr_add(out, a.get(), b.get(), R); return true;
-    case Op::Sub: mpfr_sub(out, a.get(), b.get(), R); return true;
-    case Op::Mul: mpfr_mul(out, a.get(), b.get(), R); return true;
+    case Op::Neg: mpfr_neg(out, a, R); return true;
+    case Op::Add: mpfr_add(out, a, b, R); return true;
+    case Op::Sub: mpfr_sub(out, a, b, R); return true;
+    case Op::Mul: mpfr_mul(out, a, b, R); return true;
     case Op::Div:
-        if (mpfr_zero_p(b.get()))
+        if (mpfr_zero_p(b))
             return false;
-        mpfr_div(out, a.get(), b.get(), R);
+        mpfr_div(out, a, b, R);
         return true;
     case Op::Power:
-        if (mpfr_zero_p(a.get()) && n.number < 0)
+        if (mpfr_zero_p(a) && n.number < 0)
             return false;
-        mpfr_pow_si(out, a.get(), static_cast<long>(n.number), R);
+        mpfr_pow_si(out, a, static_cast<long>(n.number), R);
         return true;
-    case Op::Sin: mpfr_sin(out, a.get(), R); return true;
-    case Op::Cos: mpfr_cos(out, a.get(), R); return true;
-    case Op::Tan: mpfr_tan(out, a.get(), R); return true; // no point here is a pole
-    case Op::Exp: mpfr_exp(out, a.get(), R); return true;
+    case Op::Sin: mpfr_sin(out, a, R); return true;
+    case Op::Cos: mpfr_cos(out, a, R); return true;
+    case Op::Tan: mpfr_tan(out, a, R); return true; // no point here is a pole
+    case Op::Exp: mpfr_exp(out, a, R); return true;
     case Op::Log:
-        if (mpfr_sgn(a.get()) <= 0)
+        if (mpfr_sgn(a) <= 0)
             return false;
-        mpfr_log(out, a.get(), R);
+        mpfr_log(out, a, R);
         return true;
     case Op::Sqrt:
-        if (mpfr_sgn(a.get()) < 0)
+        if (mpfr_sgn(a) < 0)
             return false;
-        mpfr_sqrt(out, a.get(), R);
+        mpfr_sqrt(out, a, R);
         return true;
-    case Op::Abs: mpfr_abs(out, a.get(), R); return true;
-    case Op::Floor: mpfr_floor(out, a.get()); return true;
-    case Op::Ceil: mpfr_ceil(out, a.get()); return true;
-    case Op::ArcTan: mpfr_atan(out, a.get(), R); return true;
+    case Op::Abs: mpfr_abs(out, a, R); return true;
+    case Op::Floor: mpfr_floor(out, a); return true;
+    case Op::Ceil: mpfr_ceil(out, a); return true;
+    case Op::ArcTan: mpfr_atan(out, a, R); return true;
     case Op::Mod:
-        mpfr_set_d(b.get(), n.number, R);
-        mpfr_fmod(out, a.get(), b.get(), R);
+        mpfr_set_d(b, n.number, R);
+        mpfr_fmod(out, a, b, R);
         return true;
     }
     return false;
+}
+
+// What an evaluation found: the value, that there is none, or that it is
+// beyond what the check can compute (past MPFR's range, or the sine of a
+// number so large that reducing it would take practically forever).
+enum class Value { Defined, Undefined, Unknown };
+
+// The exact value at (x, y), rounded to kPrecision bits.
+inline Value Evaluate(const Node& n, mpfr_srcptr x, mpfr_srcptr y, mpfr_ptr out) {
+    Big a(kPrecision), b(kPrecision);
+    const std::pair<const Node*, mpfr_ptr> operands[] = {{n.a.get(), a.get()}, {n.b.get(), b.get()}};
+    for (const auto& [child, value] : operands) {
+        if (!child)
+            continue;
+        const Value v = Evaluate(*child, x, y, value);
+        if (v != Value::Defined)
+            return v;
+    }
+    const bool trig = n.op == Node::Op::Sin || n.op == Node::Op::Cos || n.op == Node::Op::Tan;
+    if (trig && mpfr_get_exp(a.get()) > 64)
+        return Value::Unknown;
+    if (!Compute(n, a.get(), b.get(), x, y, out))
+        return Value::Undefined;
+    return mpfr_number_p(out) ? Value::Defined : Value::Unknown;
 }
 
 // A relation: sides joined by comparisons.
@@ -184,25 +204,32 @@ struct Relation {
         return text;
     }
     // Pair i's difference at (x, y): false where undefined.
-    bool Difference(size_t i, mpfr_srcptr x, mpfr_srcptr y, mpfr_ptr out) const {
+    Value Difference(size_t i, mpfr_srcptr x, mpfr_srcptr y, mpfr_ptr out) const {
         Big l(kPrecision), r(kPrecision);
-        if (!Evaluate(*sides[i], x, y, l.get()) || !Evaluate(*sides[i + 1], x, y, r.get()))
-            return false;
-        mpfr_sub(out, l.get(), r.get(), MPFR_RNDN);
-        return true;
+        Value v = Evaluate(*sides[i], x, y, l.get());
+        if (v == Value::Defined)
+            v = Evaluate(*sides[i + 1], x, y, r.get());
+        if (v == Value::Defined)
+            mpfr_sub(out, l.get(), r.get(), MPFR_RNDN);
+        return v;
     }
-    // Whether the relation holds at (x, y), and the sign of pair 0's
-    // difference there (0 when undefined or zero).
-    bool Holds(double px, double py, int* sign0 = nullptr) const {
+    // Whether the relation holds at (x, y) (Defined), does not
+    // (Undefined) or cannot be told (Unknown), and the sign of pair 0's
+    // difference there (0 when undefined, unknown or zero).
+    Value Holds(double px, double py, int* sign0 = nullptr) const {
         Big x(kPrecision), y(kPrecision), d(kPrecision);
         mpfr_set_d(x.get(), px + 0.0, MPFR_RNDN);
         mpfr_set_d(y.get(), py + 0.0, MPFR_RNDN);
+        if (sign0)
+            *sign0 = 0;
         bool all = true;
         for (size_t i = 0; i < comparisons.size(); ++i) {
-            if (!Difference(i, x.get(), y.get(), d.get())) {
-                if (i == 0 && sign0)
-                    *sign0 = 0;
-                return false;
+            const Value v = Difference(i, x.get(), y.get(), d.get());
+            if (v == Value::Unknown)
+                return v;
+            if (v == Value::Undefined) {
+                all = false;
+                continue; // a later pair may still be unknown
             }
             const int s = mpfr_sgn(d.get());
             if (i == 0 && sign0)
@@ -215,7 +242,7 @@ struct Relation {
             case Comparison::GreaterEqual: all = all && s >= 0; break;
             }
         }
-        return all;
+        return all ? Value::Defined : Value::Undefined;
     }
 };
 
@@ -276,14 +303,15 @@ inline std::vector<std::string> Check(const Relation& relation, const CellGrid& 
                 if (!meets)
                     report(c, r, "proof outside the cell");
                 if (w->kind == CellWitness::Kind::Box) {
-                    if (!relation.Holds(Middle(w->x), Middle(w->y)))
+                    if (relation.Holds(Middle(w->x), Middle(w->y)) == Value::Undefined)
                         report(c, r, "does not hold at its proof's point " +
                                          Number(Middle(w->x)) + ", " + Number(Middle(w->y)));
                 } else {
                     int s1 = 0, s2 = 0;
-                    relation.Holds(Middle(w->x), Middle(w->y), &s1);
-                    relation.Holds(Middle(w->x2), Middle(w->y2), &s2);
-                    if (w->pair != 0 || !(s1 < 0 && s2 > 0))
+                    const Value h1 = relation.Holds(Middle(w->x), Middle(w->y), &s1);
+                    const Value h2 = relation.Holds(Middle(w->x2), Middle(w->y2), &s2);
+                    if (h1 != Value::Unknown && h2 != Value::Unknown &&
+                        (w->pair != 0 || !(s1 < 0 && s2 > 0)))
                         report(c, r, "no sign change at its proof's points");
                 }
                 continue;
@@ -296,7 +324,10 @@ inline std::vector<std::string> Check(const Relation& relation, const CellGrid& 
                     const double px = std::clamp(x0 + (x1 - x0) * i / (samples - 1), x0, x1);
                     const double py = std::clamp(y0 + (y1 - y0) * j / (samples - 1), y0, y1);
                     int sign = 0;
-                    const bool holds = relation.Holds(px, py, &sign);
+                    const Value value = relation.Holds(px, py, &sign);
+                    if (value == Value::Unknown)
+                        continue;
+                    const bool holds = value == Value::Defined;
                     negative = negative || sign < 0;
                     positive = positive || sign > 0;
                     if (state == CellState::Nowhere && holds)
