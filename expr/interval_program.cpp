@@ -100,6 +100,11 @@ bool IntervalProgram::Build(Expression& expression, const double* x, const doubl
                 in.code = static_cast<uint8_t>(BinaryOp(Operation::Pow, onAccumulator ? 0 : 2));
             }
         }
+        // A product of a value with itself is its square, which an
+        // enclosure knows is never negative (x*x over [-1, 1] is [0, 1],
+        // not [-1, 1]).
+        if (step.op == BinaryOp(Operation::Mul, 2) && in.a && in.a == in.b)
+            in.code = static_cast<uint8_t>(ProgramOp::SquareM);
         code.push_back(in);
     }
     if (code.empty() || code.back().code != static_cast<uint8_t>(ProgramOp::Stop))

@@ -381,6 +381,8 @@ TEST(Interval, ExpressionsOverBoxes) {
         {"sqrt(x)", -1, 4, 0, 0, P, false, 0, 2, N},
         {"log(x)", 0, 1, 0, 0, P, false, -kInf, N, N},
         {"x^2", -1, 2, 0, 0, E, true, 0, 4, N},
+        {"x*x", -1, 2, 0, 0, E, true, 0, 4, N},
+        {"x*y", -1, 2, -1, 2, E, true, -2, 4, N},
         {"x^2+y^2-25", -3, 3, 4, 4, E, true, -9, 0, N},
         {"x^2", 1e200, 1e201, 0, 0, E, true, DBL_MAX, kInf, N},
         {"exp(x)", 1000, 1001, 0, 0, E, true, N, kInf, N},
