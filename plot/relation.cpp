@@ -71,7 +71,8 @@ bool IsAssignmentText(std::string_view text) {
     if (!expression.Compile(text) || expression.PostfixCount() == 0)
         return false;
     const Token& last = expression.Postfix()[expression.PostfixCount() - 1];
-    return last.kind == TokenKind::Operator && last.op == OperatorCode::Assign;
+    return expression.Postfix()[0].kind == TokenKind::Identifier &&
+           last.kind == TokenKind::Operator && last.op == OperatorCode::Assign;
 }
 
 std::unique_ptr<CompiledRelation> CompiledRelation::Compile(std::string_view text) {
