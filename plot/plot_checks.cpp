@@ -42,10 +42,17 @@ std::optional<PlotRefusal> CompileEquations(GraphMode mode, EquationSlots& texts
         const std::string& text = checked[i];
         if (text.empty())
             continue;
-        curves.curves[i] = CompiledCurve::Compile(text, ModeVariable(mode));
+        bool accepted;
+        if (mode == Rectangular && IsRelationText(text)) {
+            curves.relations[i] = CompiledRelation::Compile(text);
+            accepted = curves.relations[i] != nullptr;
+        } else {
+            curves.curves[i] = CompiledCurve::Compile(text, ModeVariable(mode));
+            accepted = curves.curves[i] && curves.curves[i]->Program().Evaluate();
+        }
         // The text is quoted with its control characters escaped: the
         // command line prints this message on a terminal.
-        if (!curves.curves[i] || !curves.curves[i]->Program().Evaluate())
+        if (!accepted)
             return PlotRefusal{kUnableToEvaluate + EscapeControlCharacters(text),
                                kExpressionCaption};
     }
