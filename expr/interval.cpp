@@ -194,9 +194,27 @@ double LibUp(Fn f, double v) {
     return v;
 }
 
+// Arguments at which the C library must return the exact value (its
+// special cases: sin(0) = 0, cos(0) = 1, log(1) = 0 and the like), so that
+// a point where a function is 0 or 1 stays one number.
+bool ExactAt(Fn f, double x) {
+    switch (f) {
+    case Fn::Sin: case Fn::Tan: case Fn::Asin: case Fn::Atan: case Fn::Sinh: case Fn::Tanh:
+    case Fn::Cos: case Fn::Cosh: case Fn::Exp:
+        return x == 0;
+    case Fn::Log: case Fn::Acos:
+        return x == 1;
+    default:
+        return false;
+    }
+}
+// The library's result v at the argument x, moved outward unless exact.
+double LibDown(Fn f, double x, double v) { return ExactAt(f, x) && v == v ? v : LibDown(f, v); }
+double LibUp(Fn f, double x, double v) { return ExactAt(f, x) && v == v ? v : LibUp(f, v); }
+
 // An increasing library function over [u.lo, u.hi], clamped to [floor, ceil].
 Interval Increasing(Fn f, double (*fn)(double), const Interval& u, double lo, double hi) {
-    return Make(std::max(lo, LibDown(f, fn(u.lo))), std::min(hi, LibUp(f, fn(u.hi))),
+    return Make(std::max(lo, LibDown(f, u.lo, fn(u.lo))), std::min(hi, LibUp(f, u.hi, fn(u.hi))),
                 Definedness::Everywhere, true, u);
 }
 
@@ -298,8 +316,8 @@ Interval SinCos(const Interval& u, Fn f, double (*fn)(double), int shift) {
     if (!QuarterTurns(u.lo, u.hi, kl, kh) || kh - kl >= 4)
         return Make(-1, 1, Definedness::Everywhere, true, u);
     const double a = fn(u.lo), b = fn(u.hi);
-    double lo = std::min(LibDown(f, a), LibDown(f, b));
-    double hi = std::max(LibUp(f, a), LibUp(f, b));
+    double lo = std::min(LibDown(f, u.lo, a), LibDown(f, u.hi, b));
+    double hi = std::max(LibUp(f, u.lo, a), LibUp(f, u.hi, b));
     for (double k = kl; k <= kh; ++k) {
         const int q = (Quadrant(k) + shift) & 3;
         if (q == 1)
@@ -551,7 +569,8 @@ Interval Sqrt(const Interval& u) {
         lo = s == kInf ? kMax : Lower(s, SqrtSide(u.lo, s));
     }
     const double s = std::sqrt(u.hi);
-    const double hi = s == kInf ? s : Upper(s, SqrtSide(u.hi, s));
+    // sqrt is correctly rounded, and exact at 0.
+    const double hi = s == kInf || s == 0 ? s : Upper(s, SqrtSide(u.hi, s));
     return Make(std::max(lo, 0.0), hi, all ? Definedness::Everywhere : Definedness::Possibly, all, u);
 }
 
@@ -559,8 +578,8 @@ Interval Log(const Interval& u) {
     if (u.IsEmpty() || u.hi <= 0)
         return Interval::Empty();
     const bool all = u.lo > 0;
-    const double lo = all ? LibDown(Fn::Log, std::log(u.lo)) : -kInf;
-    return Make(lo, LibUp(Fn::Log, std::log(u.hi)),
+    const double lo = all ? LibDown(Fn::Log, u.lo, std::log(u.lo)) : -kInf;
+    return Make(lo, LibUp(Fn::Log, u.hi, std::log(u.hi)),
                 all ? Definedness::Everywhere : Definedness::Possibly, all, u);
 }
 
@@ -588,8 +607,8 @@ Interval ArcSin(const Interval& u) {
         return Interval::Empty();
     const bool all = u.lo >= -1 && u.hi <= 1;
     const double a = std::max(u.lo, -1.0), b = std::min(u.hi, 1.0);
-    return Make(std::max(-kHalfPiHi, LibDown(Fn::Asin, std::asin(a))),
-                std::min(kHalfPiHi, LibUp(Fn::Asin, std::asin(b))),
+    return Make(std::max(-kHalfPiHi, LibDown(Fn::Asin, a, std::asin(a))),
+                std::min(kHalfPiHi, LibUp(Fn::Asin, b, std::asin(b))),
                 all ? Definedness::Everywhere : Definedness::Possibly, all, u);
 }
 
@@ -598,8 +617,8 @@ Interval ArcCos(const Interval& u) {
         return Interval::Empty();
     const bool all = u.lo >= -1 && u.hi <= 1;
     const double a = std::max(u.lo, -1.0), b = std::min(u.hi, 1.0);
-    return Make(std::max(0.0, LibDown(Fn::Acos, std::acos(b))),
-                std::min(kPiHi, LibUp(Fn::Acos, std::acos(a))),
+    return Make(std::max(0.0, LibDown(Fn::Acos, b, std::acos(b))),
+                std::min(kPiHi, LibUp(Fn::Acos, a, std::acos(a))),
                 all ? Definedness::Everywhere : Definedness::Possibly, all, u);
 }
 
@@ -640,8 +659,11 @@ Interval ArcTan2(const Interval& u, const Interval& w) {
         for (double y : ys)
             for (double x : xs) {
                 const double v = std::atan2(y, x);
-                clo = std::min(clo, LibDown(Fn::Atan2, v));
-                chi = std::max(chi, LibUp(Fn::Atan2, v));
+                // atan2(0, x) is exactly 0 for x > 0 (a special case of
+                // the C library).
+                const bool exact = y == 0 && x > 0 && v == 0;
+                clo = std::min(clo, exact ? v : LibDown(Fn::Atan2, v));
+                chi = std::max(chi, exact ? v : LibUp(Fn::Atan2, v));
             }
         lo = std::max(lo, clo);
         hi = std::min(hi, chi);
@@ -664,7 +686,7 @@ Interval Cosh(const Interval& u) {
         lo = LibDown(Fn::Cosh, a);
     else if (u.hi < 0)
         lo = LibDown(Fn::Cosh, b);
-    return Make(std::max(lo, 1.0), std::max(LibUp(Fn::Cosh, a), LibUp(Fn::Cosh, b)),
+    return Make(std::max(lo, 1.0), std::max(LibUp(Fn::Cosh, u.lo, a), LibUp(Fn::Cosh, u.hi, b)),
                 Definedness::Everywhere, true, u);
 }
 
@@ -672,6 +694,110 @@ Interval Tanh(const Interval& u) {
     if (u.IsEmpty())
         return u;
     return Increasing(Fn::Tanh, ::Tanh, u, -1, 1);
+}
+
+namespace {
+
+// u with its enclosure cut to [lo, hi], its claims kept.
+Interval Part(const Interval& u, double lo, double hi) {
+    Interval r = u;
+    r.lo = lo;
+    r.hi = hi;
+    return r;
+}
+Interval Discontinuous(Interval r) {
+    r.continuous = false;
+    return r;
+}
+
+// The integer-valued steps of floor or ceil over u, split in the middle.
+bool StepPieces(const Interval& u, double (*step)(double), Interval& first, Interval& second) {
+    if (u.IsEmpty() || !std::isfinite(u.lo) || !std::isfinite(u.hi))
+        return false;
+    const double kl = step(u.lo), kh = step(u.hi);
+    if (!(kl < kh) || kh - kl > 0x1p52)
+        return false;
+    const double m = std::floor(kl + (kh - kl) / 2); // kl <= m < kh, all exact
+    first = Discontinuous(Make(kl, m, Definedness::Everywhere, false, u));
+    second = Discontinuous(Make(m + 1, kh, Definedness::Everywhere, false, u));
+    return true;
+}
+
+// mod(u, w) = u - m*|w| with m = trunc(u/w) the same integer over a part
+// of the box; over a box of dividends of one sign where m takes several
+// values, the values of the first half of the m's and those of the
+// second, each cut to the remainder's range.
+bool ModPieces(const Interval& u, const Interval& w, Interval& first, Interval& second) {
+    if (u.IsEmpty() || w.IsEmpty() || !(w.lo > 0 || w.hi < 0) || !(u.lo >= 0 || u.hi <= 0) ||
+        !std::isfinite(u.lo) || !std::isfinite(u.hi))
+        return false;
+    const Interval m = w.lo > 0 ? w : Neg(w); // |w|
+    const Interval q = Div(u, m);
+    const bool positive = u.lo >= 0;
+    const double kl = positive ? std::floor(q.lo) : std::ceil(q.lo);
+    const double kh = positive ? std::floor(q.hi) : std::ceil(q.hi);
+    if (!(kl < kh) || kh - kl > 0x1p52)
+        return false;
+    const double mid = std::floor(kl + (kh - kl) / 2);
+    const double rlo = positive ? 0 : -m.hi, rhi = positive ? m.hi : 0;
+    auto part = [&](double a, double b) {
+        const Interval r = Sub(u, Mul(Interval::Range(a, b), m));
+        return Discontinuous(Make(std::max(r.lo, rlo), std::min(r.hi, rhi),
+                                  Definedness::Everywhere, false, u, w));
+    };
+    first = part(kl, mid);
+    second = part(mid + 1, kh);
+    return true;
+}
+
+} // namespace
+
+bool Pieces(Operation operation, const Interval& u, const Interval& w, Interval& first,
+            Interval& second) {
+    switch (operation) {
+    case Operation::Floor:
+        return StepPieces(u, [](double v) { return std::floor(v); }, first, second);
+    case Operation::Ceil:
+        return StepPieces(u, [](double v) { return std::ceil(v); }, first, second);
+    case Operation::Tan: {
+        // One pole among the candidates and no other: tan increases from
+        // tan(lo) to +inf before it and from -inf to tan(hi) after it (a
+        // box wholly on one side lies in one of the two).
+        double kl, kh;
+        if (u.IsEmpty() || !QuarterTurns(u.lo, u.hi, kl, kh) || kh - kl > 2)
+            return false;
+        int poles = 0;
+        for (double k = kl; k <= kh; ++k)
+            poles += Quadrant(k) & 1;
+        if (poles != 1)
+            return false;
+        first = Discontinuous(
+            Make(LibDown(Fn::Tan, u.lo, ::Tan(u.lo)), kInf, Definedness::Possibly, false, u));
+        second = Discontinuous(
+            Make(-kInf, LibUp(Fn::Tan, u.hi, ::Tan(u.hi)), Definedness::Possibly, false, u));
+        return true;
+    }
+    case Operation::Div:
+        // A dividend away from 0 over a divisor on both sides of it: the
+        // quotients of the negative divisors and those of the positive ones.
+        if (u.IsEmpty() || w.IsEmpty() || !(w.lo < 0 && w.hi > 0) || (u.lo <= 0 && u.hi >= 0))
+            return false;
+        first = Discontinuous(Div(u, Part(w, w.lo, 0)));
+        second = Discontinuous(Div(u, Part(w, 0, w.hi)));
+        return true;
+    case Operation::Mod:
+        return ModPieces(u, w, first, second);
+    default:
+        return false;
+    }
+}
+
+bool PowIntPieces(const Interval& u, int n, Interval& first, Interval& second) {
+    if (n >= 0 || n % 2 == 0 || u.IsEmpty() || !(u.lo < 0 && u.hi > 0))
+        return false;
+    first = Discontinuous(WholePower(Part(u, u.lo, 0), n));
+    second = Discontinuous(WholePower(Part(u, 0, u.hi), n));
+    return true;
 }
 
 } // namespace interval

@@ -25,6 +25,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "expr/operations.h"
+
 enum class Definedness : uint8_t {
     Nowhere,    // at no point of the box
     Possibly,   // perhaps at some points; the enclosure covers those
@@ -88,6 +90,20 @@ Interval ArcTan2(const Interval& u, const Interval& w);
 Interval Sinh(const Interval& u);
 Interval Cosh(const Interval& u);
 Interval Tanh(const Interval& u);
+
+// Where an operation jumps or has a pole inside its operands' enclosures,
+// its values there fall into two pieces with a gap between them that one
+// enclosure must cover: floor and ceil over a step, tan over a pole, a
+// division whose divisor's enclosure holds 0 inside, a negative odd power
+// of a base whose enclosure does. Pieces gives two enclosures whose union
+// holds every value the operation takes where it is defined, each
+// decorated for the points whose value it holds (defined as claimed there,
+// never continuous: those points need not form one piece of the box).
+// False when the operation has no such split over these operands.
+bool Pieces(Operation operation, const Interval& u, const Interval& w, Interval& first,
+            Interval& second);
+// The same for u^n with a constant integer n.
+bool PowIntPieces(const Interval& u, int n, Interval& first, Interval& second);
 
 // The library functions whose results are widened, and by how many doubles
 // each bound moves outward in this build: the measured worst error of the

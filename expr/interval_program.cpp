@@ -1,5 +1,7 @@
 #include "expr/interval_program.h"
 
+#include <algorithm>
+
 #include "expr/expression.h"
 #include "expr/operation_rules.h"
 #include "expr/program.h"
@@ -102,18 +104,106 @@ bool IntervalProgram::Build(Expression& expression, const double* x, const doubl
     }
     if (code.empty() || code.back().code != static_cast<uint8_t>(ProgramOp::Stop))
         code.push_back(Instr());
+    saved.assign(kMaxSplits * registers.size(), Interval());
+    maySplit = false;
+    for (const Instr& in : code) {
+        const ProgramOp op = static_cast<ProgramOp>(in.code);
+        if (op == ProgramOp::PowIntA || op == ProgramOp::PowIntM) {
+            maySplit = maySplit || (in.exponent < 0 && in.exponent % 2 != 0);
+        } else if (IsOperation(op)) {
+            const Operation o = OperationOf(op);
+            maySplit = maySplit || o == Operation::Floor || o == Operation::Ceil ||
+                       o == Operation::Tan || o == Operation::Div || o == Operation::Mod;
+        }
+    }
     usable = true;
     return true;
+}
+
+void IntervalProgram::SetVariables(const Interval& x, const Interval& y) {
+    variables[0] = x;
+    variables[1] = y;
+    for (size_t i = 0; i < others.size(); ++i)
+        variables[2 + i] = Interval::Point(*others[i]);
 }
 
 Interval IntervalProgram::Evaluate(const Interval& x, const Interval& y) {
     if (!usable)
         return Interval();
-    variables[0] = x;
-    variables[1] = y;
-    for (size_t i = 0; i < others.size(); ++i)
-        variables[2 + i] = Interval::Point(*others[i]);
+    SetVariables(x, y);
     return Run();
+}
+
+size_t IntervalProgram::EvaluatePieces(const Interval& x, const Interval& y, Interval* pieces) {
+    if (!usable) {
+        pieces[0] = Interval();
+        return 1;
+    }
+    SetVariables(x, y);
+    size_t count = 0;
+    RunPieces(0, Interval(), 0, pieces, count);
+    return count;
+}
+
+// The program step by step, each step's rule chosen by a switch; where a
+// step splits, each piece runs the rest of the program on its own, with
+// the registers as they were at the split.
+void IntervalProgram::RunPieces(size_t pc, Interval acc, int splits, Interval* pieces,
+                                size_t& count) {
+    for (;; ++pc) {
+        const Instr& in = code[pc];
+        const ProgramOp op = static_cast<ProgramOp>(in.code);
+        Interval result, first, second;
+        bool split = false;
+        switch (op) {
+        case ProgramOp::Stop:
+            pieces[count++] = acc;
+            return;
+        case ProgramOp::Load:
+            acc = *in.a;
+            continue;
+        case ProgramOp::Spill:
+            *in.dst = acc;
+            continue;
+        case ProgramOp::PowIntA:
+        case ProgramOp::PowIntM:
+        case ProgramOp::SquareA:
+        case ProgramOp::SquareM: {
+            const bool onAccumulator = op == ProgramOp::PowIntA || op == ProgramOp::SquareA;
+            const Interval& u = onAccumulator ? acc : *in.a;
+            const int n = op == ProgramOp::SquareA || op == ProgramOp::SquareM ? 2 : in.exponent;
+            split = splits < kMaxSplits && interval::PowIntPieces(u, n, first, second);
+            if (!split)
+                result = ops::PowInt::Enclose(u, n);
+            break;
+        }
+        default: {
+            const Operation operation = OperationOf(op);
+            const int mode = ModeOf(op);
+            Interval u, w;
+            if (IsUnary(operation)) {
+                u = mode == 0 ? acc : *in.a;
+            } else {
+                u = mode == 0 ? acc : *in.a;
+                w = mode == 1 ? acc : *in.b;
+            }
+            split = splits < kMaxSplits && interval::Pieces(operation, u, w, first, second);
+            if (!split)
+                result = Enclose(operation, u, w);
+            break;
+        }
+        }
+        if (!split) {
+            acc = result;
+            continue;
+        }
+        Interval* save = saved.data() + static_cast<size_t>(splits) * registers.size();
+        std::copy(registers.begin(), registers.end(), save);
+        RunPieces(pc + 1, first, splits + 1, pieces, count);
+        std::copy(save, save + registers.size(), registers.begin());
+        RunPieces(pc + 1, second, splits + 1, pieces, count);
+        return;
+    }
 }
 
 // Threaded dispatch, as in the other interpreters: one indirect jump per

@@ -38,6 +38,18 @@ public:
     // No allocation.
     Interval Evaluate(const Interval& x, const Interval& y);
 
+    // The same enclosure in pieces, where a step jumps or has a pole over
+    // the box (see interval::Pieces): every value the expression takes
+    // over the box lies in one of the pieces written to `pieces` (their
+    // number is returned, at most kMaxPieces), each decorated for the
+    // points whose value it holds. Each path through the program splits at
+    // the first kMaxSplits steps that can split; no allocation.
+    static constexpr int kMaxSplits = 3;
+    static constexpr size_t kMaxPieces = size_t{1} << kMaxSplits;
+    size_t EvaluatePieces(const Interval& x, const Interval& y, Interval* pieces);
+    // Whether a step of the program can split at all.
+    bool MaySplit() const { return maySplit; }
+
     // The number of steps of one evaluation (its cost).
     size_t Steps() const { return code.size(); }
 
@@ -50,6 +62,8 @@ private:
         Interval* dst = nullptr;
     };
     Interval Run() const;
+    void SetVariables(const Interval& x, const Interval& y);
+    void RunPieces(size_t pc, Interval acc, int splits, Interval* pieces, size_t& count);
 
     std::vector<Instr> code;
     std::vector<Interval> registers, constants;
@@ -57,5 +71,8 @@ private:
     // each evaluation.
     std::vector<Interval> variables;
     std::vector<const double*> others;
+    // The registers saved at each split, kMaxSplits sets.
+    std::vector<Interval> saved;
     bool usable = false;
+    bool maySplit = false;
 };
