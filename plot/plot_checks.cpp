@@ -5,6 +5,12 @@
 
 #include "src/shown_text.h"
 
+PlotRefusal ExpressionRefusal(std::string_view text) {
+    // The text is quoted with its control characters escaped: the command
+    // line prints this message on a terminal.
+    return PlotRefusal{kUnableToEvaluate + EscapeControlCharacters(text), kExpressionCaption};
+}
+
 bool IsBlank(std::string_view text) {
     for (char c : text)
         if (!std::isspace(static_cast<unsigned char>(c)))
@@ -50,11 +56,8 @@ std::optional<PlotRefusal> CompileEquations(GraphMode mode, EquationSlots& texts
             curves.curves[i] = CompiledCurve::Compile(text, ModeVariable(mode));
             accepted = curves.curves[i] && curves.curves[i]->Program().Evaluate();
         }
-        // The text is quoted with its control characters escaped: the
-        // command line prints this message on a terminal.
         if (!accepted)
-            return PlotRefusal{kUnableToEvaluate + EscapeControlCharacters(text),
-                               kExpressionCaption};
+            return ExpressionRefusal(text);
     }
     if (mode == Parametric)
         for (int k = 0; k < 4; ++k)

@@ -21,6 +21,10 @@ inline constexpr char kUnpairedEquations[] = "Parametric equations must be in pa
 inline constexpr char kErrorCaption[] = "Error";
 inline constexpr char kExpressionCaption[] = "Error in expression";
 
+// The refusal of an equation's text that does not compile or evaluate:
+// kUnableToEvaluate and the text, its control characters escaped.
+PlotRefusal ExpressionRefusal(std::string_view text);
+
 // True when every character is white space (so also for the empty text).
 bool IsBlank(std::string_view text);
 

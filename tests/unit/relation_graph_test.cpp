@@ -2,10 +2,13 @@
 // in each mode, and how decided cells are painted among the curves.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "decide/graph_decisions.h"
 #include "document/graph_model.h"
 #include "plot/canvas.h"
 #include "plot/plot_checks.h"
@@ -75,8 +78,7 @@ TEST(RelationChecks, RectangularTakesRelationsOtherModesRefuseThem) {
         for (bool exact : {false, true}) {
             style.exactCurves = exact;
             const auto decided = SlotRelation(compiled, texts, style, c.mode, 1);
-            const bool wanted =
-                c.taken == Taken::Relation || (exact && c.mode == Rectangular);
+            const bool wanted = c.taken == Taken::Relation || (exact && c.mode == Rectangular);
             ASSERT_EQ(decided != nullptr, wanted) << "exact " << exact;
             if (!decided)
                 continue;
@@ -158,7 +160,10 @@ TEST(RelationPaint, EachClassBlendsTheSlotColourOverWhatLiesBelow) {
          {{0, std::make_shared<CellMap>(CellMap{kW, 1, false, {T, T, T, T}})}},
          {0x000000, 0x000000, 0x000000, 0x000000, kBack, kBack, kBack, kBack}},
         // Exact curves: the curve is its map, and no samples are drawn.
-        {"exact curve from its map", {"x"}, true, {{0, Map(true, {N, N, N, N, N, W, N, N})}},
+        {"exact curve from its map",
+         {"x"},
+         true,
+         {{0, Map(true, {N, N, N, N, N, W, N, N})}},
          {0x000000, 0x000000, 0x000000, 0x000000, kBack, kRed, kBack, kBack}},
         {"exact curve without a map draws nothing",
          {"x"},
@@ -204,3 +209,57 @@ TEST(RelationPaint, EachClassBlendsTheSlotColourOverWhatLiesBelow) {
 }
 
 } // namespace
+
+// The pixels' cells are centred on the points the curves are sampled at:
+// every sample a curve puts on the picture lies in a cell where its exact
+// form y = f(x) is not "nowhere", and a decided slot with no time left
+// still has its coarse map.
+TEST(DecideGraph, ExactCurvesHoldAtTheirSamplesInEverySlot) {
+    const EquationSlots texts = {"sin(x)",   "x^2/5-4",       "1/x",       "tan(x)",
+                                 "floor(x)", "y = sin(40/x)", "x^2+y^2<=4"};
+    for (const auto& [width, height, wait] : {std::tuple{97, 61, 2000}, std::tuple{40, 30, 0}}) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+        Plotter plotter;
+        plotter.SetCanvas(nullptr, 0, width, height);
+        plotter.SetRange(-6, 7, -5, 4.5);
+        CompiledGraph graph;
+        EquationSlots checked = texts;
+        ASSERT_FALSE(CompileEquations(Rectangular, checked, graph));
+        GraphStyle style;
+        style.exactCurves = true;
+        DecideLimits limits;
+        limits.deadline = DeadlineAfter(wait);
+        const RelationMaps maps = DecideGraph(graph, checked, style, plotter, limits);
+        for (size_t i = 0; i < 8; ++i) {
+            SCOPED_TRACE(checked[i]);
+            ASSERT_EQ(maps[i] != nullptr, !checked[i].empty());
+            if (!maps[i])
+                continue;
+            EXPECT_EQ(maps[i]->width, width);
+            EXPECT_EQ(maps[i]->height, height);
+            if (!graph.curves[i])
+                continue;
+            for (int32_t c = 0; c < width; ++c) {
+                const double x = plotter.xMin + (plotter.xMax - plotter.xMin) * c / width;
+                const double y = graph.curves[i]->At(x);
+                const int32_t r = plotter.YToRow(y);
+                if (std::isfinite(y) && r >= 0 && r < height) {
+                    EXPECT_NE(maps[i]->At(c, r), CellState::Nowhere) << "x " << x << " y " << y;
+                }
+            }
+        }
+    }
+    // Nothing to decide in the other modes, nor for curves without Exact
+    // curves.
+    Plotter plotter;
+    plotter.SetCanvas(nullptr, 0, 10, 10);
+    CompiledGraph graph = CompileCurves(Polar, {"t"});
+    GraphStyle style;
+    style.exactCurves = true;
+    for (const auto& map : DecideGraph(graph, {"t"}, style, plotter, DecideLimits{}))
+        EXPECT_FALSE(map);
+    graph = CompileCurves(Rectangular, {"x"});
+    style.exactCurves = false;
+    for (const auto& map : DecideGraph(graph, {"x"}, style, plotter, DecideLimits{}))
+        EXPECT_FALSE(map);
+}
