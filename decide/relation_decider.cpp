@@ -97,6 +97,19 @@ struct RelationDecider::Engine {
     std::vector<Truth> truth;
     Interval pieces[IntervalProgram::kMaxPieces];
 
+    // The proofs, when kept; `cell` is the cell being decided.
+    std::vector<CellWitness>* log = nullptr;
+    uint32_t cell = 0;
+    void Keep(const Interval& x, const Interval& y) {
+        if (log) {
+            CellWitness w;
+            w.cell = cell;
+            w.x = x;
+            w.y = y;
+            log->push_back(w);
+        }
+    }
+
     // Stopping.
     const DecideLimits* limits = nullptr;
     bool refining = false; // past the coarse pass: the deadline applies
@@ -191,6 +204,7 @@ struct RelationDecider::Engine {
         const double ys[3] = {v1, Mid(v1, v2), v2};
         static constexpr int kPoints[5][2] = {{1, 1}, {0, 0}, {2, 2}, {0, 2}, {2, 0}};
         bool negative = false, positive = false;
+        Interval negativeAt[2], positiveAt[2];
         for (const auto& point : kPoints) {
             Interval px, py;
             if (!CellPoint(xs[point[0]], x0, x1, u1, u2, px) ||
@@ -200,14 +214,40 @@ struct RelationDecider::Engine {
                 // Only the sign of the "=" pair's difference is needed.
                 const Interval v = relation->Difference(e).Evaluate(px, py);
                 const int s = ProvenSign(v);
-                negative = negative || s < 0;
-                positive = positive || s > 0;
-                if ((negative && positive) || Compare(Comparison::Equal, v) == Truth::True)
+                if (s < 0 && !negative) {
+                    negative = true;
+                    negativeAt[0] = px;
+                    negativeAt[1] = py;
+                }
+                if (s > 0 && !positive) {
+                    positive = true;
+                    positiveAt[0] = px;
+                    positiveAt[1] = py;
+                }
+                if (Compare(Comparison::Equal, v) == Truth::True) {
+                    Keep(px, py);
                     return true;
+                }
+                if (negative && positive) {
+                    if (log) {
+                        CellWitness w;
+                        w.cell = cell;
+                        w.kind = CellWitness::Kind::SignChange;
+                        w.x = negativeAt[0];
+                        w.y = negativeAt[1];
+                        w.x2 = positiveAt[0];
+                        w.y2 = positiveAt[1];
+                        w.pair = static_cast<uint32_t>(e);
+                        log->push_back(w);
+                    }
+                    return true;
+                }
                 continue;
             }
-            if (Box(px, py) == Truth::True)
+            if (Box(px, py) == Truth::True) {
+                Keep(px, py);
                 return true;
+            }
         }
         return false;
     }
@@ -215,6 +255,7 @@ struct RelationDecider::Engine {
     // Decides one cell by splitting its enclosure into sub-boxes down to
     // `depth` levels (at most `budget` boxes).
     CellState Explore(int32_t c, int32_t r, int depth, uint32_t budget) {
+        cell = static_cast<uint32_t>(r) * static_cast<uint32_t>(grid.width) + c;
         const Interval& x0 = edges.x[c];
         const Interval& x1 = edges.x[c + 1];
         const Interval& y0 = edges.y[r + 1];
@@ -248,6 +289,8 @@ struct RelationDecider::Engine {
             if (t == Truth::True) {
                 allFalse = false;
                 if (Meets(n.u1, n.u2, x0, x1) && Meets(n.v1, n.v2, y0, y1)) {
+                    if (!found)
+                        Keep(bx, by);
                     found = true;
                     if (equation || !allTrue)
                         return CellState::Somewhere;
@@ -286,8 +329,12 @@ struct RelationDecider::Engine {
         }
         if (stopped)
             return found ? CellState::Somewhere : CellState::Undecided;
-        if (allTrue)
+        if (allTrue) {
+            // The leaves cover the cell's enclosure, which is then a proof.
+            if (!found)
+                Keep(Interval::Range(x0.lo, x1.hi), Interval::Range(y0.lo, y1.hi));
             return equation ? CellState::Somewhere : CellState::Throughout;
+        }
         if (found)
             return CellState::Somewhere;
         return allFalse ? CellState::Nowhere : CellState::Undecided;
@@ -305,6 +352,11 @@ RelationDecider::RelationDecider(std::unique_ptr<CompiledRelation> relation, con
 }
 
 RelationDecider::~RelationDecider() = default;
+
+void RelationDecider::RecordWitnesses(std::vector<CellWitness>* log) {
+    if (engine)
+        engine->log = log;
+}
 
 bool RelationDecider::Run(const DecideLimits& limits,
                           const std::function<void(const CellMap&)>& progress) {
@@ -338,9 +390,15 @@ bool RelationDecider::Run(const DecideLimits& limits,
         }
         if (t == Truth::True) {
             fill(b.c0, b.c1, b.r0, b.r1, holds);
+            for (int32_t r = b.r0; e.log && r < b.r1; ++r)
+                for (int32_t c = b.c0; c < b.c1; ++c) {
+                    e.cell = static_cast<uint32_t>(r) * W + c;
+                    e.Keep(bx, by);
+                }
             continue;
         }
         if (b.c1 - b.c0 == 1 && b.r1 - b.r0 == 1) {
+            e.cell = static_cast<uint32_t>(b.r0) * W + b.c0;
             if (e.Witness(b.c0, b.r0, bx.lo, bx.hi, by.lo, by.hi))
                 map.states[static_cast<size_t>(b.r0) * W + b.c0] = CellState::Somewhere;
             continue;
@@ -375,8 +433,7 @@ bool RelationDecider::Run(const DecideLimits& limits,
         if (map.states[i] == CellState::Undecided)
             open.push_back(static_cast<uint32_t>(i));
     auto last = std::chrono::steady_clock::now();
-    constexpr int kMaxDepth = 24;
-    for (int depth = 1; depth <= kMaxDepth && !open.empty() && !e.stopped; ++depth) {
+    for (int depth = 1; depth <= limits.maxDepth && !open.empty() && !e.stopped; ++depth) {
         const uint32_t budget = depth <= 6 ? 1u << (2 * depth) : 1u << 13;
         size_t kept = 0;
         for (size_t k = 0; k < open.size(); ++k) {

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "decide/cell_grid.h"
 #include "plot/cell_map.h"
@@ -29,8 +30,24 @@ struct DecideLimits {
     std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
     // Set from another thread to stop as soon as possible (checked often).
     const std::atomic<bool>* cancel = nullptr;
+    // How deep refinement splits a cell: at most 4^maxDepth sub-boxes.
+    int maxDepth = 24;
     // How often `progress` is called during a long pass.
     std::chrono::milliseconds progressInterval{25};
+};
+
+// How a cell's solution was proven, kept on request for checking the
+// decider: a box meeting the cell throughout which the relation holds (a
+// point is a thin box), or the sign change of one "=" pair's difference
+// between two points of the cell, the difference continuous on a box that
+// holds both and every other pair holding throughout it.
+struct CellWitness {
+    enum class Kind : uint8_t { Box, SignChange };
+    uint32_t cell = 0; // row * width + column
+    Kind kind = Kind::Box;
+    Interval x, y;   // the box, or the first point's enclosure
+    Interval x2, y2; // the second point's enclosure (SignChange)
+    uint32_t pair = 0;
 };
 
 class RelationDecider {
@@ -49,6 +66,10 @@ public:
     // the end. True when every cell is decided.
     bool Run(const DecideLimits& limits,
              const std::function<void(const CellMap&)>& progress = nullptr);
+
+    // Keeps the proof of every cell found to hold somewhere (or, in a block
+    // found to hold throughout, the block's box) in `log`, when not null.
+    void RecordWitnesses(std::vector<CellWitness>* log);
 
     const CellMap& Map() const { return map; }
     size_t Undecided() const { return map.Count(CellState::Undecided); }

@@ -209,6 +209,40 @@ TEST(Interval, LibraryErrorsStayWithinTheWidening) {
     }
 }
 
+// The special values the interval rules keep exact (a point where a
+// function is 0 or 1 stays one number): each library must return them
+// exactly, and the rules must give them back as single numbers.
+TEST(Interval, LibrarySpecialValuesAreExact) {
+    struct Row {
+        const char* name;
+        double (*volatile f)(double);
+        Interval (*rule)(const Interval&);
+        double at, value;
+    };
+    const Row rows[] = {
+        {"sin", [](double x) { return std::sin(x); }, interval::Sin, 0, 0},
+        {"tan", [](double x) { return std::tan(x); }, interval::Tan, 0, 0},
+        {"asin", [](double x) { return std::asin(x); }, interval::ArcSin, 0, 0},
+        {"atan", [](double x) { return std::atan(x); }, interval::ArcTan, 0, 0},
+        {"sinh", [](double x) { return std::sinh(x); }, interval::Sinh, 0, 0},
+        {"tanh", [](double x) { return std::tanh(x); }, interval::Tanh, 0, 0},
+        {"cos", [](double x) { return std::cos(x); }, interval::Cos, 0, 1},
+        {"cosh", [](double x) { return std::cosh(x); }, interval::Cosh, 0, 1},
+        {"exp", [](double x) { return std::exp(x); }, interval::Exp, 0, 1},
+        {"log", [](double x) { return std::log(x); }, interval::Log, 1, 0},
+        {"acos", [](double x) { return std::acos(x); }, interval::ArcCos, 1, 0},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(row.f(row.at), row.value) << row.name;
+        const Interval r = row.rule(Interval::Point(row.at));
+        EXPECT_EQ(r.lo, row.value) << row.name;
+        EXPECT_EQ(r.hi, row.value) << row.name;
+    }
+    const Interval a = interval::ArcTan2(Interval::Point(0), Interval::Point(3));
+    EXPECT_EQ(a.lo, 0);
+    EXPECT_EQ(a.hi, 0);
+}
+
 // Every interval rule against MPFR at points of random intervals: where the
 // operation is defined at the point its exact value lies in the enclosure
 // and the result is not "nowhere"; where it is not, the result is not
@@ -264,6 +298,58 @@ TEST(Interval, EveryRuleEnclosesTheExactValues) {
         }
     }
     std::printf("%ld points checked\n", checks);
+    EXPECT_EQ(failures, 0);
+}
+
+// The pieces of the operations that jump or have poles, against MPFR:
+// wherever the operation is defined at a point of the operands, its exact
+// value lies in a piece that is not "nowhere".
+TEST(Interval, PiecesHoldEveryValue) {
+    constexpr int kIntervals = 4000, kPoints = 8;
+    struct Split {
+        Operation operation;
+        int power; // for integer powers: n; otherwise 0
+    };
+    const Split splits[] = {{Operation::Floor, 0}, {Operation::Ceil, 0}, {Operation::Tan, 0},
+                            {Operation::Div, 0},   {Operation::Mod, 0},  {Operation::Pow, -1},
+                            {Operation::Pow, -3}};
+    Random random(2801);
+    Big exact(kPrecision);
+    long checks = 0, splitCount = 0;
+    int failures = 0;
+    for (const Split& split : splits) {
+        for (int i = 0; i < kIntervals; ++i) {
+            const Interval u = random.Any();
+            Interval w = split.power ? Interval::Point(split.power) : random.Any();
+            if (split.operation == Operation::Mod && random.Int(0, 1))
+                w = Interval::Point(random.Sign() * random.Int(1, 7) / 2.0);
+            Interval first, second;
+            const bool pieces = split.power ? interval::PowIntPieces(u, split.power, first, second)
+                                            : interval::Pieces(split.operation, u, w, first, second);
+            if (!pieces)
+                continue;
+            ++splitCount;
+            for (int k = 0; k < kPoints; ++k) {
+                const double a = random.Inside(u), b = random.Inside(w);
+                if (!Exact(split.operation, a, b, exact.get()))
+                    continue;
+                auto holds = [&](const Interval& p) {
+                    return p.defined != Definedness::Nowhere && mpfr_cmp_d(exact.get(), p.lo) >= 0 &&
+                           mpfr_cmp_d(exact.get(), p.hi) <= 0;
+                };
+                ++checks;
+                if (!holds(first) && !holds(second) && ++failures <= 10)
+                    ADD_FAILURE() << "operation " << static_cast<int>(split.operation) << " ^"
+                                  << split.power << " at " << a << ", " << b << " (exact "
+                                  << mpfr_get_d(exact.get(), MPFR_RNDN) << ") over [" << u.lo
+                                  << ", " << u.hi << "] x [" << w.lo << ", " << w.hi
+                                  << "] gives [" << first.lo << ", " << first.hi << "] and ["
+                                  << second.lo << ", " << second.hi << "]";
+            }
+        }
+    }
+    std::printf("%ld splits, %ld points checked\n", splitCount, checks);
+    EXPECT_GT(splitCount, 1000);
     EXPECT_EQ(failures, 0);
 }
 
