@@ -33,8 +33,9 @@ const char kAnalyzeAbout[] =
     "  it left), and one not finished in its share says \"value yN x=X stopped\"\n"
     "  or \"integral yN a=A b=B stopped\". Whatever finishes in time is the same\n"
     "  on every run. Numbers print as \"%.17g\". The Plot command's checks\n"
-    "  apply; a refusal prints its message and exits with 2. Any argument that\n"
-    "  is not an option is an equation; \"--\" ends the options.";
+    "  apply; a refusal prints its message and exits with 2. A relation (an\n"
+    "  equation such as x^2+y^2=25) takes its slot but lists nothing. Any\n"
+    "  argument that is not an option is an equation; \"--\" ends the options.";
 
 } // namespace
 
@@ -59,17 +60,21 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
     EquationSlots equations;
     for (size_t i = 0; i < options.equations.size(); ++i)
         equations[i] = options.equations[i];
+    CompiledGraph compiled;
     auto refusal = AcceptRange(plotter, options.x.first, options.x.second, -10, 10);
     if (!refusal)
-        refusal = AcceptEquations(plotter, equations);
+        refusal = CompileEquations(plotter.mode, equations, compiled);
     if (refusal) {
         std::fprintf(stderr, "%s\n", refusal->text.c_str());
         return 2;
     }
 
+    // Relations have no points, values or integrals: their slots are read
+    // as empty ones.
     std::array<std::string, 8> texts;
     for (int i = 0; i < 8; ++i)
-        texts[i] = equations[i];
+        if (!compiled.relations[i])
+            texts[i] = equations[i];
     // Every line is computed before the output is written in one piece.
     std::string out;
     for (const std::string& line :

@@ -8,6 +8,7 @@
 
 #include "cli/analyze.h"
 #include "cli/arguments.h"
+#include "cli/decide.h"
 #include "cli/eval.h"
 #include "cli/plot.h"
 #include "src/zr_file_calls.h"
@@ -25,6 +26,7 @@ const char kUsage[] =
     "usage: orvanta-cli eval [FILE]\n"
     "       orvanta-cli plot [OPTIONS] -o FILE EQUATION...   (orvanta-cli plot --help)\n"
     "       orvanta-cli analyze [OPTIONS] EQUATION...        (orvanta-cli analyze --help)\n"
+    "       orvanta-cli decide [OPTIONS] -o MAP.png RELATION  (orvanta-cli decide --help)\n"
     "       orvanta-cli --help\n";
 
 const char kEvalHelp[] =
@@ -96,8 +98,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> rest(
         arguments.size() > 2 ? arguments.begin() + 2 : arguments.end(), arguments.end());
     if (first == "--help" || first == "-h") {
-        const std::string help =
-            std::string(kUsage) + "\n" + kEvalHelp + "\n" + PlotHelp() + "\n" + AnalyzeHelp();
+        const std::string help = std::string(kUsage) + "\n" + kEvalHelp + "\n" + PlotHelp() + "\n" +
+                                 AnalyzeHelp() + "\n" + DecideHelp();
         return WriteAll(help.c_str(), stdout) ? 0 : 1;
     }
     if (first == "eval")
@@ -106,6 +108,8 @@ int main(int argc, char** argv) {
         return RunPlot(rest);
     if (first == "analyze")
         return RunAnalyze(rest);
+    if (first == "decide")
+        return RunDecide(rest);
     std::fputs(kUsage, stderr);
     return 2;
 }

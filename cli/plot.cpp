@@ -9,6 +9,7 @@
 #include "cli/command_line.h"
 #include "cli/eval.h"
 #include "cli/plot_options.h"
+#include "decide/graph_decisions.h"
 #include "document/document_file.h"
 #include "plot/canvas.h"
 #include "plot/export_image.h"
@@ -20,8 +21,9 @@
 const char kPlotUsage[] =
     "usage: orvanta-cli plot [--graph FILE.orv] [--mode rectangular|parametric|polar]\n"
     "                        [--x MIN MAX] [--y MIN MAX] [--t START STOP] [--size WxH]\n"
-    "                        [--no-axes] [--smooth] [--background RRGGBB] [--axis-color RRGGBB]\n"
-    "                        [--color N RRGGBB]... [--save FILE.orv] -o FILE EQUATION...\n";
+    "                        [--no-axes] [--smooth] [--exact] [--time-limit MS]\n"
+    "                        [--background RRGGBB] [--axis-color RRGGBB] [--color N RRGGBB]...\n"
+    "                        [--save FILE.orv] -o FILE EQUATION...\n";
 
 namespace {
 
@@ -35,6 +37,14 @@ const char kPlotAbout[] =
     "  Defaults: x, y and t from -10 to\n"
     "  10, 800x600, axes on, the default colours. Parametric mode pairs the\n"
     "  slots (1,2), (3,4), (5,6), (7,8) as x(t), y(t).\n"
+    "  In rectangular mode an equation may be a relation of x and y, such as\n"
+    "  x^2+y^2=25 or 0<=y<sqrt(x): each pixel is decided as the window decides\n"
+    "  it (painted where the relation provably holds, shaded where an\n"
+    "  inequality holds throughout, left where it provably holds nowhere, half\n"
+    "  painted where that is not proven in time). The command waits up to\n"
+    "  --time-limit milliseconds (default 10000) for the decision of all of\n"
+    "  them; --exact decides the curves y = f(x) in the same way instead of\n"
+    "  joining their samples (and so they are not smoothed).\n"
     "  --graph FILE.orv starts from a saved graph instead of the defaults: the\n"
     "  options given change its values, and equations given replace all eight\n"
     "  of its equations. --save FILE.orv writes the graph as a document that\n"
@@ -94,13 +104,25 @@ int SaveFailure(const std::string& path, const std::string& reason) {
     return 1;
 }
 
-int WriteImage(Plotter& plotter, CompiledGraph& graph, GraphStyle style,
-               const PlotOptions& options) {
+// The relations (and with --exact the curves) decided over the plotter's
+// pixels, as the window shows them once their decision has ended.
+RelationMaps Decide(const Plotter& plotter, const CompiledGraph& graph,
+                    const EquationSlots& equations, const GraphStyle& style,
+                    const PlotOptions& options) {
+    DecideLimits limits;
+    limits.deadline = DeadlineAfter(options.timeLimitMs);
+    return DecideGraph(graph, equations, style, plotter, limits);
+}
+
+int WriteImage(Plotter& plotter, CompiledGraph& graph, const EquationSlots& equations,
+               GraphStyle style, const PlotOptions& options) {
     std::string reason;
+    style.exactCurves = options.exact;
     if (EndsWithInAnyCase(options.output, ".svg")) {
         // The document needs the size alone, no pixels.
         plotter.SetCanvas(nullptr, 0, options.width, options.height);
-        if (!SaveSvg(GraphSvg(plotter, graph, style), options.output.c_str(), &reason))
+        const RelationMaps maps = Decide(plotter, graph, equations, style, options);
+        if (!SaveSvg(GraphSvg(plotter, graph, style, &maps), options.output.c_str(), &reason))
             return SaveFailure(options.output, reason);
         return 0;
     }
@@ -120,7 +142,8 @@ int WriteImage(Plotter& plotter, CompiledGraph& graph, GraphStyle style,
         }
     }
     plotter.SetCanvas(canvas.bits(), canvas.Stride(), canvas.Width(), canvas.Height());
-    RenderGraph(plotter, graph, style);
+    const RelationMaps maps = Decide(plotter, graph, equations, style, options);
+    RenderGraph(plotter, graph, style, &maps);
     const bool saved = png ? SavePNG(*exportImage, options.output.c_str(), &reason)
                            : canvas.SaveBMP(options.output.c_str(), &reason);
     return saved ? 0 : SaveFailure(options.output, reason);
@@ -177,5 +200,5 @@ int RunPlot(const std::vector<std::string>& arguments) {
     }
     if (options.output.empty())
         return 0;
-    return WriteImage(plotter, compiled, document.style, options);
+    return WriteImage(plotter, compiled, equations, document.style, options);
 }

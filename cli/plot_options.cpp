@@ -15,25 +15,6 @@ bool ParseColor(const std::string& text, uint32_t& color) {
     return ParseHexColor(text, "", color);
 }
 
-struct ImageSize {
-    int32_t width, height;
-};
-
-// WxH, each from 1 to 32767.
-bool ParseSize(const std::string& text, ImageSize& size) {
-    char* end;
-    const long w = std::strtol(text.c_str(), &end, 10);
-    if (end == text.c_str() || *end != 'x' || !(end[1] >= '0' && end[1] <= '9'))
-        return false;
-    const char* rest = end + 1;
-    const long h = std::strtol(rest, &end, 10);
-    if (*end != '\0' || w < 1 || h < 1 || w > 32767 || h > 32767 || text[0] < '0' || text[0] > '9')
-        return false;
-    size.width = static_cast<int32_t>(w);
-    size.height = static_cast<int32_t>(h);
-    return true;
-}
-
 // rectangular, parametric or polar.
 bool ParseMode(const std::string& text, GraphMode& mode) {
     static const std::pair<const char*, GraphMode> kModes[] = {
@@ -73,6 +54,52 @@ bool ParseNumber(const std::string& text, double& value) {
     return !text.empty() && text.back() != ' ' && ReadNumber(text, value);
 }
 
+bool ParseSize(const std::string& text, ImageSize& size) {
+    char* end;
+    const long w = std::strtol(text.c_str(), &end, 10);
+    if (end == text.c_str() || *end != 'x' || !(end[1] >= '0' && end[1] <= '9'))
+        return false;
+    const char* rest = end + 1;
+    const long h = std::strtol(rest, &end, 10);
+    if (*end != '\0' || w < 1 || h < 1 || w > 32767 || h > 32767 || text[0] < '0' || text[0] > '9')
+        return false;
+    size.width = static_cast<int32_t>(w);
+    size.height = static_cast<int32_t>(h);
+    return true;
+}
+
+bool ParseTimeLimit(const std::string& text, int64_t& milliseconds) {
+    if (text.empty() || text.size() > 12)
+        return false;
+    int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    milliseconds = value;
+    return true;
+}
+
+void DeclareTimeLimit(CommandLine& line, int64_t& milliseconds) {
+    line.Option("--time-limit", "MS", "MS", 1,
+                "How long relations may take to decide, in milliseconds (default 10000)",
+                [out = &milliseconds](const std::vector<std::string>& v) {
+                    *out = Value("--time-limit", v[0], ParseTimeLimit,
+                                 "a whole number of milliseconds");
+                });
+}
+
+void DeclareSize(CommandLine& line, int32_t& width, int32_t& height, const char* description) {
+    line.Option("--size", "WxH", "WxH", 1, description,
+                [w = &width, h = &height](const std::vector<std::string>& v) {
+                    const ImageSize size =
+                        Value("--size", v[0], ParseSize, "WxH with each from 1 to 32767");
+                    *w = size.width;
+                    *h = size.height;
+                });
+}
+
 bool EndsWithInAnyCase(const std::string& name, const char* suffix) {
     const size_t n = std::strlen(suffix);
     if (name.size() < n)
@@ -105,16 +132,13 @@ void DeclarePlotOptions(CommandLine& line, PlotOptions& options) {
     line.Option("--t", "START STOP", "NUMBER", 2,
                 "The range of t in parametric and polar mode (default -10 10)",
                 [&](const Values& v) { options.t = Numbers("--t", v); });
-    line.Option("--size", "WxH", "WxH", 1, "The image size in pixels (default 800x600)",
-                [&](const Values& v) {
-                    const ImageSize size =
-                        Value("--size", v[0], ParseSize, "WxH with each from 1 to 32767");
-                    options.width = size.width;
-                    options.height = size.height;
-                });
+    DeclareSize(line, options.width, options.height, "The image size in pixels (default 800x600)");
     line.Flag("--no-axes", "Leave the axes out", [&] { options.noAxes = true; });
     line.Flag("--smooth", "Draw the curves anti-aliased (PNG and BMP)",
               [&] { options.smooth = true; });
+    line.Flag("--exact", "Draw the curves y = f(x) cell by cell, as the relations y = f(x)",
+              [&] { options.exact = true; });
+    DeclareTimeLimit(line, options.timeLimitMs);
     line.Option("--background", "RRGGBB", "RRGGBB", 1, "The background colour",
                 [&](const Values& v) {
                     options.background = Value("--background", v[0], ParseColor, "a colour RRGGBB");

@@ -11,6 +11,9 @@
 
 #include "plot/plotter.h"
 
+// How long orvanta-cli waits for the decision of relations by default.
+inline constexpr int64_t kDefaultTimeLimitMs = 10000;
+
 // What the arguments say; an option not given stays empty, so that a
 // document opened with --graph keeps its own value.
 struct PlotOptions {
@@ -22,6 +25,8 @@ struct PlotOptions {
     int32_t width = 800, height = 600;
     bool noAxes = false;
     bool smooth = false; // --smooth: anti-aliased curves in PNG and BMP
+    bool exact = false;  // --exact: curves decided cell by cell, as relations
+    int64_t timeLimitMs = kDefaultTimeLimitMs; // --time-limit: the wait for relations
     std::optional<uint32_t> background, axisColor;
     std::array<std::optional<uint32_t>, 8> colors;
     std::vector<std::string> equations; // in order; empty when none is given
@@ -38,6 +43,17 @@ void DeclarePlotOptions(CommandLine& line, PlotOptions& options);
 // A whole argument read as a number by strtod; false (value unspecified)
 // when the text is empty or anything follows the number.
 bool ParseNumber(const std::string& text, double& value);
+
+struct ImageSize {
+    int32_t width, height;
+};
+// WxH, each from 1 to 32767.
+bool ParseSize(const std::string& text, ImageSize& size);
+// A time in whole milliseconds: decimal digits alone, at most 12 of them.
+bool ParseTimeLimit(const std::string& text, int64_t& milliseconds);
+// The options --time-limit MS and --size WxH read into these values.
+void DeclareTimeLimit(CommandLine& line, int64_t& milliseconds);
+void DeclareSize(CommandLine& line, int32_t& width, int32_t& height, const char* description);
 
 // Whether `name` ends in `suffix` (lower case), in any case.
 bool EndsWithInAnyCase(const std::string& name, const char* suffix);

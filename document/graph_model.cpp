@@ -10,6 +10,7 @@ std::optional<PlotRefusal> GraphModel::AcceptEquations(EquationSlots texts) {
     if (!refusal) {
         equations = std::move(texts);
         compiled = std::move(curves);
+        relationMaps = {};
     }
     return refusal;
 }
@@ -17,14 +18,15 @@ std::optional<PlotRefusal> GraphModel::AcceptEquations(EquationSlots texts) {
 void GraphModel::ClearEquations() {
     equations = {};
     compiled = std::make_shared<CompiledGraph>();
+    relationMaps = {};
 }
 
 void GraphModel::Render() {
-    RenderGraph(plotter, *compiled, style);
+    RenderGraph(plotter, *compiled, style, &relationMaps);
 }
 
 std::string GraphModel::Svg() {
-    return GraphSvg(plotter, *compiled, style);
+    return GraphSvg(plotter, *compiled, style, &relationMaps);
 }
 
 GraphDocument GraphModel::Document() const {
@@ -39,5 +41,6 @@ GraphDocument GraphModel::Document() const {
     document.equations = equations;
     document.style = style;
     document.style.smoothCurves = false;
+    document.style.exactCurves = false;
     return document;
 }

@@ -35,15 +35,18 @@ struct GraphModel {
 
     // Checks `texts` as the Plot command does for the plotter's mode (see
     // CompileEquations); when they pass they become the equations, with the
-    // curves the checks compiled. On a refusal nothing changes.
+    // curves and relations the checks compiled, and no relation is decided
+    // yet (relationMaps empty). On a refusal nothing changes.
     std::optional<PlotRefusal> AcceptEquations(EquationSlots texts);
-    // No equations, no curves.
+    // No equations, no curves, no relation maps.
     void ClearEquations();
-    // Draws the graph into the plotter's pixels (see RenderGraph).
+    // Draws the graph into the plotter's pixels with its relation maps (see
+    // RenderGraph).
     void Render();
     // The graph as an SVG document (see GraphSvg); empty when memory runs out.
     std::string Svg();
     // The graph as a document: mode, view, step, equations and style, the
-    // smooth curves left off (a display preference, not part of a document).
+    // smooth and exact curves left off (display preferences, not part of a
+    // document).
     GraphDocument Document() const;
 };

@@ -55,6 +55,28 @@ std::unique_ptr<CompiledGraph> CompiledGraph::Copy() const {
     return copy;
 }
 
+bool IsRelationText(std::string_view text) {
+    if (!HasComparison(text))
+        return false;
+    if (!IsAssignmentText(text))
+        return true;
+    // As the check of a curve: it compiles and evaluates at x = 0.
+    const std::unique_ptr<CompiledCurve> curve = CompiledCurve::Compile(text, "x");
+    return !curve || !curve->Program().Evaluate();
+}
+
+std::unique_ptr<CompiledRelation> SlotRelation(const CompiledGraph& graph,
+                                               const EquationSlots& slots, const GraphStyle& style,
+                                               int32_t mode, size_t slot) {
+    if (mode != Rectangular || slot >= slots.size())
+        return nullptr;
+    if (graph.relations[slot])
+        return graph.relations[slot]->Copy();
+    if (style.exactCurves && graph.curves[slot] && !slots[slot].empty())
+        return CompiledRelation::FromCurve(slots[slot]);
+    return nullptr;
+}
+
 std::string_view ModeVariable(int32_t mode) {
     switch (mode) {
     case Rectangular:

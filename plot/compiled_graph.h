@@ -10,6 +10,7 @@
 
 #include "expr/expression.h"
 #include "expr/symbols.h"
+#include "plot/graph_style.h"
 #include "plot/relation.h"
 
 // One equation compiled over a symbol table of its own that holds the
@@ -83,6 +84,23 @@ struct CompiledGraph {
     // curve that cannot be copied (no memory) is null in the copy.
     std::unique_ptr<CompiledGraph> Copy() const;
 };
+
+// The eight equation slots in order; an empty text is an empty slot.
+using EquationSlots = std::array<std::string, 8>;
+
+// Whether Rectangular mode takes `text` as a relation: it has a comparison
+// and is not an assignment of the language that the Plot command's check of
+// a curve accepts. "y = x^2" and "a = x" stay the curves they have always
+// been; "x = y^2" and "1 = 1", which no curve ever drew, are relations.
+bool IsRelationText(std::string_view text);
+
+// The relation slot `slot` of a graph of `mode` is decided as, for the
+// caller to own: a copy of the slot's relation, or, with the style's Exact
+// curves in Rectangular mode, its curve's text as the relation y = f(x).
+// Null when the slot needs no decision (or memory runs out).
+std::unique_ptr<CompiledRelation> SlotRelation(const CompiledGraph& graph,
+                                               const EquationSlots& slots, const GraphStyle& style,
+                                               int32_t mode, size_t slot);
 
 // The variable the equations of `mode` are compiled for: "x" in Rectangular
 // mode, "t" in Parametric and Polar mode, none for any other value.

@@ -1,9 +1,13 @@
 // Where traced curves go: the plotter samples a curve and hands each segment
 // it would join to a sink, which draws it (exactly, smoothly) or records it
 // (as SVG path data). All sinks thus see the same samples and the same breaks.
+// A slot drawn from decided cells (a relation, or a curve drawn exactly)
+// comes to the sink as its cell map, in its place among the curves.
 #pragma once
 
 #include <cstdint>
+
+struct CellMap;
 
 // One curve point: its world coordinates and its pixel.
 struct PlotPoint {
@@ -22,4 +26,10 @@ public:
     virtual void Segment(const PlotPoint& from, const PlotPoint& to) = 0;
     // The curve begun last is complete.
     virtual void EndCurve() {}
+    // A slot drawn from its cell map in `color`: cell (c, r) is pixel
+    // (c, r). A sink that only follows curves leaves it out.
+    virtual void Cells(const CellMap& map, uint32_t color) {
+        (void)map;
+        (void)color;
+    }
 };

@@ -5,6 +5,12 @@
 
 #include "src/shown_text.h"
 
+PlotRefusal ExpressionRefusal(std::string_view text) {
+    // The text is quoted with its control characters escaped: the command
+    // line prints this message on a terminal.
+    return PlotRefusal{kUnableToEvaluate + EscapeControlCharacters(text), kExpressionCaption};
+}
+
 bool IsBlank(std::string_view text) {
     for (char c : text)
         if (!std::isspace(static_cast<unsigned char>(c)))
@@ -42,12 +48,16 @@ std::optional<PlotRefusal> CompileEquations(GraphMode mode, EquationSlots& texts
         const std::string& text = checked[i];
         if (text.empty())
             continue;
-        curves.curves[i] = CompiledCurve::Compile(text, ModeVariable(mode));
-        // The text is quoted with its control characters escaped: the
-        // command line prints this message on a terminal.
-        if (!curves.curves[i] || !curves.curves[i]->Program().Evaluate())
-            return PlotRefusal{kUnableToEvaluate + EscapeControlCharacters(text),
-                               kExpressionCaption};
+        bool accepted;
+        if (mode == Rectangular && IsRelationText(text)) {
+            curves.relations[i] = CompiledRelation::Compile(text);
+            accepted = curves.relations[i] != nullptr;
+        } else {
+            curves.curves[i] = CompiledCurve::Compile(text, ModeVariable(mode));
+            accepted = curves.curves[i] && curves.curves[i]->Program().Evaluate();
+        }
+        if (!accepted)
+            return ExpressionRefusal(text);
     }
     if (mode == Parametric)
         for (int k = 0; k < 4; ++k)

@@ -21,6 +21,10 @@ inline constexpr char kUnpairedEquations[] = "Parametric equations must be in pa
 inline constexpr char kErrorCaption[] = "Error";
 inline constexpr char kExpressionCaption[] = "Error in expression";
 
+// The refusal of an equation's text that does not compile or evaluate:
+// kUnableToEvaluate and the text, its control characters escaped.
+PlotRefusal ExpressionRefusal(std::string_view text);
+
 // True when every character is white space (so also for the empty text).
 bool IsBlank(std::string_view text);
 
@@ -37,9 +41,11 @@ std::optional<PlotRefusal> AcceptStep(Plotter& plotter, double start, double sto
 // Empties blank texts, checks every other one in slot order by compiling it
 // with the mode's variable (see ModeVariable) and evaluating it once with
 // that variable at 0, then, in Parametric mode, that no pair has exactly one
-// empty member. On success the texts are the ones to plot and `compiled`
-// holds the curves the checks compiled, one per non-empty text; on a
-// refusal neither changes.
+// empty member. In Rectangular mode a relation's text (IsRelationText) is
+// compiled as a relation instead (see CompiledRelation::Compile). On success
+// the texts are the ones to plot and `compiled` holds what the checks
+// compiled, one curve or relation per non-empty text; on a refusal neither
+// changes. A text refused either way gets the same message.
 std::optional<PlotRefusal> CompileEquations(GraphMode mode, EquationSlots& texts,
                                             CompiledGraph& compiled);
 // The same checks, keeping nothing compiled.

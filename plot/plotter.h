@@ -118,6 +118,7 @@ public:
     void Segment(const PlotPoint& from, const PlotPoint& to) override {
         plotter.DrawSegment(from.column, from.row, to.column, to.row, color);
     }
+    void Cells(const CellMap& map, uint32_t cellColor) override;
 
 private:
     Plotter& plotter;

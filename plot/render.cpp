@@ -22,34 +22,51 @@ void Fill(const Plotter& plotter, uint32_t color) {
         std::fill_n(Row(plotter, y), plotter.width, color);
 }
 
+// The background, then the axes that are in view (each on its own).
+void DrawBackground(const Plotter& plotter, const GraphStyle& style) {
+    Fill(plotter, style.backColor);
+    if (!style.showAxes)
+        return;
+    const int32_t row = plotter.YToRow(0);
+    const int32_t column = plotter.XToColumn(0);
+    if (row >= 0 && row < plotter.height)
+        std::fill_n(Row(plotter, row), plotter.width, style.axisColor);
+    if (column >= 0 && column < plotter.width)
+        for (int32_t y = 0; y < plotter.height; ++y)
+            Row(plotter, y)[column] = style.axisColor;
+}
+
+// Slot i's map when it fits the plotter's pixels, else null.
+const CellMap* FittingMap(const Plotter& plotter, const RelationMaps* maps, int i) {
+    if (!maps)
+        return nullptr;
+    const CellMap* map = (*maps)[i].get();
+    if (!map || map->width != plotter.width || map->height != plotter.height)
+        return nullptr;
+    return map;
+}
+
 } // namespace
 
-void RenderGraph(Plotter& plotter, CompiledGraph& graph, const GraphStyle& style) {
+void RenderGraph(Plotter& plotter, CompiledGraph& graph, const GraphStyle& style,
+                 const RelationMaps* maps) {
     if (!plotter.pixels || plotter.width <= 0 || plotter.height <= 0)
         return;
-    Fill(plotter, style.backColor);
-    if (style.showAxes) {
-        // The two axes are independent: each is drawn when it is in view.
-        const int32_t row = plotter.YToRow(0);
-        const int32_t column = plotter.XToColumn(0);
-        if (row >= 0 && row < plotter.height)
-            std::fill_n(Row(plotter, row), plotter.width, style.axisColor);
-        if (column >= 0 && column < plotter.width)
-            for (int32_t y = 0; y < plotter.height; ++y)
-                Row(plotter, y)[column] = style.axisColor;
-    }
+    DrawBackground(plotter, style);
     if (style.smoothCurves) {
         try {
             SmoothLineSink sink(plotter);
-            TraceCurves(plotter, graph, style, sink);
+            TraceCurves(plotter, graph, style, sink, maps);
             return;
         } catch (const std::bad_alloc&) {
-            // No memory for the coverage: the exact curves still show the graph.
+            // No memory for the coverage: the exact curves still show the
+            // graph, drawn afresh so that no cell is blended in twice.
+            DrawBackground(plotter, style);
         }
     }
     {
         ExactLineSink sink(plotter);
-        TraceCurves(plotter, graph, style, sink);
+        TraceCurves(plotter, graph, style, sink, maps);
     }
 }
 
@@ -59,7 +76,7 @@ void RenderGraph(Plotter& plotter, const EquationSlots& equations, const GraphSt
 }
 
 void TraceCurves(Plotter& plotter, CompiledGraph& graph, const GraphStyle& style,
-                 CurveSink& sink) {
+                 CurveSink& sink, const RelationMaps* maps) {
     const auto& curves = graph.curves;
     switch (plotter.mode) {
     case Parametric:
@@ -80,12 +97,20 @@ void TraceCurves(Plotter& plotter, CompiledGraph& graph, const GraphStyle& style
             }
         break;
     default:
-        for (int i = 0; i < 8; ++i)
+        for (int i = 0; i < 8; ++i) {
+            // Slots decided cell by cell are drawn from their maps alone.
+            if (graph.relations[i] ||
+                (style.exactCurves && plotter.mode == Rectangular && curves[i])) {
+                if (const CellMap* map = FittingMap(plotter, maps, i))
+                    sink.Cells(*map, style.graphColors[i]);
+                continue;
+            }
             if (curves[i]) {
                 sink.BeginCurve(style.graphColors[i]);
                 plotter.PlotRectangular(*curves[i], sink);
                 sink.EndCurve();
             }
+        }
         break;
     }
 }
@@ -101,6 +126,10 @@ CompiledGraph CompileCurves(GraphMode mode, const EquationSlots& equations) {
     const std::string_view variable = parametric || mode == Polar ? "t" : "x";
     CompiledGraph graph;
     for (int i = 0; i < 8; ++i) {
+        if (mode == Rectangular && IsRelationText(equations[i])) {
+            graph.relations[i] = CompiledRelation::Compile(equations[i]);
+            continue;
+        }
         const bool pairedY = parametric && i % 2 == 1 && !equations[i - 1].empty();
         if (!equations[i].empty() || pairedY)
             graph.curves[i] = CompiledCurve::Compile(equations[i], variable);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "plot/cell_paint.h"
 #include "plot/plotter.h"
 
 SmoothLineSink::SmoothLineSink(Plotter& plotter)
@@ -122,4 +123,8 @@ SmoothLineSink::~SmoothLineSink() {
     // plotter's scratch clear for the next sink.
     for (const uint32_t index : touched)
         coverage[index] = 0;
+}
+
+void SmoothLineSink::Cells(const CellMap& map, uint32_t cellColor) {
+    PaintCells(plotter, map, cellColor);
 }

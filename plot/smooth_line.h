@@ -28,6 +28,8 @@ public:
     void BeginCurve(uint32_t color) override;
     void Segment(const PlotPoint& from, const PlotPoint& to) override;
     void EndCurve() override;
+    // Cells are painted as the exact raster paints them (see PaintCells).
+    void Cells(const CellMap& map, uint32_t color) override;
 
 private:
     void Cover(int64_t column, int64_t row, double coverage);

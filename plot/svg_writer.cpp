@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "plot/cell_paint.h"
 #include "src/zr_error.h"
 #include "src/zr_replacement.h"
 
@@ -128,6 +129,52 @@ public:
 
     void EndCurve() override { EndRun(); }
 
+    // One filled path per colour class, each cell a unit square on its
+    // pixel, the runs of a class along each row joined into one rectangle.
+    void Cells(const CellMap& map, uint32_t cellColor) override {
+        EndRun();
+        if (map.width != plotter.width || map.height != plotter.height ||
+            map.states.size() != static_cast<size_t>(map.width) * static_cast<size_t>(map.height))
+            return;
+        for (CellPaint paint : {CellPaint::Throughout, CellPaint::Holds, CellPaint::Undecided}) {
+            bool any = false;
+            for (int32_t r = 0; r < map.height; ++r) {
+                const CellState* states = &map.states[static_cast<size_t>(r) * map.width];
+                for (int32_t c = 0; c < map.width;) {
+                    if (PaintOf(map.equation, states[c]) != paint) {
+                        ++c;
+                        continue;
+                    }
+                    int32_t end = c + 1;
+                    while (end < map.width && PaintOf(map.equation, states[end]) == paint)
+                        ++end;
+                    if (!any) {
+                        out += "<path fill=\"";
+                        AppendColor(out, cellColor);
+                        out += "\" fill-opacity=\"";
+                        out += paint == CellPaint::Throughout ? "0.3"
+                               : paint == CellPaint::Holds    ? "1"
+                                                              : "0.6";
+                        out += "\" d=\"";
+                        any = true;
+                    }
+                    out += 'M';
+                    AppendInt(out, c);
+                    out += ' ';
+                    AppendInt(out, r);
+                    out += 'h';
+                    AppendInt(out, end - c);
+                    out += "v1h-";
+                    AppendInt(out, end - c);
+                    out += 'z';
+                    c = end;
+                }
+            }
+            if (any)
+                out += "\"/>\n";
+        }
+    }
+
 private:
     // The raster's mapping without its rounding, the pixel's centre at +0.5.
     Point Map(const PlotPoint& p) const {
@@ -174,7 +221,8 @@ std::string GraphSvg(Plotter& plotter, const EquationSlots& equations, const Gra
     return GraphSvg(plotter, graph, style);
 }
 
-std::string GraphSvg(Plotter& plotter, CompiledGraph& graph, const GraphStyle& style) {
+std::string GraphSvg(Plotter& plotter, CompiledGraph& graph, const GraphStyle& style,
+                     const RelationMaps* maps) {
     const int32_t w = plotter.width, h = plotter.height;
     if (w <= 0 || h <= 0)
         return {};
@@ -203,7 +251,7 @@ std::string GraphSvg(Plotter& plotter, CompiledGraph& graph, const GraphStyle& s
                 AppendLine(out, column + 0.5, 0, column + 0.5, h, style.axisColor);
         }
         SvgPathSink sink(plotter, out);
-        TraceCurves(plotter, graph, style, sink);
+        TraceCurves(plotter, graph, style, sink, maps);
         out += "</svg>\n";
         return out;
     } catch (const std::bad_alloc&) {

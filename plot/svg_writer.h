@@ -14,9 +14,14 @@
 // the raster maps them but not rounded to whole pixels (a pixel's centre at
 // +0.5), rows limited as the raster limits them, and each segment clipped to
 // a margin around the picture, so the text stays bounded however far a
-// curve reaches. Smooth curves make no difference. Empty when the plotter's
-// size is not positive or memory runs out; needs no pixels.
-std::string GraphSvg(Plotter& plotter, CompiledGraph& graph, const GraphStyle& style);
+// curve reaches. Smooth curves make no difference. A slot the raster draws
+// from its cell map (see TraceCurves) is, in its place among the curves, one
+// filled path per colour class of its cells (see PaintOf) made of the runs
+// of that class along each row, at fill-opacity 0.3 (throughout), 1 (holds)
+// and 0.6 (undecided), so that it shows what the raster shows. Empty when the
+// plotter's size is not positive or memory runs out; needs no pixels.
+std::string GraphSvg(Plotter& plotter, CompiledGraph& graph, const GraphStyle& style,
+                     const RelationMaps* maps = nullptr);
 // The same for texts, compiled first (see CompileCurves).
 std::string GraphSvg(Plotter& plotter, const EquationSlots& equations, const GraphStyle& style);
 
