@@ -286,6 +286,24 @@ void AnalysisWindow::ShowListWorking() {
 }
 
 void AnalysisWindow::ShowList(const std::string& text) {
+    pointsText = text;
+    std::vector<std::string> lines = decisionLines;
+    if (!text.empty())
+        lines.push_back(text);
+    ShowListText(Joined(lines));
+}
+
+// Counts change many times a second while relations refine: the list is
+// written again only when they do (and not while "…" stands in for it).
+void AnalysisWindow::ShowDecisions(std::vector<std::string> lines) {
+    if (lines == decisionLines)
+        return;
+    decisionLines = std::move(lines);
+    if (!listWorking && dialog)
+        ShowList(pointsText);
+}
+
+void AnalysisWindow::ShowListText(const std::string& text) {
     const HWND list = Control(IDC_ANALYSIS_LIST);
     const bool wasWorking = listWorking;
     listWorking = false;
