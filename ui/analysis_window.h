@@ -152,6 +152,7 @@ private:
     std::string listText;
     std::string pointsText;    // the points' part of it
     std::vector<std::string> decisionLines; // the decisions' part
+    bool decisionsShown = true;             // the list shows decisionLines
     bool listWorking = false;
     int listTopLine = 0;
     DWORD listSelectionStart = 0, listSelectionEnd = 0;

@@ -130,11 +130,11 @@ TEST_F(RelationWindow, PlottedRelationShowsItsCells) {
                 app->plotter.height, first);
     RecordProperty("first_picture_ms", std::to_string(first));
 
-    Menu(IDM_ANALYSIS);
     SetSlot(1, kDisc);
     SetSlot(2, "x/2");
     ClickPlot();
     ASSERT_TRUE(PumpUntilDecided());
+    Menu(IDM_ANALYSIS); // shown after the counts changed
     const auto& map = app->model.relationMaps[0];
     ASSERT_TRUE(map);
     EXPECT_EQ(map->width, app->plotter.width);
