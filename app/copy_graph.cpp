@@ -39,6 +39,7 @@ bool FillText(const std::string& text, GlobalBlock& block) {
 // Both formats are made before the clipboard is opened, so that a failure
 // leaves the clipboard as it was.
 void GraphApp::CopyGraphCommand() {
+    AwaitDecisions();
     const std::string svg = model.Svg();
     BmpLayout dibLayout;
     const bool planned = PlanBmp(canvas.Width(), canvas.Height(), 32, false, dibLayout);

@@ -20,7 +20,9 @@ void GraphApp::ShowDocument(const GraphDocument& document) {
     model.ClearEquations();
     GraphOptions options;
     static_cast<GraphStyle&>(options) = document.style;
-    options.smoothCurves = model.style.smoothCurves; // a display preference, not the document's
+    // Smooth and exact curves are display preferences, not the document's.
+    options.smoothCurves = model.style.smoothCurves;
+    options.exactCurves = model.style.exactCurves;
     options.mode = document.mode;
     ApplyOptions(options);
     SetViewRange(document.xMin, document.xMax, document.yMin, document.yMax, false);

@@ -85,7 +85,8 @@ DocumentSnapshot DocumentSession::Snapshot() const {
     snapshot.view = {shown.xMin, shown.xMax, shown.yMin, shown.yMax};
     static_cast<GraphStyle&>(snapshot.options) = shown.style;
     snapshot.options.mode = shown.mode;
-    snapshot.options.smoothCurves = false; // not part of a document
+    snapshot.options.smoothCurves = false; // neither is part of a document
+    snapshot.options.exactCurves = false;
     return snapshot;
 }
 

@@ -63,13 +63,15 @@ bool ChooseExportFile(HWND owner, HINSTANCE instance, char* name, size_t size, i
     return true;
 }
 
-// What the Graph control shows is saved, without rendering again. A name
-// with any extension keeps it, whatever the format chosen.
+// What the Graph control shows is saved, once the relations of the view are
+// decided (see AwaitDecisions). A name with any extension keeps it, whatever
+// the format chosen.
 void GraphApp::ExportCommand() {
     char name[kExportNameSize];
     int format = static_cast<int>(ExportFormat::Png);
     if (!ChooseExportFile(frameWindow, instance, name, sizeof name, format))
         return;
+    AwaitDecisions();
     // The dialog answers in the ANSI code page; the image files take UTF-8.
     const std::string path = AnsiToUtf8(name);
     const auto chosen = static_cast<ExportFormat>(format);

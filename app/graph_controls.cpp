@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "app/graphapp.h"
@@ -126,9 +127,59 @@ LRESULT CALLBACK VertScaleWindowProc(HWND window, UINT message, WPARAM wParam, L
 // Every change of the graph renders it, so the Analysis window follows from
 // here (but for the steps of a drag, after which EndDrag hands it the view).
 void GraphApp::Render() {
+    decisions.Follow(model);
     model.Render();
     if (!dragging)
         FollowGraph();
+    ShowDecisionCounts();
+}
+
+void GraphApp::OnRelationMaps(uint64_t job) {
+    if (!decisions.Take(job, model))
+        return;
+    model.Render();
+    RefreshGraph();
+    ShowDecisionCounts();
+}
+
+void GraphApp::ShowDecisionCounts() {
+    analysisWindow.ShowDecisions(decisions.Lines(model));
+}
+
+namespace {
+
+// The wait cursor while it lives; the cursor before it afterwards.
+class WaitCursor {
+public:
+    WaitCursor() : previous(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(previous); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous;
+};
+
+// Paints what waits to be painted (windows uncovered meanwhile), nothing
+// else: input and posted messages stay queued for the message loop.
+void PaintWaitingWindows() {
+    MSG message;
+    for (int i = 0; i < 64 && PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i)
+        DispatchMessageA(&message);
+}
+
+} // namespace
+
+void GraphApp::AwaitDecisions() {
+    std::optional<WaitCursor> cursor;
+    if (!decisions.Ended())
+        cursor.emplace();
+    decisions.Wait(model, [this] {
+        model.Render();
+        RefreshGraph();
+        ShowDecisionCounts();
+        PaintWaitingWindows();
+    });
 }
 
 void GraphApp::RefreshGraph() {

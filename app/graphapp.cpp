@@ -32,6 +32,7 @@ const char kAxisColor[] = "Axis_Color";
 constexpr int32_t kMaxColorWord = 0xFFFFFF;
 const char kShowAxes[] = "Show_Axes";
 const char kSmoothCurves[] = "Smooth_Curves";
+const char kExactCurves[] = "Exact_Curves";
 const char kShowImmediate[] = "Show_Imm";
 const char kImmWindowDim[] = "Imm_Window_Dim";
 const char kShowAnalysis[] = "Show_Analysis";
@@ -68,6 +69,7 @@ GraphApp::GraphApp()
 }
 
 GraphApp::~GraphApp() {
+    decisions.Stop();
     if (frameWindow)
         DestroyWindow(frameWindow);
     frameWindow = nullptr;
@@ -94,6 +96,8 @@ void GraphApp::Run() {
     // start; its end arrives as a message. It says nothing on failure.
     updateOffer.Start(frameWindow, kUpdateCheckedMessage);
     MessageLoop();
+    // A relation still refining must not hold up the exit.
+    decisions.Stop();
     SavePreferences();
 }
 
@@ -158,6 +162,7 @@ bool GraphApp::InitWindows() {
         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (!frameWindow)
         return false;
+    decisions.Notify(frameWindow, kRelationMapsMessage);
     mainDialog =
         CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), frameWindow, MainDialogProc, 0);
     if (!mainDialog)
@@ -232,6 +237,9 @@ void GraphApp::LoadPreferences() {
     const int32_t smooth = prefs->GetIntInRange(kSmoothCurves, 0, 1, -1);
     smoothCurvesStored = smooth != -1;
     model.style.smoothCurves = smooth == 1;
+    const int32_t exact = prefs->GetIntInRange(kExactCurves, 0, 1, -1);
+    exactCurvesStored = exact != -1;
+    model.style.exactCurves = exact == 1;
     showImmediate = prefs->GetBool(kShowImmediate, showImmediate);
     prefs->RestoreWindowPlacement(kMainWindowDim, frameWindow);
     prefs->RestoreWindowPlacement(kImmWindowDim, immWindow.immFrame);
@@ -256,6 +264,10 @@ void GraphApp::SavePreferences() {
     if (model.style.smoothCurves || smoothCurvesStored) {
         prefs->SetInt(kSmoothCurves, model.style.smoothCurves ? 1 : 0);
         smoothCurvesStored = true;
+    }
+    if (model.style.exactCurves || exactCurvesStored) {
+        prefs->SetInt(kExactCurves, model.style.exactCurves ? 1 : 0);
+        exactCurvesStored = true;
     }
     // Whether the Immediate window is shown now, not what was loaded.
     prefs->SetInt(kShowImmediate, IsWindowVisible(immWindow.immFrame) ? 1 : 0);

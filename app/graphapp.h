@@ -21,6 +21,7 @@
 #include "res/version.h"
 #include "src/zr_32bit_image.h"
 #include "ui/analysis_window.h"
+#include "ui/pane_decisions.h"
 #include "update/update_offer.h"
 #include "win/dib_canvas.h"
 #include "win/win_handles.h"
@@ -29,6 +30,9 @@ class GraphPrefs;
 
 // Posted to the frame by the update check when it ends.
 inline constexpr UINT kUpdateCheckedMessage = WM_APP + 2;
+// Posted to the frame by the relations' worker when decided cells wait to
+// be drawn (wParam: the work's number).
+inline constexpr UINT kRelationMapsMessage = WM_APP + 3;
 
 class GraphApp : public WApp, private DocumentWindow {
 public:
@@ -79,7 +83,12 @@ public:
     void EndDrag(int32_t x, int32_t y);
 
     // Graph pane and rulers.
+    // Draws the graph into the canvas; when the cells of its relations
+    // depend on something that changed, their deciding starts again first.
     void Render();
+    // Decided cells of work `job` wait (kRelationMapsMessage): the graph is
+    // drawn again with them, and the Analysis window's counts follow.
+    void OnRelationMaps(uint64_t job);
     void RefreshGraph();
     void RefreshRulers();
     void PaintHorzScale();
@@ -144,6 +153,8 @@ public:
     UpdateOffer updateOffer;
     // The file the graph belongs to, the recent files, the title.
     DocumentSession session{*this};
+    // The relations' cells, decided beside the message loop.
+    PaneDecisions decisions;
 
 private:
     // What the document session asks of the window.
@@ -162,6 +173,13 @@ private:
     // Rings around the points of interest on the Graph control's screen
     // (never in the canvas), while the Analysis window is shown.
     void DrawPointsOfInterest();
+    // Waits, with the wait cursor, until the relations of the view are
+    // decided (each at most its refinement time), drawing the cells as they
+    // come; input waits in the queue meanwhile, so no command runs inside.
+    // Export and Copy Graph then save what the screen shows.
+    void AwaitDecisions();
+    // The Analysis window's counts of undecided cells, up to date.
+    void ShowDecisionCounts();
     // Graph > Copy Graph: the canvas as a device-independent bitmap and the
     // graph as SVG on the clipboard; a clipboard that cannot be opened shows
     // "Cannot copy the graph" and the clipboard keeps what it had.
@@ -185,9 +203,10 @@ private:
     bool RegisterClasses();
 
     UINT dpi = 96; // the resolution the frame is shown at, when the margins were measured
-    // Smooth curves are a preference: whether it is stored (then it is saved
+    // Smooth and exact curves are preferences: whether each is stored (then it is saved
     // again; a program that never turned it on stores nothing).
     bool smoothCurvesStored = false;
+    bool exactCurvesStored = false; // the same for Exact curves
     bool showAnalysis = false;
     // The Analysis window was shown in this run or an earlier one: only then
     // are its preferences kept.

@@ -49,6 +49,9 @@ LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case kUpdateCheckedMessage:
         App().updateOffer.CheckEnded();
         return 0;
+    case kRelationMapsMessage:
+        App().OnRelationMaps(static_cast<uint64_t>(wParam));
+        return 0;
     case WM_ENABLE:
         // A modal dialog or message box has ended: an offer that waited for
         // it is shown now.

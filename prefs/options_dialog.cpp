@@ -80,6 +80,7 @@ void FillControls(HWND dialog, const GraphOptions& options) {
                          IDC_MODE_RECTANGULAR + options.mode);
     CheckDlgButton(dialog, IDC_SHOW_AXES, options.showAxes ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog, IDC_SMOOTH_CURVES, options.smoothCurves ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_EXACT_CURVES, options.exactCurves ? BST_CHECKED : BST_UNCHECKED);
 }
 
 // A record from the controls; with no radio button selected the mode reads
@@ -94,6 +95,7 @@ void ReadControls(HWND dialog, GraphOptions& options) {
                                                                                     : 2;
     options.showAxes = IsDlgButtonChecked(dialog, IDC_SHOW_AXES) == BST_CHECKED;
     options.smoothCurves = IsDlgButtonChecked(dialog, IDC_SMOOTH_CURVES) == BST_CHECKED;
+    options.exactCurves = IsDlgButtonChecked(dialog, IDC_EXACT_CURVES) == BST_CHECKED;
 }
 
 void OnOptionsCommand(HWND dialog, int id) {

@@ -136,6 +136,7 @@
 #define IDC_GRAPH_LABEL7 1076
 #define IDC_GRAPH_LABEL8 1077
 #define IDC_SMOOTH_CURVES 1251
+#define IDC_EXACT_CURVES 1252
 
 // Immediate window
 #define IDD_IMMEDIATE 106

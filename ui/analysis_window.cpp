@@ -206,6 +206,8 @@ void AnalysisWindow::Show() {
         CheckMenuItem(menu, IDM_ANALYSIS, MF_BYCOMMAND | MF_CHECKED);
     if (stale)
         FindPoints();
+    else if (!decisionsShown && !listWorking)
+        ShowList(pointsText);
     if (graphControl)
         InvalidateRect(graphControl, nullptr, FALSE);
 }
@@ -286,6 +288,27 @@ void AnalysisWindow::ShowListWorking() {
 }
 
 void AnalysisWindow::ShowList(const std::string& text) {
+    pointsText = text;
+    decisionsShown = true;
+    std::vector<std::string> lines = decisionLines;
+    if (!text.empty())
+        lines.push_back(text);
+    ShowListText(Joined(lines));
+}
+
+// Counts change many times a second while relations refine: the list is
+// written again only when they do, while the window is shown (Show catches
+// up), and not while "…" stands in for it.
+void AnalysisWindow::ShowDecisions(std::vector<std::string> lines) {
+    if (lines == decisionLines)
+        return;
+    decisionLines = std::move(lines);
+    decisionsShown = false;
+    if (!listWorking && IsShown())
+        ShowList(pointsText);
+}
+
+void AnalysisWindow::ShowListText(const std::string& text) {
     const HWND list = Control(IDC_ANALYSIS_LIST);
     const bool wasWorking = listWorking;
     listWorking = false;

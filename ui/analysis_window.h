@@ -96,6 +96,10 @@ public:
     // of the graph's curves of its own, made without compiling.
     void Evaluate();
     void Integrate();
+    // The lines saying how far the graph's relations are decided (one per
+    // decided slot; none for a graph without relations): the list shows
+    // them above the points of interest.
+    void ShowDecisions(std::vector<std::string> lines);
     // A worker's answer is ready (kAnalysisAnswerMessage): shown when it
     // is the one the window waits for.
     void OnAnswer(uint64_t job, LPARAM worker);
@@ -119,7 +123,9 @@ private:
     void FindPoints();
     // Copies of the graph's curves for a job of a worker.
     std::shared_ptr<CompiledGraph> CurvesForWorker() const;
+    // The points' text (or a note in its place) under the decisions' lines.
     void ShowList(const std::string& text);
+    void ShowListText(const std::string& text);
     void ShowListWorking();
     void FindResults(const std::vector<double>& at,
                      const std::vector<std::pair<double, double>>& integrals);
@@ -144,6 +150,9 @@ private:
     // where it was scrolled and selected, to come back to when the next
     // list is the same.
     std::string listText;
+    std::string pointsText;    // the points' part of it
+    std::vector<std::string> decisionLines; // the decisions' part
+    bool decisionsShown = true;             // the list shows decisionLines
     bool listWorking = false;
     int listTopLine = 0;
     DWORD listSelectionStart = 0, listSelectionEnd = 0;

@@ -94,13 +94,7 @@ protected:
                                      SendMessageA(types, CB_GETLBTEXT, 2,
                                                   reinterpret_cast<LPARAM>(third));
                                  EXPECT_STREQ(third, "SVG Files (*.svg)");
-                                 SendMessageA(types, CB_SETCURSEL, filter - 1, 0);
-                                 // What a choice from the list sends.
-                                 for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
-                                     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, code),
-                                                  reinterpret_cast<LPARAM>(types));
-                                 SetDlgItemTextA(dialog, cmb13, name.c_str());
-                                 PostClick(dialog, IDOK);
+                                 AnswerSaveAs(dialog, name, filter);
                                  return true;
                              }});
         if (trigger == FromButton)

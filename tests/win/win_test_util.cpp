@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include <dlgs.h>
+
 #include "plot/render.h"
 #include "res/resource.h"
 
@@ -168,6 +170,15 @@ HWND FindDialog(const char* caption) {
 void PostClick(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void AnswerSaveAs(HWND dialog, const std::string& name, int filter) {
+    HWND types = GetDlgItem(dialog, cmb1);
+    SendMessageA(types, CB_SETCURSEL, filter - 1, 0);
+    for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, code), reinterpret_cast<LPARAM>(types));
+    SetDlgItemTextA(dialog, cmb13, name.c_str());
+    PostClick(dialog, IDOK);
 }
 
 std::vector<uint32_t> ShownPixels(HWND window) {

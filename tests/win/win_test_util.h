@@ -80,6 +80,11 @@ HWND FindDialog(const char* caption);
 // Presses a button of a dialog the way a click does (BN_CLICKED).
 void PostClick(HWND dialog, int id);
 
+// Answers the export's "Save As" dialog: chooses file type `filter` (1 PNG,
+// 2 Bitmap, 3 SVG) as a choice from the list does, types `name` and presses
+// Save.
+void AnswerSaveAs(HWND dialog, const std::string& name, int filter);
+
 // What a window shows: its client area as 32-bit pixels 0x00RRGGBB, rows
 // top to bottom.
 std::vector<uint32_t> ShownPixels(HWND window);
