@@ -110,6 +110,10 @@ struct RelationDecider::Engine {
         }
     }
 
+    // How far earlier runs went: a run goes on from there.
+    bool coarseDone = false;
+    int depthDone = 0;
+
     // Stopping.
     const DecideLimits* limits = nullptr;
     bool refining = false; // past the coarse pass: the deadline applies
@@ -378,7 +382,9 @@ bool RelationDecider::Run(const DecideLimits& limits,
     struct Block {
         int32_t c0, c1, r0, r1;
     };
-    std::vector<Block> blocks{{0, map.width, 0, map.height}};
+    std::vector<Block> blocks;
+    if (!e.coarseDone)
+        blocks.push_back({0, map.width, 0, map.height});
     while (!blocks.empty() && !e.Stop()) {
         const Block b = blocks.back();
         blocks.pop_back();
@@ -423,17 +429,20 @@ bool RelationDecider::Run(const DecideLimits& limits,
             progress(map);
         return false;
     }
-    if (progress)
+    if (!e.coarseDone && progress)
         progress(map);
+    e.coarseDone = true;
 
-    // Refinement: the undecided cells, each split ever deeper.
+    // Refinement: the undecided cells, each split ever deeper; a later run
+    // goes on from the first depth not yet done for every cell.
     e.refining = true;
     std::vector<uint32_t> open;
     for (size_t i = 0; i < map.states.size(); ++i)
         if (map.states[i] == CellState::Undecided)
             open.push_back(static_cast<uint32_t>(i));
     auto last = std::chrono::steady_clock::now();
-    for (int depth = 1; depth <= limits.maxDepth && !open.empty() && !e.stopped; ++depth) {
+    for (int depth = e.depthDone + 1; depth <= limits.maxDepth && !open.empty() && !e.stopped;
+         ++depth) {
         const uint32_t budget = depth <= 6 ? 1u << (2 * depth) : 1u << 13;
         size_t kept = 0;
         for (size_t k = 0; k < open.size(); ++k) {
@@ -453,6 +462,8 @@ bool RelationDecider::Run(const DecideLimits& limits,
             }
         }
         open.resize(kept);
+        if (!e.stopped)
+            e.depthDone = depth;
     }
     if (progress)
         progress(map);

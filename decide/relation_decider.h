@@ -60,7 +60,8 @@ public:
     RelationDecider& operator=(const RelationDecider&) = delete;
 
     // Runs the coarse pass and then refinement passes until every cell is
-    // decided, the deadline passes or the cancel flag is set. `progress`,
+    // decided, the deadline passes or the cancel flag is set. Another run
+    // goes on where the last one stopped (the coarse pass is done once). `progress`,
     // when given, is called on this thread with the map so far after the
     // coarse pass, at most every progressInterval during refinement, and at
     // the end. True when every cell is decided.

@@ -132,8 +132,8 @@ void RelationWorker::Publish(uint64_t number, size_t slot, const CellMap& map) {
 
 // Every slot's coarse pass comes first, so that each shows something at
 // once however hard the slots before it are; then each slot refines in
-// turn for its own kRefineTime. (A run starts with the coarse pass again,
-// so the last slot, which no other waits for, refines in its first run.)
+// turn for its own kRefineTime, going on where its first run stopped (the
+// last slot, which no other waits for, refines in its first run).
 void RelationWorker::Decide(Job& job) {
     std::array<std::unique_ptr<RelationDecider>, 8> deciders;
     std::array<bool, 8> refined = {};

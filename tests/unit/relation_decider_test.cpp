@@ -143,6 +143,26 @@ TEST(RelationDecider, FiguresFullyDecided) {
     }
 }
 
+// A decider run again goes on where it stopped: the coarse pass alone and
+// then the rest give the map one run gives.
+TEST(RelationDecider, ARunGoesOnWhereTheLastStopped) {
+    const CellGrid grid = Grid(-10, 10, -10, 10, 128, 96, CellGrid::Placement::Centred);
+    const char* text = "abs(sin(sqrt(x^2+y^2)))=abs(cos(x))";
+    DecideLimits whole;
+    whole.maxDepth = 8;
+    RelationDecider once(CompiledRelation::Compile(text), grid);
+    once.Run(whole);
+    RelationDecider twice(CompiledRelation::Compile(text), grid);
+    DecideLimits coarse;
+    coarse.deadline = std::chrono::steady_clock::now();
+    int calls = 0;
+    twice.Run(coarse, [&](const CellMap&) { ++calls; });
+    EXPECT_GT(twice.Undecided(), 0u);
+    twice.Run(whole, [&](const CellMap&) { ++calls; });
+    EXPECT_TRUE(once.Map().states == twice.Map().states);
+    EXPECT_GE(calls, 3);
+}
+
 class EngineChoices : public relation_check::Choices {
 public:
     explicit EngineChoices(uint64_t seed) : engine(seed) {}
