@@ -105,3 +105,7 @@ std::vector<std::string> ValueAndIntegralLines(
 std::vector<std::string> AnalyzeLines(const std::array<std::string, 8>& equations, double xMin,
                                       double xMax, const std::vector<double>& at,
                                       const std::vector<std::pair<double, double>>& integrals);
+// The same for curves compiled already.
+std::vector<std::string> AnalyzeLines(const AnalysisCurves& curves, double xMin, double xMax,
+                                      const std::vector<double>& at,
+                                      const std::vector<std::pair<double, double>>& integrals);

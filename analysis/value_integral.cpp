@@ -120,13 +120,18 @@ std::vector<std::string> ValueAndIntegralLines(
 std::vector<std::string> AnalyzeLines(const std::array<std::string, 8>& equations, double xMin,
                                       double xMax, const std::vector<double>& at,
                                       const std::vector<std::pair<double, double>>& integrals) {
-    const AnalysisClock::time_point start = AnalysisClock::now();
     const CompiledTexts curves(equations);
+    return AnalyzeLines(curves.Curves(), xMin, xMax, at, integrals);
+}
+
+std::vector<std::string> AnalyzeLines(const AnalysisCurves& curves, double xMin, double xMax,
+                                      const std::vector<double>& at,
+                                      const std::vector<std::pair<double, double>>& integrals) {
+    const AnalysisClock::time_point start = AnalysisClock::now();
     AnalysisWork work;
     work.deadline = start + kPointsTime;
-    std::vector<std::string> lines =
-        PointLines(FindPointsCounted(curves.Curves(), xMin, xMax, work));
-    for (std::string& line : ValueAndIntegralLines(curves.Curves(), at, integrals,
+    std::vector<std::string> lines = PointLines(FindPointsCounted(curves, xMin, xMax, work));
+    for (std::string& line : ValueAndIntegralLines(curves, at, integrals,
                                                    start + kPointsTime + kValuesTime))
         lines.push_back(std::move(line));
     return lines;

@@ -6,13 +6,16 @@
 #include <cstring>
 
 #include "analysis/analysis.h"
+#include "analysis/analysis_curve.h"
+#include "cli/plot_options.h"
 #include "cli/analyze_options.h"
 #include "cli/command_line.h"
 #include "cli/eval.h"
 #include "plot/plot_checks.h"
 
 const char kAnalyzeUsage[] =
-    "usage: orvanta-cli analyze [--x MIN MAX] [--at X]... [--integral A B]... EQUATION...\n";
+    "usage: orvanta-cli analyze [--x MIN MAX] [--at X]... [--integral A B]...\n"
+    "                           [--param NAME=VALUE]... EQUATION...\n";
 
 namespace {
 
@@ -34,7 +37,8 @@ const char kAnalyzeAbout[] =
     "  or \"integral yN a=A b=B stopped\". Whatever finishes in time is the same\n"
     "  on every run. Numbers print as \"%.17g\". The Plot command's checks\n"
     "  apply; a refusal prints its message and exits with 2. A relation (an\n"
-    "  equation such as x^2+y^2=25) takes its slot but lists nothing. Any\n"
+    "  equation such as x^2+y^2=25) takes its slot but lists nothing.\n"
+    "  --param NAME=VALUE defines a parameter the equations may use. Any\n"
     "  argument that is not an option is an equation; \"--\" ends the options.";
 
 } // namespace
@@ -63,22 +67,20 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
     CompiledGraph compiled;
     auto refusal = AcceptRange(plotter, options.x.first, options.x.second, -10, 10);
     if (!refusal)
-        refusal = CompileEquations(plotter.mode, equations, compiled);
+        refusal = CompileEquations(plotter.mode, equations, compiled, options.parameters);
     if (refusal) {
         std::fprintf(stderr, "%s\n", refusal->text.c_str());
         return 2;
     }
 
-    // Relations have no points, values or integrals: their slots are read
-    // as empty ones.
-    std::array<std::string, 8> texts;
-    for (int i = 0; i < 8; ++i)
-        if (!compiled.relations[i])
-            texts[i] = equations[i];
-    // Every line is computed before the output is written in one piece.
+    // The curves the checks compiled are read, as the window reads them;
+    // relations have no points, values or integrals, so their slots read as
+    // empty ones. Every line is computed before the output is written in
+    // one piece.
     std::string out;
-    for (const std::string& line :
-         AnalyzeLines(texts, options.x.first, options.x.second, options.at, options.integrals)) {
+    for (const std::string& line : AnalyzeLines(AnalysisOf(compiled), options.x.first,
+                                                options.x.second, options.at,
+                                                options.integrals)) {
         out += line;
         out += '\n';
     }

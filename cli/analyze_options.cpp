@@ -25,6 +25,7 @@ void DeclareAnalyzeOptions(CommandLine& line, AnalyzeOptions& options) {
                     options.integrals.emplace_back(Number("--integral", v[0]),
                                                    Number("--integral", v[1]));
                 });
+    DeclareParameterOption(line, options.parameters);
     line.Finally([&](std::vector<std::string> equations) {
         if (equations.size() > 8)
             throw CLI::ValidationError("at most eight equations");

@@ -5,11 +5,14 @@
 #include <utility>
 #include <vector>
 
+#include "plot/parameters.h"
+
 struct AnalyzeOptions {
     std::pair<double, double> x{-10, 10};
     std::vector<double> at;                           // --at, in order
     std::vector<std::pair<double, double>> integrals; // --integral, in order
     std::vector<std::string> equations;               // in order
+    Parameters parameters;                            // --param
 };
 
 class CommandLine;

@@ -23,7 +23,7 @@ namespace {
 
 const char kDecideUsage[] = "usage: orvanta-cli decide [--x MIN MAX] [--y MIN MAX] [--size WxH] "
                             "[--time-limit MS]\n"
-                            "                          -o MAP.png RELATION\n";
+                            "                          [--param NAME=VALUE]... -o MAP.png RELATION\n";
 
 const char kDecideAbout[] =
     "  Decides for each cell of the view whether RELATION (such as\n"
@@ -37,7 +37,8 @@ const char kDecideAbout[] =
     "  Prints \"holds N nowhere N undecided N\" and exits with 0. Defaults: x\n"
     "  and y from -10 to 10, 1024x1024, 10000 ms. A range or relation the Plot\n"
     "  command refuses prints its message and exits with 2. A write failure\n"
-    "  of the map prints \"Error saving image\" and exits with 1.";
+    "  of the map prints \"Error saving image\" and exits with 1. --param\n"
+    "  NAME=VALUE defines a parameter the relation may use.";
 
 struct DecideOptions {
     std::pair<double, double> x{-10, 10}, y{-10, 10};
@@ -45,6 +46,7 @@ struct DecideOptions {
     int64_t timeLimitMs = kDefaultTimeLimitMs;
     std::string output;
     std::string relation;
+    Parameters parameters;
 };
 
 void DeclareDecideOptions(CommandLine& line, DecideOptions& options) {
@@ -60,6 +62,7 @@ void DeclareDecideOptions(CommandLine& line, DecideOptions& options) {
     DeclareSize(line, options.width, options.height,
                 "The number of cells across and down (default 1024x1024)");
     DeclareTimeLimit(line, options.timeLimitMs);
+    DeclareParameterOption(line, options.parameters);
     line.Option("-o", "MAP.png", "FILE", 1, "Write the map: MAP.png",
                 [&](const Values& v) { options.output = v[0]; });
     line.Finally([&](std::vector<std::string> relations) {
@@ -75,9 +78,10 @@ void DeclareDecideOptions(CommandLine& line, DecideOptions& options) {
 
 // A relation's text as the Plot command compiles it in Rectangular mode,
 // any other text as the relation y = f(x) of its curve.
-std::unique_ptr<CompiledRelation> CompileText(const std::string& text) {
-    return IsRelationText(text) ? CompiledRelation::Compile(text)
-                                : CompiledRelation::FromCurve(text);
+std::unique_ptr<CompiledRelation> CompileText(const std::string& text,
+                                             const Parameters& parameters) {
+    return IsRelationText(text, parameters) ? CompiledRelation::Compile(text, parameters)
+                                            : CompiledRelation::FromCurve(text, parameters);
 }
 
 // The grey level of a cell: 0 where the relation holds, 255 where it
@@ -140,7 +144,7 @@ int RunDecide(const std::vector<std::string>& arguments) {
         AcceptRange(plotter, options.x.first, options.x.second, options.y.first, options.y.second);
     std::unique_ptr<CompiledRelation> relation;
     if (!refusal) {
-        relation = CompileText(options.relation);
+        relation = CompileText(options.relation, options.parameters);
         if (!relation)
             refusal = ExpressionRefusal(options.relation);
     }

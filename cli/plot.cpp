@@ -23,7 +23,7 @@ const char kPlotUsage[] =
     "                        [--x MIN MAX] [--y MIN MAX] [--t START STOP] [--size WxH]\n"
     "                        [--no-axes] [--smooth] [--exact] [--time-limit MS]\n"
     "                        [--background RRGGBB] [--axis-color RRGGBB] [--color N RRGGBB]...\n"
-    "                        [--save FILE.orv] -o FILE EQUATION...\n";
+    "                        [--param NAME=VALUE]... [--save FILE.orv] -o FILE EQUATION...\n";
 
 namespace {
 
@@ -49,7 +49,10 @@ const char kPlotAbout[] =
     "  options given change its values, and equations given replace all eight\n"
     "  of its equations. --save FILE.orv writes the graph as a document that\n"
     "  the window opens; -o may then be left out, and with both the document\n"
-    "  is written first. A document that cannot be read prints \"orvanta-cli:\n"
+    "  is written first. --param NAME=VALUE defines a parameter the equations\n"
+    "  may use (from -10 to 10, widened to hold VALUE, step 0), or sets the\n"
+    "  value of the document's parameter NAME; --save keeps the parameters.\n"
+    "  A document that cannot be read prints \"orvanta-cli:\n"
     "  FILE: REASON\" and exits with 2; one that cannot be written, with 1.\n"
     "  The Plot command's checks apply (with --save, start and stop must be\n"
     "  finite in every mode); a refusal prints its message and exits with 2\n"
@@ -68,8 +71,9 @@ int DocumentFailure(const std::string& file, const std::string& reason, int exit
 }
 
 // The graph the options describe: the document of --graph (or the
-// defaults) with every option given in place of its value.
-GraphDocument ApplyOptions(const PlotOptions& options, GraphDocument document) {
+// defaults) with every option given in place of its value. False when the
+// parameters given make too many.
+bool ApplyOptions(const PlotOptions& options, GraphDocument& document) {
     if (options.mode)
         document.mode = *options.mode;
     if (options.x)
@@ -93,7 +97,7 @@ GraphDocument ApplyOptions(const PlotOptions& options, GraphDocument document) {
         for (size_t i = 0; i < options.equations.size(); ++i)
             document.equations[i] = options.equations[i];
     }
-    return document;
+    return ApplyParameters(document.parameters, options.parameters);
 }
 
 // As the window's export: the same message whatever went wrong, the reason
@@ -169,7 +173,11 @@ int RunPlot(const std::vector<std::string>& arguments) {
     std::string reason;
     if (options.graph && !LoadGraphDocument(*options.graph, start, reason))
         return DocumentFailure(*options.graph, reason, 2);
-    const GraphDocument document = ApplyOptions(options, start);
+    GraphDocument document = std::move(start);
+    if (!ApplyOptions(options, document)) {
+        std::fprintf(stderr, "orvanta-cli plot: %s\n", kTooManyParameters);
+        return 2;
+    }
 
     // The Plot command's checks, in its order: range, step, equations, pairs.
     // A document holds a finite step whatever its mode, so --save checks it
@@ -187,7 +195,7 @@ int RunPlot(const std::vector<std::string>& arguments) {
         equations[i] = document.equations[i];
     // The checks compile each equation once; the image draws what they compiled.
     CompiledGraph compiled;
-    if (auto refusal = CompileEquations(plotter.mode, equations, compiled))
+    if (auto refusal = CompileEquations(plotter.mode, equations, compiled, document.parameters))
         return Refuse(*refusal);
 
     if (options.save) {

@@ -1,6 +1,7 @@
 #include "cli/plot_options.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -100,6 +101,65 @@ void DeclareSize(CommandLine& line, int32_t& width, int32_t& height, const char*
                 });
 }
 
+namespace {
+
+// The NAME of NAME=VALUE (up to the first "=").
+bool ParseNameBeforeEquals(const std::string& text, std::string& name) {
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos)
+        return false;
+    name = text.substr(0, equals);
+    return true;
+}
+
+bool ParseParameterName(const std::string& text, std::string& name) {
+    name = text;
+    return IsIdentifier(text);
+}
+
+bool ParseFreeName(const std::string& text, std::string& name) {
+    name = text;
+    return !IsReservedName(text);
+}
+
+bool ParseFiniteNumber(const std::string& text, double& value) {
+    return ParseNumber(text, value) && std::isfinite(value);
+}
+
+} // namespace
+
+bool ApplyParameters(Parameters& parameters, const Parameters& given) {
+    for (const Parameter& p : given) {
+        if (Parameter* known = FindParameter(parameters, p.name)) {
+            known->value = p.value;
+            WidenToHold(*known, p.value);
+        } else {
+            if (parameters.size() >= kMaxParameters)
+                return false;
+            parameters.push_back(p);
+        }
+    }
+    return true;
+}
+
+void DeclareParameterOption(CommandLine& line, Parameters& parameters) {
+    line.Option("--param", "NAME=VALUE", "NAME=VALUE", 1,
+                "Define the parameter NAME (-10 to 10, widened to hold VALUE) or set its value; "
+                "may be repeated",
+                [&](const std::vector<std::string>& v) {
+                    const std::string name =
+                        Value("--param", v[0], ParseNameBeforeEquals, "NAME=VALUE");
+                    Parameter p;
+                    p.name = Value("--param", name, ParseParameterName, "a parameter name");
+                    Value("--param", p.name, ParseFreeName, "a name a parameter may take");
+                    p.value = Value("--param", v[0].substr(name.size() + 1), ParseFiniteNumber,
+                                    "a finite number");
+                    WidenToHold(p, p.value);
+                    if (!ApplyParameters(parameters, {p}))
+                        throw CLI::ValidationError(kTooManyParameters);
+                });
+}
+
 bool EndsWithInAnyCase(const std::string& name, const char* suffix) {
     const size_t n = std::strlen(suffix);
     if (name.size() < n)
@@ -153,6 +213,7 @@ void DeclarePlotOptions(CommandLine& line, PlotOptions& options) {
             const size_t curve = Value("--color", v[0], ParseCurve, "a curve number from 1 to 8");
             options.colors[curve] = Value("--color", v[1], ParseColor, "a colour RRGGBB");
         });
+    DeclareParameterOption(line, options.parameters);
     line.Option("-o", "FILE", "FILE", 1, "Write the image: FILE.png, FILE.bmp or FILE.svg",
                 [&](const Values& v) { options.output = v[0]; });
     line.Finally([&](std::vector<std::string> equations) {

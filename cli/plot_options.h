@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "plot/parameters.h"
 #include "plot/plotter.h"
 
 // How long orvanta-cli waits for the decision of relations by default.
@@ -30,6 +31,7 @@ struct PlotOptions {
     std::optional<uint32_t> background, axisColor;
     std::array<std::optional<uint32_t>, 8> colors;
     std::vector<std::string> equations; // in order; empty when none is given
+    Parameters parameters;              // --param, each name once, the last value given
 };
 
 class CommandLine;
@@ -54,6 +56,19 @@ bool ParseTimeLimit(const std::string& text, int64_t& milliseconds);
 // The options --time-limit MS and --size WxH read into these values.
 void DeclareTimeLimit(CommandLine& line, int64_t& milliseconds);
 void DeclareSize(CommandLine& line, int32_t& width, int32_t& height, const char* description);
+
+// The option --param NAME=VALUE, repeatable: each use defines the parameter
+// NAME (from -10 to 10, widened to hold VALUE, step 0) in `parameters`, or
+// gives the one already there the value VALUE. A NAME that is no name or is
+// reserved, a VALUE that is not a finite number, no "=", or more than
+// kMaxParameters names are usage errors.
+void DeclareParameterOption(CommandLine& line, Parameters& parameters);
+// `given` applied to `parameters` (a document's): each sets the value of
+// the parameter of its name, widening its range to hold it, or is added.
+// False when that makes more than kMaxParameters.
+bool ApplyParameters(Parameters& parameters, const Parameters& given);
+// The message of a command line that defines too many parameters.
+inline constexpr char kTooManyParameters[] = "--param: more than 16 parameters";
 
 // Whether `name` ends in `suffix` (lower case), in any case.
 bool EndsWithInAnyCase(const std::string& name, const char* suffix);

@@ -175,6 +175,41 @@ void ReadShowAxes(const json& root, bool& showAxes) {
     showAxes = member->get<bool>();
 }
 
+// parameters: [{"name": text, "value": number, "min": number, "max": number,
+// "step": number}, ...]; a number left out keeps the default of a new
+// parameter (1, -10, 10, 0).
+void ReadParameters(const json& root, Parameters& parameters) {
+    const json* list = Member(root, "parameters");
+    if (!list)
+        return;
+    const char kType[] = "\"parameters\" must be a list of objects with a name and numbers";
+    if (!list->is_array())
+        Refuse(kType);
+    if (list->size() > kMaxParameters)
+        Refuse("more than " + std::to_string(kMaxParameters) + " parameters");
+    for (const json& item : *list) {
+        if (!item.is_object())
+            Refuse(kType);
+        Parameter p;
+        const json* name = Member(item, "name");
+        if (!name || !name->is_string())
+            Refuse(kType);
+        p.name = name->get<std::string>();
+        for (auto [member, value] : {std::pair<const char*, double*>{"value", &p.value},
+                                     {"min", &p.min}, {"max", &p.max}, {"step", &p.step}}) {
+            const json* number = Member(item, member);
+            if (!number)
+                continue;
+            if (!number->is_number())
+                Refuse(kType);
+            *value = number->get<double>();
+        }
+        parameters.push_back(std::move(p));
+    }
+    if (auto problem = ParametersProblem(parameters))
+        Refuse(*problem);
+}
+
 // `value` when the text ended where the parser stopped; refused at the NUL
 // byte at `nul` otherwise.
 json Complete(json value, std::string_view text, size_t nul) {
@@ -237,6 +272,7 @@ GraphDocument Read(std::string_view text) {
         if (auto problem = StepProblem(document.tStart, document.tStop))
             Refuse(*problem);
     ReadEquations(root, document.equations);
+    ReadParameters(root, document.parameters);
     ReadColors(root, document.style.graphColors);
     ReadColor(root, "background", document.style.backColor);
     ReadColor(root, "axisColor", document.style.axisColor);

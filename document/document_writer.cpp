@@ -65,6 +65,19 @@ std::string ListText(const std::array<Item, N>& items, Format format) {
     return text + "]";
 }
 
+// The parameters as a list of objects, one per line after the first.
+std::string ParametersText(const Parameters& parameters) {
+    std::string text = "[";
+    for (size_t i = 0; i < parameters.size(); ++i) {
+        const Parameter& p = parameters[i];
+        text += i > 0 ? ",\n    " : "\n    ";
+        text += "{\"name\": " + StringText(p.name) + ", \"value\": " + NumberText(p.value) +
+                ", \"min\": " + NumberText(p.min) + ", \"max\": " + NumberText(p.max) +
+                ", \"step\": " + NumberText(p.step) + "}";
+    }
+    return text + "\n  ]";
+}
+
 // One member line: two spaces, the name, the value, and a comma unless last.
 void AddMember(std::string& text, const char* name, const std::string& value, bool last = false) {
     text += "  \"";
@@ -89,6 +102,9 @@ std::string WriteGraphDocument(const GraphDocument& document) {
     AddMember(text, "y", PairText(document.yMin, document.yMax));
     AddMember(text, "t", PairText(document.tStart, document.tStop));
     AddMember(text, "equations", ListText(document.equations, StringText));
+    // A graph without parameters is written as it was before there were any.
+    if (!document.parameters.empty())
+        AddMember(text, "parameters", ParametersText(document.parameters));
     AddMember(text, "colors", ListText(style.graphColors, ColorText));
     AddMember(text, "background", ColorText(style.backColor));
     AddMember(text, "axisColor", ColorText(style.axisColor));

@@ -64,6 +64,8 @@ std::optional<std::string> DocumentProblem(const GraphDocument& document) {
     for (size_t i = 0; i < document.equations.size(); ++i)
         if (auto problem = EquationProblem(i + 1, document.equations[i]))
             return problem;
+    if (auto problem = ParametersProblem(document.parameters))
+        return problem;
     const GraphStyle& style = document.style;
     for (size_t i = 0; i < style.graphColors.size(); ++i)
         if (!IsColorWord(style.graphColors[i]))

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "plot/graph_style.h"
+#include "plot/parameters.h"
 #include "plot/plotter.h"
 
 // The format version this program writes and the newest it reads.
@@ -28,11 +29,14 @@ struct GraphDocument {
     double tStart = -10, tStop = 10;
     std::array<std::string, 8> equations;
     GraphStyle style;
+    // Written only when there is at least one.
+    Parameters parameters;
 };
 
 // Why a document cannot be written as it is (the reason the reader would
 // give for it), or nothing when it can: the view must be finite with min <
 // max and a finite span on both axes, t finite, every equation at most
 // kMaxEquationLength characters of valid UTF-8, the mode one of the three
-// and every colour a word of at most 0xFFFFFF.
+// and every colour a word of at most 0xFFFFFF; the parameters keep their
+// rules (ParametersProblem).
 std::optional<std::string> DocumentProblem(const GraphDocument& document);

@@ -6,7 +6,7 @@
 
 std::optional<PlotRefusal> GraphModel::AcceptEquations(EquationSlots texts) {
     auto curves = std::make_shared<CompiledGraph>();
-    auto refusal = CompileEquations(plotter.mode, texts, *curves);
+    auto refusal = CompileEquations(plotter.mode, texts, *curves, parameters);
     if (!refusal) {
         equations = std::move(texts);
         compiled = std::move(curves);
@@ -18,7 +18,45 @@ std::optional<PlotRefusal> GraphModel::AcceptEquations(EquationSlots texts) {
 void GraphModel::ClearEquations() {
     equations = {};
     compiled = std::make_shared<CompiledGraph>();
+    compiled->parameters = parameters;
     relationMaps = {};
+}
+
+std::optional<std::string> GraphModel::SetParameter(const Parameter& parameter) {
+    if (auto problem = ParameterProblem(parameter))
+        return problem;
+    Parameter* known = FindParameter(parameters, parameter.name);
+    if (!known && parameters.size() >= kMaxParameters)
+        return "more than " + std::to_string(kMaxParameters) + " parameters";
+    if (known)
+        *known = parameter;
+    else
+        parameters.push_back(parameter);
+    compiled->SetParameter(parameter.name, parameter.value);
+    relationMaps = {};
+    ++parameterRevision;
+    return std::nullopt;
+}
+
+bool GraphModel::RemoveParameter(std::string_view name) {
+    for (auto it = parameters.begin(); it != parameters.end(); ++it)
+        if (it->name == name) {
+            parameters.erase(it);
+            ++parameterRevision;
+            return true;
+        }
+    return false;
+}
+
+std::optional<std::string> GraphModel::SetParameters(const Parameters& all) {
+    if (auto problem = ParametersProblem(all))
+        return problem;
+    parameters = all;
+    for (const Parameter& parameter : all)
+        compiled->SetParameter(parameter.name, parameter.value);
+    relationMaps = {};
+    ++parameterRevision;
+    return std::nullopt;
 }
 
 void GraphModel::Render() {
@@ -39,6 +77,7 @@ GraphDocument GraphModel::Document() const {
     document.tStart = plotter.tStart;
     document.tStop = plotter.tStop;
     document.equations = equations;
+    document.parameters = parameters;
     document.style = style;
     document.style.smoothCurves = false;
     document.style.exactCurves = false;

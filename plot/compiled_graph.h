@@ -11,6 +11,7 @@
 #include "expr/expression.h"
 #include "expr/symbols.h"
 #include "plot/graph_style.h"
+#include "plot/parameters.h"
 #include "plot/relation.h"
 
 // One equation compiled over a symbol table of its own that holds the
@@ -26,9 +27,11 @@ public:
     // Compiles `text` over a table with the builtins and `variable` ("x" or
     // "t") at 0; with an empty `variable` the table holds no variable, and a
     // value of the curve's own stands in for it when the curve is sampled.
+    // The parameters are variables of the table beside it, at their values.
     // Null when the text does not compile (or memory runs out).
     static std::unique_ptr<CompiledCurve> Compile(std::string_view text,
-                                                  std::string_view variable);
+                                                  std::string_view variable,
+                                                  const Parameters& parameters = {});
     // A curve computing the same bits, with a table and a program of its own,
     // made without compiling (see Expression's copying constructor); null
     // when memory runs out. Extensions are not copied: the copy makes its own
@@ -46,6 +49,12 @@ public:
         expression.Evaluate();
         return expression.result;
     }
+
+    // Gives the parameter `name` the value `value` in the table (adding it
+    // when the curve was compiled without it), without compiling: the
+    // program reads it where it lives. Never touches the plotted variable.
+    // False when memory runs out.
+    bool SetParameter(std::string_view name, double value);
 
     Expression& Program() { return expression; }
     // The plotted variable's value in the table (or the stand-in).
@@ -79,6 +88,16 @@ struct CompiledGraph {
     // Slot i's relation when its text is one (Rectangular mode only); the
     // slot then has no curve.
     std::array<std::unique_ptr<CompiledRelation>, 8> relations;
+    // The parameters every curve and relation was compiled with, at the
+    // values their tables hold.
+    Parameters parameters;
+
+    // Sets a parameter's value in this list and in every curve's and
+    // relation's table, adding it where it is new; nothing is compiled, so
+    // whatever runs the programs next sees the value. Copies made before
+    // keep the value they were made with. False when memory runs out (the
+    // value may then be set in some tables only).
+    bool SetParameter(std::string_view name, double value);
 
     // Copies of the curves for another thread, made without compiling; a
     // curve that cannot be copied (no memory) is null in the copy.
@@ -92,12 +111,14 @@ using EquationSlots = std::array<std::string, 8>;
 // and is not an assignment of the language that the Plot command's check of
 // a curve accepts. "y = x^2" and "a = x" stay the curves they have always
 // been; "x = y^2" and "1 = 1", which no curve ever drew, are relations.
-bool IsRelationText(std::string_view text);
+// Parameters are names a curve may use.
+bool IsRelationText(std::string_view text, const Parameters& parameters = {});
 
 // The relation slot `slot` of a graph of `mode` is decided as, for the
 // caller to own: a copy of the slot's relation, or, with the style's Exact
 // curves in Rectangular mode, its curve's text as the relation y = f(x).
-// Null when the slot needs no decision (or memory runs out).
+// The graph's parameters are the relation's. Null when the slot needs no
+// decision (or memory runs out).
 std::unique_ptr<CompiledRelation> SlotRelation(const CompiledGraph& graph,
                                                const EquationSlots& slots, const GraphStyle& style,
                                                int32_t mode, size_t slot);

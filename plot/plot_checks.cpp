@@ -39,21 +39,23 @@ std::optional<PlotRefusal> AcceptStep(Plotter& plotter, double start, double sto
 }
 
 std::optional<PlotRefusal> CompileEquations(GraphMode mode, EquationSlots& texts,
-                                            CompiledGraph& compiled) {
+                                            CompiledGraph& compiled,
+                                            const Parameters& parameters) {
     EquationSlots checked;
     for (int i = 0; i < 8; ++i)
         checked[i] = IsBlank(texts[i]) ? std::string() : texts[i];
     CompiledGraph curves;
+    curves.parameters = parameters;
     for (int i = 0; i < 8; ++i) {
         const std::string& text = checked[i];
         if (text.empty())
             continue;
         bool accepted;
-        if (mode == Rectangular && IsRelationText(text)) {
-            curves.relations[i] = CompiledRelation::Compile(text);
+        if (mode == Rectangular && IsRelationText(text, parameters)) {
+            curves.relations[i] = CompiledRelation::Compile(text, parameters);
             accepted = curves.relations[i] != nullptr;
         } else {
-            curves.curves[i] = CompiledCurve::Compile(text, ModeVariable(mode));
+            curves.curves[i] = CompiledCurve::Compile(text, ModeVariable(mode), parameters);
             accepted = curves.curves[i] && curves.curves[i]->Program().Evaluate();
         }
         if (!accepted)
@@ -68,7 +70,8 @@ std::optional<PlotRefusal> CompileEquations(GraphMode mode, EquationSlots& texts
     return std::nullopt;
 }
 
-std::optional<PlotRefusal> AcceptEquations(const Plotter& plotter, EquationSlots& texts) {
+std::optional<PlotRefusal> AcceptEquations(const Plotter& plotter, EquationSlots& texts,
+                                           const Parameters& parameters) {
     CompiledGraph compiled;
-    return CompileEquations(plotter.mode, texts, compiled);
+    return CompileEquations(plotter.mode, texts, compiled, parameters);
 }

@@ -45,8 +45,11 @@ std::optional<PlotRefusal> AcceptStep(Plotter& plotter, double start, double sto
 // compiled as a relation instead (see CompiledRelation::Compile). On success
 // the texts are the ones to plot and `compiled` holds what the checks
 // compiled, one curve or relation per non-empty text; on a refusal neither
-// changes. A text refused either way gets the same message.
+// changes. A text refused either way gets the same message. The parameters
+// are names every text may use (and `compiled` keeps them).
 std::optional<PlotRefusal> CompileEquations(GraphMode mode, EquationSlots& texts,
-                                            CompiledGraph& compiled);
+                                            CompiledGraph& compiled,
+                                            const Parameters& parameters = {});
 // The same checks, keeping nothing compiled.
-std::optional<PlotRefusal> AcceptEquations(const Plotter& plotter, EquationSlots& texts);
+std::optional<PlotRefusal> AcceptEquations(const Plotter& plotter, EquationSlots& texts,
+                                           const Parameters& parameters = {});

@@ -75,7 +75,8 @@ bool IsAssignmentText(std::string_view text) {
            last.kind == TokenKind::Operator && last.op == OperatorCode::Assign;
 }
 
-std::unique_ptr<CompiledRelation> CompiledRelation::Compile(std::string_view text) {
+std::unique_ptr<CompiledRelation> CompiledRelation::Compile(std::string_view text,
+                                                            const Parameters& parameters) {
     RelationText parts;
     if (!SplitRelation(text, parts))
         return nullptr;
@@ -89,6 +90,9 @@ std::unique_ptr<CompiledRelation> CompiledRelation::Compile(std::string_view tex
         relation->table.SetVariable("y", 0.0);
         relation->x = &relation->table.FindVariable("x")->value;
         relation->y = &relation->table.FindVariable("y")->value;
+        for (const Parameter& parameter : parameters)
+            if (parameter.name != "x" && parameter.name != "y")
+                relation->table.SetVariable(parameter.name, parameter.value);
         // Each side on its own first, as a curve's text is checked: it
         // compiles and evaluates once (at the origin).
         for (std::string_view side : parts.sides) {
@@ -116,7 +120,8 @@ std::unique_ptr<CompiledRelation> CompiledRelation::Compile(std::string_view tex
     return relation;
 }
 
-std::unique_ptr<CompiledRelation> CompiledRelation::FromCurve(std::string_view text) {
+std::unique_ptr<CompiledRelation> CompiledRelation::FromCurve(std::string_view text,
+                                                              const Parameters& parameters) {
     std::string_view value = text;
     if (IsAssignmentText(text))
         value = text.substr(text.find('=') + 1);
@@ -130,7 +135,18 @@ std::unique_ptr<CompiledRelation> CompiledRelation::FromCurve(std::string_view t
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
-    return Compile(relation);
+    return Compile(relation, parameters);
+}
+
+bool CompiledRelation::SetParameter(std::string_view name, double value) {
+    if (name == "x" || name == "y")
+        return true;
+    try {
+        table.SetVariable(name, value);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
 }
 
 std::unique_ptr<CompiledRelation> CompiledRelation::Copy() const {

@@ -17,6 +17,7 @@
 #include "expr/expression.h"
 #include "expr/interval_program.h"
 #include "expr/symbols.h"
+#include "plot/parameters.h"
 
 enum class Comparison : uint8_t { Equal, Less, LessEqual, Greater, GreaterEqual };
 
@@ -43,19 +44,26 @@ class CompiledRelation {
 public:
     // Compiles a relation's text: each side must compile and evaluate at
     // x = y = 0 as a curve's text must at x = 0 (unknown names, misplaced
-    // operators and the like refuse it). Null when it is refused, when it is
-    // no relation, or when memory runs out.
-    static std::unique_ptr<CompiledRelation> Compile(std::string_view text);
+    // operators and the like refuse it); the parameters are variables of
+    // its table beside x and y. Null when it is refused, when it is no
+    // relation, or when memory runs out.
+    static std::unique_ptr<CompiledRelation> Compile(std::string_view text,
+                                                     const Parameters& parameters = {});
     // The relation y = f(x) of a curve's text: the text's value, or for an
     // assignment "name = f" the value after the "=". Null when it does not
     // compile.
-    static std::unique_ptr<CompiledRelation> FromCurve(std::string_view text);
+    static std::unique_ptr<CompiledRelation> FromCurve(std::string_view text,
+                                                       const Parameters& parameters = {});
     // The same relation with a table and programs of its own, for another
     // thread; null when memory runs out.
     std::unique_ptr<CompiledRelation> Copy() const;
 
     CompiledRelation(const CompiledRelation&) = delete;
     CompiledRelation& operator=(const CompiledRelation&) = delete;
+
+    // As CompiledCurve::SetParameter: the value in the table, read by the
+    // interval programs at their next evaluation. Never touches x or y.
+    bool SetParameter(std::string_view name, double value);
 
     // The number of comparisons (one fewer than the sides).
     size_t Count() const { return comparisons.size(); }

@@ -25,6 +25,9 @@ inline std::string Describe(const GraphDocument& d) {
         s += " c" + std::to_string(c);
     s += " bg" + std::to_string(d.style.backColor) + " ax" + std::to_string(d.style.axisColor);
     s += d.style.showAxes ? " axes" : " no-axes";
+    for (const Parameter& p : d.parameters)
+        s += " param " + p.name + " " + number(p.value) + " " + number(p.min) + " " +
+             number(p.max) + " " + number(p.step);
     return s;
 }
 
