@@ -18,6 +18,9 @@ GraphDocument GraphApp::ShownDocument() const {
 // already held them to the Plot command's rules.
 void GraphApp::ShowDocument(const GraphDocument& document) {
     model.ClearEquations();
+    // The reader has checked the parameters; they come before the
+    // equations, which may use them.
+    model.SetParameters(document.parameters);
     GraphOptions options;
     static_cast<GraphStyle&>(options) = document.style;
     // Smooth and exact curves are display preferences, not the document's.
@@ -41,7 +44,7 @@ void GraphApp::ShowDocument(const GraphDocument& document) {
     std::optional<PlotRefusal> refusal;
     if (!exact) {
         EquationSlots texts = document.equations;
-        refusal = AcceptEquations(plotter, texts);
+        refusal = AcceptEquations(plotter, texts, model.parameters);
     }
     if (refusal)
         MessageBoxW(frameWindow, Utf8ToWide(refusal->text).c_str(),
@@ -57,6 +60,8 @@ void GraphApp::ClearEquations() {
     for (int i = 0; i < 8; ++i)
         SetEquationField(i, std::string());
     model.ClearEquations();
+    // A new document starts without the old one's parameters.
+    model.SetParameters({});
     Render();
     RefreshGraph();
 }

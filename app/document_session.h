@@ -41,7 +41,8 @@ public:
     // ranges, fields and display options set, the equations checked (a
     // refusal shown) and the graph drawn.
     virtual void ShowDocument(const GraphDocument& document) = 0;
-    // Empties the equation fields and the equations and draws (File > New).
+    // Empties the equation fields, the equations and the parameters and
+    // draws (File > New).
     virtual void ClearEquations() = 0;
     // Makes the graph show what the fields say, running Plot when they
     // differ from it; false when Plot refused (its message shown).

@@ -243,6 +243,33 @@ TEST_F(Documents, OpenShowsWhatTheFileHolds) {
     EXPECT_EQ(ReadText(path), before);
 }
 
+// A document's parameters come with it (its equations use them), are saved
+// again unchanged, and leave with it: New shows the default graph, which
+// has none.
+TEST_F(Documents, ParametersComeAndGoWithTheirDocument) {
+    GraphDocument document;
+    document.equations[0] = "a*x+b";
+    document.parameters = {{"a", 2, -10, 10, 0}, {"b", -3.5, -5, 5, 0.5}};
+    const std::wstring path = PathOf(L"parameters.orv");
+    WriteText(path, WriteGraphDocument(document));
+
+    Open(path);
+    for (const ShownMessage& shown : answerer->Shown())
+        ADD_FAILURE() << "message: " << shown.text;
+    ASSERT_EQ(app->model.parameters.size(), 2u);
+    EXPECT_EQ(app->model.parameters[1].value, -3.5);
+    EXPECT_EQ(app->equations[0], "a*x+b");
+    EXPECT_GT(CountColor(app->graphColors[0]), 50u) << "the curve is drawn";
+    const std::string before = ReadText(path);
+    Accelerator(VK_CONTROL, 'S');
+    Pump();
+    EXPECT_EQ(ReadText(path), before);
+
+    Menu(IDM_NEW);
+    Pump();
+    EXPECT_TRUE(app->model.parameters.empty());
+}
+
 // A refused file changes nothing: not the fields, the graph, the title, the
 // document or the recent files.
 TEST_F(Documents, RefusedFilesChangeNothing) {
